@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include "Startup.h"
+
+int main(int argc, char** argv) {
+    return runStation(argc, argv);
+}

@@ -15,6 +15,15 @@ struct LineSettings {
     int stopBits = 1;
 };
 
+// Why the last operation of a SerialPort failed.
+enum class SerialFailure {
+    None,
+    NoDevice, // nothing behind the name
+    Busy,     // held by another open, in this or another process
+    Settings, // line settings refused, or the device is no terminal
+    Io,       // any other failure of the device
+};
+
 // A serial port over POSIX termios, standing in for the Win32 serial calls.
 // Opening is exclusive, also for root: a second open of the same device fails.
 class SerialPort {
@@ -25,14 +34,22 @@ public:
     SerialPort& operator=(const SerialPort&) = delete;
 
     // portName is a "COMn" name (mapped through comPortDevice) or a device path.
+    // The line is put into raw mode; its rate and frame stay as they were until setSettings.
     bool open(const std::string& portName);
     void close();
     bool isOpen() const { return fd_ >= 0; }
 
+    // A rate that is none of 1200..115200 reads as baud 0. On a pseudo-terminal, whose driver
+    // keeps neither the character size nor the parity enable, the parity is read from the input
+    // parity check (INPCK, set on every line with parity, with PARODD for odd), as an emulator on
+    // the master side reads it too; the data bits are those last set.
     bool getSettings(LineSettings& settings) const;
+    // Accepts the rates 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, data bits 5..8 and
+    // stop bits 1 or 2; refuses anything else and leaves the line as it was.
     bool setSettings(const LineSettings& settings);
 
     // Blocks until every byte is handed to the driver; returns the count written, -1 on error.
+    // A line that takes no byte for several seconds counts as an error.
     long write(const void* data, std::size_t count);
     // Bytes waiting in the receive queue; -1 when the query fails.
     long bytesWaiting() const;
@@ -42,12 +59,18 @@ public:
     bool waitReadable(int timeoutMs) const;
     bool purgeReceive();
 
-    // Text of the last failure, for tests and diagnostics.
+    // The last failure, for callers that report its kind and for diagnostics.
+    SerialFailure lastFailure() const { return lastFailure_; }
     const std::string& lastError() const { return lastError_; }
 
 private:
+    bool fail(SerialFailure failure, const std::string& what) const;
+
     int fd_ = -1;
-    std::string lastError_;
+    bool pseudoTerminal_ = false;
+    int pseudoTerminalDataBits_ = 8;
+    mutable SerialFailure lastFailure_ = SerialFailure::None;
+    mutable std::string lastError_;
 };
 
 } // namespace platform

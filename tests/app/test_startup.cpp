@@ -1,6 +1,189 @@
+#include "HexEdit.h"
+#include "MessageBoxes.h"
+#include "OrderSystem.h"
+#include "ReaderHandles.h"
+#include "Startup.h"
+#include "Unit1.h"
+#include "ZQDlgComPort.h"
+#include "ZQDlgFindReader.h"
+#include "ZQDlgMain.h"
+#include "zqkrt.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDateEdit>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
 #include <QTest>
-class Placeholder : public QObject {
+#include <QTimer>
+
+// The station's start-up, its entry window and the main window's show and close steps.
+class TestStartup : public QObject {
     Q_OBJECT
+
+    std::unique_ptr<StationWindows> windows;
+    platform::MessageRecorder* messages = nullptr;
+
+    QWidget* picture() const { return windows->OrderForm().findChild<QWidget*>("Image1"); }
+
+    void clickPicture(QPoint at = QPoint(400, 150)) {
+        QTest::mouseClick(picture(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+
+    QString logProt() const {
+        char value[256] = {};
+        if (ZQKRT_GetReaderPara(ReaderHandle, "LogProt", value) < 0) {
+            return QStringLiteral("<error>");
+        }
+        return QString::fromLatin1(value);
+    }
+
+private slots:
+    void init() {
+        messages = new platform::MessageRecorder;
+        windows = std::make_unique<StationWindows>();
+        windows->OrderForm().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&windows->OrderForm()));
+    }
+
+    void cleanup() {
+        windows.reset();
+        delete messages;
+    }
+
+    void windowsAreCreatedInOrderAndOnlyTheEntryWindowShows() {
+        windows.reset();
+        QStringList order;
+        windows = std::make_unique<StationWindows>(
+            [&order](QWidget& window) { order << window.metaObject()->className(); });
+        QCOMPARE(order, (QStringList{"TOrderForm", "TForm_Main", "TForm_FindReader",
+                                     "TForm_ComPort", "TForm1"}));
+        windows->OrderForm().show();
+        QVERIFY(windows->OrderForm().isVisible());
+        QVERIFY(!windows->Form_Main().isVisible());
+        QVERIFY(!windows->Form_FindReader().isVisible());
+        QVERIFY(!windows->Form_ComPort().isVisible());
+        QVERIFY(!windows->Form1().isVisible());
+        QCOMPARE(windows->OrderForm().windowTitle(), QStringLiteral("dur4"));
+    }
+
+    void datePickerEndsToday() {
+        auto* picker = windows->Form_Main().findChild<QDateEdit*>("DateTimePicker1");
+        QCOMPARE(picker->date(), QDate::currentDate());
+        QCOMPARE(picker->maximumDate(), QDate::currentDate());
+        picker->setDate(QDate::currentDate().addDays(1));
+        QCOMPARE(picker->date(), QDate::currentDate());
+    }
+
+    void clickOnPictureShowsMainWindowAndRunsShowSteps() {
+        QCOMPARE(messages->messages().size(), 0);
+        clickPicture();
+        TForm_Main& main = windows->Form_Main();
+        QVERIFY(main.isVisible());
+        QCOMPARE(main.frameGeometry().size(), QSize(680, 380));
+        QVERIFY(ReaderHandle > 0);
+        QCOMPARE(logProt(), QStringLiteral("1"));
+        QVERIFY(main.tagDataView() != nullptr);
+        int lines = 0;
+        int bytesPerLine = 0;
+        main.tagDataView()->GetLayout(lines, bytesPerLine);
+        QCOMPARE(lines, 11);
+        QCOMPARE(bytesPerLine, 4);
+        QCOMPARE(main.tagDataView()->Title(), std::string("DB"));
+        QCOMPARE(messages->messages().size(), 0);
+    }
+
+    void clickOnEmptyGridDoesNothing() {
+        auto* grid = windows->OrderForm().findChild<QTableView*>("DBGrid1");
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
+        QVERIFY(!windows->Form_Main().isVisible());
+    }
+
+    void secondClickDoesNotRepeatShowSteps() {
+        clickPicture();
+        const std::int32_t firstReader = ReaderHandle;
+        clickPicture();
+        QVERIFY(windows->Form_Main().isVisible());
+        QCOMPARE(ReaderHandle.load(), firstReader);
+    }
+
+    void exitHidesMainWindowAndNextClickShowsItAfresh() {
+        clickPicture();
+        const std::int32_t firstReader = ReaderHandle;
+        TForm_Main& main = windows->Form_Main();
+        main.MItem_ExitClick();
+        QVERIFY(!main.isVisible());
+        QVERIFY(windows->OrderForm().isVisible());
+
+        // Whatever size it was given meanwhile, the next show makes it 680 x 380 again.
+        main.setFixedSize(900, 700);
+        clickPicture();
+        QVERIFY(main.isVisible());
+        QVERIFY(ReaderHandle != firstReader);
+        QCOMPARE(main.frameGeometry().size(), QSize(680, 380));
+    }
+
+    void exitFromTheMenuClosesTheWindow() {
+        clickPicture();
+        auto* exit = windows->Form_Main().findChild<QAction*>("MItem_Exit");
+        QCOMPARE(exit->text(), QStringLiteral("&Exit"));
+        exit->trigger();
+        QVERIFY(!windows->Form_Main().isVisible());
+    }
+
+    void rightClickShowsNoMenu() {
+        clickPicture();
+        TForm_Main& main = windows->Form_Main();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(600, 200),
+                                main.mapToGlobal(QPoint(600, 200)));
+        QApplication::sendEvent(&main, &event);
+        QVERIFY(main.findChild<QMenu*>("PopupMenu1") != nullptr);
+        QVERIFY(QApplication::activePopupWidget() == nullptr);
+    }
+
+    void button2DoesNothing() {
+        clickPicture();
+        auto* button = windows->Form_Main().findChild<QPushButton*>("Button2");
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(windows->Form_Main().isVisible());
+        QCOMPARE(messages->messages().size(), 0);
+    }
+
+    // Closing the entry window ends the application, and a visible main window is left as
+    // it is: its close steps do not run.
+    void closingEntryWindowEndsTheApplication() {
+        clickPicture();
+        QTimer::singleShot(0, &windows->OrderForm(), &QWidget::close);
+        QTimer guard;
+        guard.setSingleShot(true);
+        bool endedByGuard = false;
+        connect(&guard, &QTimer::timeout, [&endedByGuard] {
+            endedByGuard = true;
+            QCoreApplication::exit(1);
+        });
+        guard.start(30000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!endedByGuard);
+        QVERIFY(windows->Form_Main().isVisible());
+    }
+
+    // Uses up the library's readers, so it runs last.
+    void readerThatCannotBeCreatedEndsTheShowSteps() {
+        while (ZQKRT_NewReader(0) > 0) {
+        }
+        clickPicture();
+        QVERIFY(windows->Form_Main().isVisible());
+        QCOMPARE(windows->Form_Main().frameGeometry().size(), QSize(680, 380));
+        QCOMPARE(messages->messages().size(), 1);
+        const platform::Message& shown = messages->messages().first();
+        QCOMPARE(shown.text, QStringLiteral("ZQCOM-ErrorCode: %1").arg(ZQKRT_ERR_TOO_MANY_READERS));
+        QCOMPARE(shown.caption, QStringLiteral("Error"));
+        QCOMPARE(shown.icon, platform::MessageIcon::Exclamation);
+        QVERIFY(windows->Form_Main().tagDataView() == nullptr);
+    }
 };
-QTEST_APPLESS_MAIN(Placeholder)
+
+QTEST_MAIN(TestStartup)
 #include "test_startup.moc"

@@ -1,6 +1,129 @@
+#include "WorkerThread.h"
+
+#include <QCoreApplication>
+#include <QPointer>
 #include <QTest>
-class Placeholder : public QObject {
-    Q_OBJECT
+#include <atomic>
+#include <stdexcept>
+#include <vector>
+
+using platform::WorkerThread;
+
+namespace {
+
+// A worker whose body hands steps to the UI thread until it is asked to end.
+class LoopingWorker : public WorkerThread {
+public:
+    std::atomic<int> handOffs{0};
+
+protected:
+    void Execute() override {
+        while (!Terminated()) {
+            Synchronize([this] { ++handOffs; });
+        }
+    }
 };
-QTEST_APPLESS_MAIN(Placeholder)
+
+class OneStepWorker : public WorkerThread {
+public:
+    std::function<void()> body;
+
+protected:
+    void Execute() override { body(); }
+};
+
+} // namespace
+
+class TestWorkerThread : public QObject {
+    Q_OBJECT
+
+private slots:
+    void synchronizeRunsOnUiThreadAndWaits() {
+        OneStepWorker worker;
+        QThread* stepThread = nullptr;
+        bool stepDoneBeforeReturn = false;
+        bool stepDone = false;
+        worker.body = [&] {
+            WorkerThread::Synchronize([&] {
+                stepThread = QThread::currentThread();
+                stepDone = true;
+            });
+            stepDoneBeforeReturn = stepDone;
+        };
+        worker.start();
+        worker.WaitFor();
+        QCOMPARE(stepThread, QCoreApplication::instance()->thread());
+        QVERIFY(stepDoneBeforeReturn);
+    }
+
+    void synchronizeOnUiThreadRunsAtOnce() {
+        bool ran = false;
+        WorkerThread::Synchronize([&] { ran = true; });
+        QVERIFY(ran);
+    }
+
+    void errorOfAStepReachesTheWorker() {
+        OneStepWorker worker;
+        QString caught;
+        worker.body = [&] {
+            try {
+                WorkerThread::Synchronize([] { throw std::runtime_error("field missing"); });
+            } catch (const std::runtime_error& error) {
+                caught = QString::fromUtf8(error.what());
+            }
+        };
+        worker.start();
+        worker.WaitFor();
+        QCOMPARE(caught, QStringLiteral("field missing"));
+    }
+
+    // Waiting on the UI thread must keep serving the worker's hand-offs, or both would hang.
+    void waitForServesHandOffs() {
+        LoopingWorker worker;
+        worker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(worker.handOffs > 3, 10000);
+        worker.Terminate();
+        worker.WaitFor();
+        QVERIFY(worker.isFinished());
+        QVERIFY(worker.Terminated());
+    }
+
+    void freeOnTerminateDeletesTheObject() {
+        QPointer<LoopingWorker> worker = new LoopingWorker;
+        worker->setFreeOnTerminate(true);
+        worker->start();
+        QTRY_VERIFY_WITH_TIMEOUT(worker->handOffs > 0, 10000);
+        worker->Terminate();
+        QTRY_VERIFY_WITH_TIMEOUT(worker.isNull(), 10000);
+    }
+
+    void stopAllEndsEveryWorker() {
+        std::vector<std::unique_ptr<LoopingWorker>> workers;
+        for (int i = 0; i < 4; ++i) {
+            workers.push_back(std::make_unique<LoopingWorker>());
+            workers.back()->start();
+        }
+        QPointer<LoopingWorker> selfFreeing = new LoopingWorker;
+        selfFreeing->setFreeOnTerminate(true);
+        selfFreeing->start();
+        for (const auto& worker : workers) {
+            QTRY_VERIFY_WITH_TIMEOUT(worker->handOffs > 0, 10000);
+        }
+        WorkerThread::stopAll();
+        for (const auto& worker : workers) {
+            QVERIFY(worker->isFinished());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(selfFreeing.isNull(), 10000);
+    }
+
+    void destroyingARunningWorkerStopsIt() {
+        auto worker = std::make_unique<LoopingWorker>();
+        worker->start();
+        QTRY_VERIFY_WITH_TIMEOUT(worker->handOffs > 0, 10000);
+        worker.reset();
+        QVERIFY(!worker);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWorkerThread)
 #include "test_workerthread.moc"

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "SerialPort.h"
+#include "zqcom.h"
+
+#include <cstdint>
+#include <functional>
+
+// The port library's C++ side for the reader library: reaching an open port by its handle.
+namespace zqcom_internal {
+
+// What the port library keeps for an open port; a fresh port has these values.
+struct PortParameters {
+    int portNumber = 0;
+    platform::LineSettings line{38400, 8, platform::Parity::Even, 1};
+    int timeOutMs = 800;
+    bool txTimeControl = true;
+    int txDelayMs = 5;
+};
+
+using PortAccess =
+    std::function<void(platform::SerialPort& port, const PortParameters& parameters)>;
+
+// Runs access with the open port of portHandle while holding that port: no other call can use,
+// change or close it meanwhile. access must not call the port library for the same port.
+// Returns false, without running access, when no open port has this handle.
+ZQCOM_API bool withOpenPort(std::int32_t portHandle, const PortAccess& access);
+
+inline bool isOpenPort(std::int32_t portHandle) {
+    return withOpenPort(portHandle, [](platform::SerialPort&, const PortParameters&) {});
+}
+
+} // namespace zqcom_internal

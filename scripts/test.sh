@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: a normal build, then one with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+bash scripts/setup.sh
+
+echo "== Format check"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
+echo "== Build and test"
+bash scripts/build.sh build
+(cd build && ctest --output-on-failure -j2)
+
+echo "== Build and test with sanitizers"
+bash scripts/build.sh build-sanitize -DDSP_SANITIZE=ON
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+(cd build-sanitize && ctest --output-on-failure -j2)

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QThread>
+#include <atomic>
+#include <functional>
+
+namespace platform {
+
+// Base of every worker thread: hands steps to the UI thread and waits for them, can be asked
+// to end, and can free itself once it has ended.
+class WorkerThread : public QThread {
+    Q_OBJECT
+
+public:
+    explicit WorkerThread(QObject* parent = nullptr);
+    ~WorkerThread() override;
+
+    // Runs step on the UI thread and returns when it has run; on the UI thread it runs at once.
+    // An error the step raises is raised again here, in the calling thread.
+    static void Synchronize(const std::function<void()>& step);
+
+    void Terminate() { terminated_ = true; }
+    bool Terminated() const { return terminated_; }
+
+    // The object deletes itself, on the UI thread, once its body has ended.
+    void setFreeOnTerminate(bool free);
+
+    // Waits on the UI thread until the body has ended, serving the thread's hand-offs meanwhile
+    // (a bare wait would deadlock against a Synchronize).
+    void WaitFor();
+
+    // Asks every live worker to end and waits for each; for application exit.
+    static void stopAll();
+
+protected:
+    virtual void Execute() = 0;
+
+private:
+    void run() final;
+
+    std::atomic<bool> terminated_{false};
+    bool freeOnTerminate_ = false;
+};
+
+} // namespace platform
