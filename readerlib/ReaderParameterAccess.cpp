@@ -31,7 +31,7 @@ std::optional<bool> parseFlag(std::string_view value) {
 
 std::int32_t readLibraryParameter(std::string_view name, std::string& value) {
     const bool locked = protocolLocked.load();
-    value = locked ? "1" : "0";
+    value.assign(1, locked ? '1' : '0');
     if (readerlib::sameName(name, kIsProtocolLocked)) {
         return locked ? ZQKRT_OK : ZQKRT_NOT_LOCKED;
     }
