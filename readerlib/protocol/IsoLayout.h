@@ -1,0 +1,55 @@
+#pragma once
+
+#include "WireFrame.h"
+
+#include <cstdint>
+#include <optional>
+
+// ISO 15693 requests and replies as the host sees them (serial numbers with 0xE0 first) and as
+// they travel on the wire and in the air (serial numbers low byte first). The byte order of a
+// serial number is turned here and nowhere else.
+namespace iso {
+
+using wire::Bytes;
+
+constexpr std::size_t kUidLength = 8;
+constexpr std::size_t kReplyBufferSize = 256;
+
+enum Command : std::uint8_t {
+    Inventory = 0x01,
+    ReadMultipleBlocks = 0x23,
+    WriteMultipleBlocks = 0x24,
+    GetSystemInformation = 0x2B,
+    CustomRead = 0xA0,
+    CustomWrite = 0xA1,
+};
+
+// Reader statuses that come with reply data.
+enum Status : std::uint8_t {
+    Ok = 0x00,
+    NoTransponder = 0x83,
+    FieldSwitchedOn = 0x84,
+    ReplyIncomplete = 0x90,
+    CollisionResolved = 0x93,
+    MoreTransponders = 0x94,
+    TransponderError = 0x95,
+};
+
+bool statusHasReply(std::uint8_t status);
+
+// Host request -> wire request: the serial number of an addressed request reversed.
+// nullopt for an unknown command code or a request too short for its command.
+std::optional<Bytes> hostRequestToWire(const Bytes& hostRequest);
+
+// Wire reply data of command -> host reply: serial numbers reversed (Inventory: each
+// transponder's; Get System Information: the one at offset 2). nullopt when the reply is
+// malformed for its command (for example an inventory count that the bytes do not hold) or
+// longer than kReplyBufferSize.
+std::optional<Bytes> wireReplyToHost(std::uint8_t command, const Bytes& wireReply);
+
+// The same turn for the reader's side: wire request -> air-order fields are already on the wire,
+// so an emulator reads serial numbers with uidFromWire and writes them with uidToWire.
+Bytes uidToWire(const Bytes& hostUid);
+Bytes uidFromWire(const Bytes& wireUid);
+
+} // namespace iso

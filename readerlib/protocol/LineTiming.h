@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace wire {
+
+// Bits on the line for one character: start bit, 8 data bits, parity if any, stop bits.
+int bitsPerCharacter(bool parity, int stopBits);
+
+// Time to send count characters at baud, in microseconds, rounded up.
+std::int64_t lineTimeMicros(std::size_t count, std::int32_t baud, int bitsPerCharacter);
+
+// A gap longer than this inside a frame ends it: four character times, at least 5 ms.
+int interByteTimeoutMs(std::int32_t baud, int bitsPerCharacter);
+
+// How long the host waits for a reply: the line time of the request and of the longest reply,
+// plus the reader's working time allowance, plus the port's "TimeOut" parameter.
+int replyTimeoutMs(std::size_t requestBytes, std::int32_t baud, int bitsPerCharacter,
+                   int timeOutParameterMs);
+
+} // namespace wire
