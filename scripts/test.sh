@@ -14,6 +14,9 @@ echo "== Build and test"
 bash scripts/build.sh build
 (cd build && ctest --output-on-failure -j2)
 
+echo "== Fuzz the wire protocol"
+bash scripts/fuzz.sh
+
 echo "== Build and test with sanitizers"
 bash scripts/build.sh build-sanitize -DDSP_SANITIZE=ON
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"

@@ -27,7 +27,9 @@ extern "C" {
 enum {
     ZQKRT_OK = 0,
     ZQKRT_NOT_LOCKED = 1,               /* "IsProtToAppLocked": the protocol is not locked */
-    ZQKRT_ERR_BAD_ARGUMENT = -101,      /* a pointer argument is null, or reserved is not 0 */
+    ZQKRT_ERR_BAD_ARGUMENT = -101,      /* a pointer argument is null, reserved is not 0, a
+                                           bus address outside 0..255, or a request length
+                                           negative or above ZQKRT_MAX_REQUEST_LENGTH */
     ZQKRT_ERR_UNKNOWN_PARAMETER = -102, /* no reader or library parameter has this name */
     ZQKRT_ERR_BAD_VALUE = -103,         /* value outside its allowed set; for "PortHnd" also
                                            a handle that is no open port */
@@ -35,8 +37,21 @@ enum {
     ZQKRT_ERR_BAD_HANDLE = -105,        /* no reader has this handle, or the parameter does
                                            not belong to it (library parameters live on
                                            handle 0, reader parameters on readers) */
-    ZQKRT_ERR_BUFFER_TOO_SMALL = -106,  /* the value and its NUL do not fit the buffer */
-    ZQKRT_ERR_TOO_MANY_READERS = -107   /* ZQKRT_MAX_READERS readers exist already */
+    ZQKRT_ERR_BUFFER_TOO_SMALL = -106,  /* the value and its NUL do not fit the buffer; a
+                                           reply does not fit the response buffer; the
+                                           oldest log line does not fit the text buffer */
+    ZQKRT_ERR_TOO_MANY_READERS = -107,  /* ZQKRT_MAX_READERS readers exist already */
+    ZQKRT_ERR_PORT_NOT_OPEN = -108,     /* the reader is bound to no port ("PortHnd"), or its
+                                           port has been closed */
+    ZQKRT_ERR_TIMEOUT = -109,           /* no reply within the reply time-out */
+    ZQKRT_ERR_CRC = -110,               /* a frame with a bad CRC came, and no good reply
+                                           before the reply time-out */
+    ZQKRT_ERR_FRAMING = -111,           /* the reply's data does not fit its command, or no
+                                           good reply came before the reply time-out but a
+                                           reply to another command, a length out of range or
+                                           a frame that broke off did */
+    ZQKRT_ERR_WRITE_FAILED = -112       /* the request could not be written, or the line hung
+                                           up while the reply was awaited */
 };
 
 /* Readers live until the process ends; this many can be made. */
@@ -65,6 +80,39 @@ ZQKRT_API int32_t ZQKRT_GetReaderPara(int32_t readerHandle, const char* name, ch
  * ZQKRT_ERR_BUFFER_TOO_SMALL and leaves an empty string (nothing when valueSize is 0). */
 ZQKRT_API int32_t ZQKRT_GetReaderParaBuf(int32_t readerHandle, const char* name, char* value,
                                          size_t valueSize);
+
+/* Reader commands. Each talks to the reader bound with "PortHnd", at bus address 0..255 (255:
+ * broadcast: the first reader to answer), and returns the reader's status (0 or positive) or a
+ * negative library error. A command holds its port until the reply has come or the reply
+ * time-out has passed: the line time of the request and of the longest reply at the port's
+ * "Baud" and "Frame", plus 20 ms, plus the port's "TimeOut". */
+
+/* Asks the reader for its rate: 0 when a reader answers at the port's current settings. */
+ZQKRT_API int32_t ZQKRT_0x52_GetBaud(int32_t readerHandle, int32_t busAddress);
+
+/* Switches the reader's field off and on: the reader's status (0, or 0x84 when it was off). */
+ZQKRT_API int32_t ZQKRT_0x69_RFReset(int32_t readerHandle, int32_t busAddress);
+
+/* Size of the response buffer that ZQKRT_0xB0_ISOCmd assumes, and the longest request. */
+#define ZQKRT_RESPONSE_BUFFER_SIZE 256
+#define ZQKRT_MAX_REQUEST_LENGTH 253
+
+/* Sends an ISO 15693 request (host layout: serial numbers with 0xE0 first) and gives the reply
+ * (host layout) in response, which holds ZQKRT_RESPONSE_BUFFER_SIZE bytes, and its length in
+ * *responseLength. reserved must be 0. The statuses 0x00, 0x83, 0x84, 0x90, 0x93, 0x94 and 0x95
+ * come with a reply; any other status leaves *responseLength 0. */
+ZQKRT_API int32_t ZQKRT_0xB0_ISOCmd(int32_t readerHandle, int32_t busAddress,
+                                    const uint8_t* request, int32_t requestLength,
+                                    uint8_t* response, int32_t* responseLength, int32_t reserved);
+
+/* Takes the oldest lines of the reader's protocol log, as many whole lines as fit size bytes with
+ * the NUL, out of the log, and returns the number of characters taken (0: the log is empty).
+ * While "LogProt" is "1" every frame sent and received is logged as one line: "->" (sent) or
+ * "<-" (received), then each byte as a blank and two upper-case hex digits, then a line feed.
+ * The log keeps its newest 64 KiB; older lines are dropped. Switching "LogProt" off keeps the
+ * lines not yet taken. ZQKRT_ERR_BUFFER_TOO_SMALL when the oldest line does not fit: the text
+ * is then an empty string (nothing when size is 0) and the log stays as it was. */
+ZQKRT_API int32_t ZQKRT_ReadProtocolLog(int32_t readerHandle, char* text, size_t size);
 
 #ifdef __cplusplus
 }

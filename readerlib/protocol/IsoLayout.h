@@ -38,17 +38,19 @@ enum Status : std::uint8_t {
 bool statusHasReply(std::uint8_t status);
 
 // Host request -> wire request: the serial number of an addressed request reversed.
-// nullopt for an unknown command code or a request too short for its command.
+// nullopt for an unknown command code or a request shorter than its command's fixed part
+// (header, serial number, parameters); block data is left for the reader to check.
 std::optional<Bytes> hostRequestToWire(const Bytes& hostRequest);
 
 // Wire reply data of command -> host reply: serial numbers reversed (Inventory: each
-// transponder's; Get System Information: the one at offset 2). nullopt when the reply is
-// malformed for its command (for example an inventory count that the bytes do not hold) or
-// longer than kReplyBufferSize.
+// transponder's; Get System Information: the one at offset 2). Addressed commands may also give
+// no data or a transponder error ([flags with bit 0][error code]), passed on as they are.
+// nullopt for an unknown command, a reply malformed for its command (an inventory count that the
+// bytes do not hold, blocks that do not fit the block size) or one longer than kReplyBufferSize.
 std::optional<Bytes> wireReplyToHost(std::uint8_t command, const Bytes& wireReply);
 
-// The same turn for the reader's side: wire request -> air-order fields are already on the wire,
-// so an emulator reads serial numbers with uidFromWire and writes them with uidToWire.
+// The same turn for the reader's side, which keeps its transponders' serial numbers host order:
+// it reads addressed requests' serial numbers with uidFromWire and writes replies' with uidToWire.
 Bytes uidToWire(const Bytes& hostUid);
 Bytes uidFromWire(const Bytes& wireUid);
 

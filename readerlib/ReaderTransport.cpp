@@ -1,0 +1,106 @@
+#include "ReaderTransport.h"
+
+#include "LineTiming.h"
+#include "PortRegistry.h"
+#include "ReplyCollector.h"
+#include "zqkrt.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <optional>
+
+namespace zqkrt_internal {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+struct Timing {
+    milliseconds replyTimeout;
+    milliseconds interByteGap;
+};
+
+Timing timingOf(const zqcom_internal::PortParameters& parameters, std::size_t requestBytes) {
+    const int bits = wire::bitsPerCharacter(parameters.line.parity != platform::Parity::None,
+                                            parameters.line.stopBits);
+    return {milliseconds(wire::replyTimeoutMs(requestBytes, parameters.line.baud, bits,
+                                              parameters.timeOutMs)),
+            milliseconds(wire::interByteTimeoutMs(parameters.line.baud, bits))};
+}
+
+int millisecondsUntil(Clock::time_point then) {
+    const auto left = std::chrono::ceil<milliseconds>(then - Clock::now());
+    return static_cast<int>(std::max<milliseconds::rep>(0, left.count()));
+}
+
+std::int32_t awaitReply(platform::SerialPort& port, const Timing& timing, Clock::time_point start,
+                        ReplyCollector& collector) {
+    const Clock::time_point deadline = start + timing.replyTimeout;
+    Clock::time_point lastByte = start;
+    std::array<std::uint8_t, 512> buffer{};
+    while (!collector.reply()) {
+        const Clock::time_point now = Clock::now();
+        if (collector.hasPartialFrame() && now - lastByte > timing.interByteGap) {
+            collector.dropPartialFrame();
+            continue;
+        }
+        if (now >= deadline) {
+            return collector.failureStatus();
+        }
+        Clock::time_point waitUntil = deadline;
+        if (collector.hasPartialFrame()) {
+            waitUntil = std::min(waitUntil, lastByte + timing.interByteGap + milliseconds(1));
+        }
+        const bool readable = port.waitReadable(millisecondsUntil(waitUntil));
+        const long received = port.read(buffer.data(), buffer.size());
+        // A line that polls readable yet gives nothing, or fails to read, has hung up.
+        if (received < 0 || (readable && received == 0)) {
+            return ZQKRT_ERR_WRITE_FAILED;
+        }
+        if (received > 0) {
+            lastByte = Clock::now();
+            collector.feed(buffer.data(), static_cast<std::size_t>(received));
+        }
+    }
+    return ZQKRT_OK;
+}
+
+} // namespace
+
+std::int32_t exchangeFrames(std::int32_t portHandle, const wire::Frame& request, wire::Frame& reply,
+                            const FrameTrace& trace) {
+    const std::optional<wire::Bytes> requestBytes = wire::encode(wire::FrameKind::Request, request);
+    if (!requestBytes) {
+        return ZQKRT_ERR_BAD_ARGUMENT;
+    }
+    auto frameSeen = [&trace](const wire::Frame& frame) {
+        if (const std::optional<wire::Bytes> bytes = wire::encode(wire::FrameKind::Reply, frame)) {
+            trace(FrameDirection::Received, *bytes);
+        }
+    };
+    ReplyCollector collector(request.address, request.command,
+                             trace ? ReplyCollector::FrameSeen(frameSeen) : nullptr);
+    std::int32_t status = ZQKRT_ERR_PORT_NOT_OPEN;
+    zqcom_internal::withOpenPort(portHandle, [&](platform::SerialPort& port,
+                                                 const zqcom_internal::PortParameters& parameters) {
+        const Timing timing = timingOf(parameters, requestBytes->size());
+        port.purgeReceive();
+        const Clock::time_point start = Clock::now();
+        if (port.write(requestBytes->data(), requestBytes->size()) !=
+            static_cast<long>(requestBytes->size())) {
+            status = ZQKRT_ERR_WRITE_FAILED;
+            return;
+        }
+        if (trace) {
+            trace(FrameDirection::Sent, *requestBytes);
+        }
+        status = awaitReply(port, timing, start, collector);
+    });
+    if (status == ZQKRT_OK) {
+        reply = *collector.reply();
+    }
+    return status;
+}
+
+} // namespace zqkrt_internal

@@ -1,0 +1,295 @@
+#include "ZQKRT_TableArray.h"
+
+#include "PubFunctions.h"
+#include "ReaderHandles.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <utility>
+
+namespace {
+
+constexpr std::int32_t kBroadcastAddress = 255;
+constexpr std::int32_t kUnknownCommand = -1;
+constexpr std::size_t kInventoryEntryChars = 20;
+// Blocks past this index lie outside WriteBlocks whatever the block size (see GetRequestData).
+constexpr std::int64_t kLastWritableBlock = 254;
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The whole text as a signed 32-bit decimal number, else a conversion error.
+std::int32_t DecimalValue(const std::string& text) {
+    const std::size_t digitsStart = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    const bool negative = digitsStart == 1 && text[0] == '-';
+    const std::int64_t limit = kInt32Max + (negative ? 1 : 0);
+    bool valid = text.size() > digitsStart;
+    std::int64_t value = 0;
+    for (std::size_t i = digitsStart; valid && i < text.size(); ++i) {
+        valid = IsDigit(text[i]);
+        if (valid)
+            value = value * 10 + (text[i] - '0');
+        valid = valid && value <= limit;
+    }
+    if (!valid)
+        throw TConversionError("'" + text + "' is not a valid integer value");
+    return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+// The leading decimal digits of text (0 when there are none), held to at most kInt32Max.
+std::int32_t LeadingDecimalValue(const std::string& text) {
+    std::int64_t value = 0;
+    for (std::size_t i = 0; i < text.size() && IsDigit(text[i]); ++i)
+        value = std::min(value * 10 + (text[i] - '0'), kInt32Max);
+    return static_cast<std::int32_t>(value);
+}
+
+// The leading decimal digits of text (0 when there are none), modulo 256.
+std::uint8_t LeadingDecimalByte(const std::string& text) {
+    unsigned value = 0;
+    for (std::size_t i = 0; i < text.size() && IsDigit(text[i]); ++i)
+        value = (value * 10 + static_cast<unsigned>(text[i] - '0')) % 256;
+    return static_cast<std::uint8_t>(value);
+}
+
+std::string WithLeadingZero(const std::string& text) {
+    return text.size() == 1 ? "0" + text : text;
+}
+
+// Up to length characters from pos; empty when pos lies at or past the end.
+std::string Piece(const std::string& text, std::size_t pos, std::size_t length) {
+    return pos < text.size() ? text.substr(pos, length) : std::string();
+}
+
+bool IsIsoCommandCode(const std::string& code) {
+    return code == "01" || code == "A0" || code == "A1" || code == "23" || code == "24" ||
+           code == "2B";
+}
+
+bool IsStatusWithReply(std::int32_t status) {
+    return status == 0 || status == 0x83 || status == 0x84 || status == 0x90 || status == 0x93 ||
+           status == 0x94 || status == 0x95;
+}
+
+} // namespace
+
+TZQKRT_TableArray::TZQKRT_TableArray(TZQKRT_ReaderCalls calls) : Calls(std::move(calls)) {}
+
+void TZQKRT_TableArray::Add() {
+    Items.emplace_back();
+    Count = static_cast<std::int32_t>(Items.size());
+}
+
+void TZQKRT_TableArray::RemoveLast() {
+    if (!Items.empty())
+        Items.pop_back();
+    Count = static_cast<std::int32_t>(Items.size());
+}
+
+void TZQKRT_TableArray::RemoveAll() {
+    while (!Items.empty())
+        RemoveLast();
+}
+
+void TZQKRT_TableArray::ReleaseItems() {
+    Items.clear();
+    Count = 0;
+}
+
+const TZQKRT_Table* TZQKRT_TableArray::SelectedRecord() const {
+    return Selected >= 0 && static_cast<std::size_t>(Selected) < Items.size() ? &Items[Selected]
+                                                                              : nullptr;
+}
+
+TZQKRT_Table* TZQKRT_TableArray::SelectedRecord() {
+    return const_cast<TZQKRT_Table*>(std::as_const(*this).SelectedRecord());
+}
+
+bool TZQKRT_TableArray::Select(std::int32_t index) {
+    Selected = index;
+    const TZQKRT_Table* record = SelectedRecord();
+    SelectedSerial = record != nullptr ? record->GetSerialNumberHex() : std::string();
+    return record != nullptr;
+}
+
+bool TZQKRT_TableArray::SelectBySerial(const std::string& serialHex) {
+    if (Items.empty())
+        return false;
+    const auto match = std::find_if(Items.begin(), Items.end(), [&](const TZQKRT_Table& record) {
+        return record.GetSerialNumberHex() == serialHex;
+    });
+    if (match != Items.end())
+        Select(static_cast<std::int32_t>(match - Items.begin()));
+    return true;
+}
+
+bool TZQKRT_TableArray::DecodeInventory(const std::string& replyHex) {
+    for (std::size_t i = 0; i < Items.size(); ++i) {
+        Items[i].SetTagTypeHex(Piece(replyHex, kInventoryEntryChars * i + 2, 2));
+        Items[i].SetSerialNumberHex(Piece(replyHex, kInventoryEntryChars * i + 6, 16));
+    }
+    return true;
+}
+
+bool TZQKRT_TableArray::SetValue(int selector, const std::string& text) {
+    switch (selector) {
+    case 5:
+        return DecodeInventory(text);
+    case 7:
+        return SelectBySerial(text);
+    case 8:
+        CommandCode = text;
+        return true;
+    case 9:
+        Mode = text;
+        return true;
+    case 10:
+        FirstBlock = WithLeadingZero(text);
+        return true;
+    case 11:
+        BlockCount = WithLeadingZero(text);
+        return true;
+    case 12:
+        return Select(DecimalValue(text));
+    default:
+        break;
+    }
+    TZQKRT_Table* record = SelectedRecord();
+    if (record == nullptr)
+        return false;
+    if (selector == 13)
+        record->SetBlockSize(LeadingDecimalByte(text));
+    else if (selector == 15)
+        record->SetSystemInfo(LeadingDecimalByte(text));
+    else
+        return false;
+    return true;
+}
+
+bool TZQKRT_TableArray::GetValue(int selector, std::string& text) const {
+    const TZQKRT_Table* record = SelectedRecord();
+    if (record == nullptr)
+        return false;
+    switch (selector) {
+    case 6:
+        text = record->GetTagTypeHex();
+        return true;
+    case 7:
+        text = record->GetSerialNumberHex();
+        return true;
+    case 13:
+        text = std::to_string(record->GetBlockSize());
+        return true;
+    case 14:
+        text = record->BlockSizeKnown != 0 ? "1" : "0";
+        return true;
+    case 15:
+        text = record->GetSystemInfoText();
+        return true;
+    default:
+        return false;
+    }
+}
+
+int TZQKRT_TableArray::GetBlockData(int kind, std::string& data) const {
+    data.clear();
+    const TZQKRT_Table* record = SelectedRecord();
+    if (record == nullptr)
+        return -1;
+    const bool found = record->GetData(kind, LeadingDecimalValue(FirstBlock),
+                                       LeadingDecimalValue(BlockCount), data);
+    return found ? 0 : -1;
+}
+
+TZQKRT_TableArray::BlockRange TZQKRT_TableArray::RequestBlockRange() const {
+    BlockRange range;
+    if (CommandCode == "A0" || CommandCode == "A1" || CommandCode == "23" || CommandCode == "24")
+        range.First = DecimalValue(FirstBlock);
+    if (CommandCode == "23" || CommandCode == "24")
+        range.Count = DecimalValue(BlockCount);
+    return range;
+}
+
+std::string TZQKRT_TableArray::BuildIsoRequest(const BlockRange& range) const {
+    std::string request{HexToChar(CommandCode), HexToChar(Mode)};
+    if (CommandCode == "01")
+        return request;
+    request += HexToStr(SelectedSerial);
+    if (CommandCode == "2B")
+        return request;
+    request += static_cast<char>(range.First & 0xFF);
+    const TZQKRT_Table& record = *SelectedRecord();
+    std::string blockData;
+    if (CommandCode == "A1" && record.GetRequestData("A1", range.First, blockData) == 0)
+        request += blockData;
+    if (CommandCode == "23" || CommandCode == "24")
+        request += static_cast<char>(range.Count & 0xFF);
+    if (CommandCode != "24")
+        return request;
+    request += static_cast<char>(record.GetBlockSize());
+    // Blocks outside the writable range contribute nothing, so the walk stops at its end.
+    const std::int64_t last =
+        std::min(std::int64_t{range.First} + range.Count - 1, kLastWritableBlock);
+    for (std::int64_t block = std::max<std::int64_t>(range.First, 0); block <= last; ++block) {
+        if (record.GetRequestData("24", static_cast<int>(block), blockData) == 0)
+            request += blockData;
+    }
+    return request;
+}
+
+std::string TZQKRT_TableArray::DecodeReadBlocks(std::string replyHex, const BlockRange& range) {
+    replyHex.erase(0, 2);
+    SetValue(13, std::to_string(HexPairToInt(Piece(replyHex, 0, 2))));
+    replyHex.erase(0, 4);
+    TZQKRT_Table& record = *SelectedRecord();
+    // The step is 5 bytes whatever the block size; once the reply is used up, storing the
+    // remaining blocks would change nothing, so the walk ends there.
+    const std::int64_t last = std::min(std::int64_t{range.First} + range.Count - 1, kInt32Max);
+    for (std::int64_t block = range.First; block <= last && !replyHex.empty(); ++block) {
+        record.StoreReplyData("23", replyHex, static_cast<int>(block));
+        replyHex.erase(0, 10);
+    }
+    return replyHex;
+}
+
+std::string TZQKRT_TableArray::DecodeIsoReply(const std::string& replyHex,
+                                              const BlockRange& range) {
+    if (CommandCode == "A0")
+        SelectedRecord()->StoreReplyData("A0", replyHex, range.First);
+    else if (CommandCode == "23")
+        return DecodeReadBlocks(replyHex, range);
+    else if (CommandCode == "2B")
+        SetValue(15, std::to_string(HexPairToInt(Piece(replyHex, 22, 2))));
+    return replyHex;
+}
+
+std::int32_t TZQKRT_TableArray::RunCommand(int command, std::string& reply) {
+    const std::int32_t reader = ReaderHandle.load();
+    if (command != 0xB0) {
+        std::int32_t status = kUnknownCommand;
+        if (command == 0x52)
+            status = Calls.GetBaud(reader, kBroadcastAddress);
+        else if (command == 0x69)
+            status = Calls.RFReset(reader, kBroadcastAddress);
+        reply.clear();
+        return status;
+    }
+    // Addressed commands take the selected record's serial number and store into it.
+    if (!IsIsoCommandCode(CommandCode) || (CommandCode != "01" && SelectedRecord() == nullptr))
+        return kUnknownCommand;
+    const BlockRange range = RequestBlockRange();
+    const std::string request = BuildIsoRequest(range);
+    std::array<std::uint8_t, ZQKRT_RESPONSE_BUFFER_SIZE> response{};
+    std::int32_t responseLength = 0;
+    const std::int32_t status = Calls.ISOCmd(
+        reader, kBroadcastAddress, reinterpret_cast<const std::uint8_t*>(request.data()),
+        static_cast<std::int32_t>(request.size()), response.data(), &responseLength, 0);
+    if (!IsStatusWithReply(status))
+        return status;
+    const int length = std::clamp<std::int32_t>(responseLength, 0, ZQKRT_RESPONSE_BUFFER_SIZE);
+    reply = DecodeIsoReply(BufToHex(response.data(), length), range);
+    return 0;
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "ZQKRT_Table.h"
+#include "zqkrt.h"
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Text that had to be a decimal number and is not; nothing was changed or sent.
+class TConversionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The reader library calls the table sends through; tests put their own in.
+struct TZQKRT_ReaderCalls {
+    std::function<std::int32_t(std::int32_t, std::int32_t)> GetBaud = ZQKRT_0x52_GetBaud;
+    std::function<std::int32_t(std::int32_t, std::int32_t)> RFReset = ZQKRT_0x69_RFReset;
+    std::function<std::int32_t(std::int32_t, std::int32_t, const std::uint8_t*, std::int32_t,
+                               std::uint8_t*, std::int32_t*, std::int32_t)>
+        ISOCmd = ZQKRT_0xB0_ISOCmd;
+};
+
+// The transponders of the last inventory and the settings of the next reader command. Every
+// reader command is framed, sent to ReaderHandle at bus address 255 and decoded here. The
+// table has no lock: its users take turns.
+class TZQKRT_TableArray {
+public:
+    std::int32_t Count = 0;
+    std::vector<TZQKRT_Table> Items;
+    std::int32_t Selected = 0;
+    std::string SelectedSerial;
+    std::string CommandCode;
+    std::string Mode;
+    std::string FirstBlock;
+    std::string BlockCount;
+
+    explicit TZQKRT_TableArray(TZQKRT_ReaderCalls calls = {});
+
+    void Add();
+    void RemoveLast();
+    void RemoveAll();
+    void ReleaseItems();
+
+    // Writes setting or field number selector. Selectors 13 and 15 return false when Selected
+    // names no record. Selector 12 throws TConversionError for text that is not a decimal
+    // number; for an index that names no record it returns false, with Selected set to it and
+    // SelectedSerial empty, so that later operations on the selected record fail.
+    bool SetValue(int selector, const std::string& text);
+    // Reads field number selector of the selected record into text; false, with text
+    // unchanged, for a selector without a value or when Selected names no record.
+    bool GetValue(int selector, std::string& text) const;
+
+    // GetData of the selected record for the blocks of FirstBlock and BlockCount: 0, or -1
+    // with data empty when it fails or Selected names no record.
+    int GetBlockData(int kind, std::string& data) const;
+
+    // Runs reader command 0x52 (baud query), 0x69 (RF reset) or 0xB0 (the ISO command of
+    // CommandCode) and gives its status. 0x52, 0x69 and unknown numbers (-1) empty reply.
+    // 0xB0 gives -1, leaving reply and sending nothing, for an unknown CommandCode or, for any
+    // code but "01", when Selected names no record; after a reader status that comes with a
+    // reply, reply is what is left of the decoded reply's hex text and the result is 0;
+    // otherwise reply is left as it was. Throws TConversionError, before sending, when
+    // FirstBlock or BlockCount is needed and is not a decimal number.
+    std::int32_t RunCommand(int command, std::string& reply);
+
+private:
+    struct BlockRange {
+        std::int32_t First = 0;
+        std::int32_t Count = 0;
+    };
+
+    const TZQKRT_Table* SelectedRecord() const;
+    TZQKRT_Table* SelectedRecord();
+    bool Select(std::int32_t index);
+    bool SelectBySerial(const std::string& serialHex);
+    bool DecodeInventory(const std::string& replyHex);
+    BlockRange RequestBlockRange() const;
+    std::string BuildIsoRequest(const BlockRange& range) const;
+    std::string DecodeIsoReply(const std::string& replyHex, const BlockRange& range);
+    std::string DecodeReadBlocks(std::string replyHex, const BlockRange& range);
+
+    TZQKRT_ReaderCalls Calls;
+};

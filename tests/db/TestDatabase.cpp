@@ -1,0 +1,130 @@
+#include "TestDatabase.h"
+
+#include "ErrorGuard.h"
+#include "TADOConnection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+// The schema file without its comments, one statement per entry.
+QStringList schemaStatements() {
+    QFile file(QStringLiteral(DSP_SCHEMA_FILE));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read the schema %s", DSP_SCHEMA_FILE);
+    QString text;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        const qsizetype comment = line.indexOf(QStringLiteral("--"));
+        text += (comment < 0 ? line : line.left(comment)) + u'\n';
+    }
+    QStringList statements;
+    for (const QString& statement : text.split(u';')) {
+        if (!statement.trimmed().isEmpty())
+            statements << statement;
+    }
+    return statements;
+}
+
+} // namespace
+
+TestDatabase::TestDatabase(bool createNow)
+    : previousFolder_(QDir::currentPath()),
+      connectionName_(QStringLiteral("fixture_%1").arg(reinterpret_cast<quintptr>(this))) {
+    if (!dir_.isValid() || !QDir::setCurrent(dir_.path()))
+        qFatal("cannot make a temporary folder");
+    if (createNow)
+        create();
+}
+
+TestDatabase::~TestDatabase() {
+    if (QSqlDatabase::contains(connectionName_)) {
+        QSqlDatabase::database(connectionName_, false).close();
+        QSqlDatabase::removeDatabase(connectionName_);
+    }
+    QDir::setCurrent(previousFolder_);
+}
+
+QString TestDatabase::filePath() const {
+    return QDir(dir_.path()).filePath(db::TADOConnection::defaultFileName());
+}
+
+QSqlDatabase TestDatabase::database() const {
+    return QSqlDatabase::database(connectionName_);
+}
+
+void TestDatabase::create() {
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+    database.setDatabaseName(filePath());
+    if (!database.open())
+        qFatal("cannot create the test database");
+    for (const QString& statement : schemaStatements())
+        exec(statement);
+}
+
+void TestDatabase::exec(const QString& statement, const QVariantList& values) {
+    QSqlQuery query(database());
+    QVERIFY2(query.prepare(statement), qPrintable(query.lastError().text()));
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+}
+
+QVariant TestDatabase::scalar(const QString& statement, const QVariantList& values) {
+    QSqlQuery query(database());
+    query.prepare(statement);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec() || !query.next())
+        return QStringLiteral("<no row: %1>").arg(query.lastError().text());
+    return query.value(0);
+}
+
+void TestDatabase::addPatient(const QString& number, const QVariant& name, const QVariant& sex,
+                              const QString& birth) {
+    exec(QStringLiteral("INSERT INTO 病人基本資料 VALUES (?, ?, ?, ?)"),
+         {number, name, sex, birth});
+}
+
+void TestDatabase::addDrug(const QString& name, const QVariant& serialNumber) {
+    exec(QStringLiteral("INSERT INTO 藥品資料表 VALUES (?, ?)"), {name, serialNumber});
+}
+
+void TestDatabase::addOrder(const QString& dispensingDay, const QString& sequence,
+                            const QString& patient) {
+    exec(QStringLiteral("INSERT INTO 領藥單 VALUES (?, ?, ?)"), {dispensingDay, sequence, patient});
+}
+
+void TestDatabase::addLine(const QString& dispensingDay, const QString& sequence, int item,
+                           const QString& drug, const QVariant& state) {
+    exec(QStringLiteral("INSERT INTO 領藥明細 VALUES (?, ?, ?, ?, ?, ?)"),
+         {dispensingDay, sequence, item, drug, item * 10, state});
+}
+
+QVariant TestDatabase::lineState(const QString& dispensingDay, const QString& sequence, int item) {
+    return scalar(QStringLiteral("SELECT 配藥情況 FROM 領藥明細 "
+                                 "WHERE 配藥日期 = ? AND 領藥序號 = ? AND 項次 = ?"),
+                  {dispensingDay, sequence, item});
+}
+
+void TestDatabase::addSampleOrder() {
+    const QString today = QString::fromLatin1(day);
+    addPatient(QStringLiteral("P1"), QStringLiteral("王小明"), 1);
+    addDrug(QStringLiteral("A"), QStringLiteral("E001"));
+    addDrug(QStringLiteral("B"), QStringLiteral("E002"));
+    addOrder(today, QStringLiteral("1"), QStringLiteral("P1"));
+    addLine(today, QStringLiteral("1"), 1, QStringLiteral("A"));
+    addLine(today, QStringLiteral("1"), 2, QStringLiteral("B"));
+}
+
+QString errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const platform::AppError& error) {
+        return error.text();
+    }
+    return {};
+}

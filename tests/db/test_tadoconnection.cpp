@@ -1,0 +1,106 @@
+#include "ErrorGuard.h"
+#include "SqliteText.h"
+#include "TADOConnection.h"
+#include "TestDatabase.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace db;
+
+class TestTADOConnection : public QObject {
+    Q_OBJECT
+
+private slots:
+    void missingFileIsAnErrorUntilItExists() {
+        TestDatabase database(false);
+        TADOConnection connection;
+        const QString error = errorOf([&] { connection.fetch(QStringLiteral("SELECT 1")); });
+        QCOMPARE(error, QStringLiteral("unable to open database file"));
+        QVERIFY(!connection.Connected());
+        QVERIFY2(!QFile::exists(database.filePath()), "the station must never create the file");
+
+        database.create();
+        database.addSampleOrder();
+        const ResultSet result = connection.fetch(QStringLiteral("SELECT 領藥序號 FROM 領藥單"));
+        QVERIFY(connection.Connected());
+        QCOMPARE(result.rows.size(), 1);
+        QCOMPARE(result.rows.first().first().toString(), QStringLiteral("1"));
+    }
+
+    void engineErrorsCarryTheEngineText() {
+        TestDatabase database;
+        TADOConnection connection;
+        QCOMPARE(errorOf([&] { connection.fetch(QStringLiteral("SELECT * FROM 不存在")); }),
+                 QStringLiteral("no such table: 不存在"));
+        // The connection stays usable after a failed statement.
+        QCOMPARE(connection.fetch(QStringLiteral("SELECT 2")).rows.first().first().toInt(), 2);
+    }
+
+    void sqliteLiterals_data() {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("plain") << "SELECT 1"
+                               << "SELECT 1";
+        QTest::newRow("double quoted text") << "x Like \"2009/7/7\""
+                                            << "x Like '2009/7/7'";
+        QTest::newRow("doubled quote") << "x Like\"A\"\"1\""
+                                       << "x Like'A\"1'";
+        QTest::newRow("single quote inside") << "x = \"O'Neil\""
+                                             << "x = 'O''Neil'";
+        QTest::newRow("single quoted stays") << "x = 'a\"b' AND y = \"c\""
+                                             << "x = 'a\"b' AND y = 'c'";
+        QTest::newRow("bracketed name stays") << "[a\"b] = \"c\""
+                                              << "[a\"b] = 'c'";
+        QTest::newRow("empty text") << "x = \"\""
+                                    << "x = ''";
+        QTest::newRow("unclosed left alone") << "x = \"abc"
+                                             << "x = \"abc";
+    }
+
+    void sqliteLiterals() {
+        QFETCH(QString, statement);
+        QFETCH(QString, sent);
+        QCOMPARE(toSqliteLiterals(statement), sent);
+    }
+
+    void updateOfSeveralRowsIsUndone() {
+        TestDatabase database;
+        database.addSampleOrder();
+        TADOConnection connection;
+        const RowUpdate both{QStringLiteral("領藥明細"),
+                             {{QStringLiteral("配藥情況"), QStringLiteral("配藥完成")}},
+                             {{QStringLiteral("領藥序號"), QStringLiteral("1")}}};
+        QCOMPARE(connection.update({both}), UpdateOutcome::RowNotUnique);
+        QCOMPARE(database.scalar(QStringLiteral("SELECT COUNT(配藥情況) FROM 領藥明細")).toInt(),
+                 0);
+    }
+
+    void busyDatabaseIsAnErrorAfterWaiting() {
+        TestDatabase database;
+        database.addSampleOrder();
+        TADOConnection connection;
+        database.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        const RowUpdate line{QStringLiteral("領藥明細"),
+                             {{QStringLiteral("配藥情況"), QStringLiteral("配藥完成")}},
+                             {{QStringLiteral("項次"), 1}}};
+        QCOMPARE(errorOf([&] { connection.update({line}); }), QStringLiteral("database is locked"));
+        database.exec(QStringLiteral("ROLLBACK"));
+        QCOMPARE(connection.update({line}), UpdateOutcome::Updated);
+    }
+
+    void oversizedResultIsRefused() {
+        TestDatabase database;
+        TADOConnection connection;
+        const QString counting = QStringLiteral(
+            "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n LIMIT %1) "
+            "SELECT x FROM n");
+        QCOMPARE(connection.fetch(counting.arg(TADOConnection::maxRows)).rows.size(),
+                 TADOConnection::maxRows);
+        QCOMPARE(errorOf([&] { connection.fetch(counting.arg(TADOConnection::maxRows + 1)); }),
+                 QStringLiteral("The result has more than %1 rows").arg(TADOConnection::maxRows));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTADOConnection)
+#include "test_tadoconnection.moc"

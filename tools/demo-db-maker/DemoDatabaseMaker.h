@@ -1,0 +1,29 @@
+#pragma once
+
+#include "DemoContent.h"
+
+#include <QString>
+
+namespace demodb {
+
+struct MakerSettings {
+    QString outputPath;
+    bool replaceExisting = false;
+    QString cataloguePath;
+    DemoOptions demo;
+};
+
+struct MakerSummary {
+    qsizetype patients = 0;
+    qsizetype drugs = 0;
+    qint64 orders = 0;
+    qint64 lines = 0;
+    int days = 0;
+};
+
+// Makes the demo database at outputPath. The file is built beside it under a temporary name and
+// renamed into place when complete, so a failure leaves no half-made database and an existing
+// file is never replaced unless replaceExisting. Throws std::exception with a readable text.
+MakerSummary makeDemoDatabase(const MakerSettings& settings);
+
+} // namespace demodb

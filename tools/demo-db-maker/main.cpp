@@ -1,0 +1,94 @@
+#include "DemoDatabaseMaker.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+#include <exception>
+#include <stdexcept>
+
+namespace {
+
+qint64 number(const QCommandLineParser& parser, const QString& option, qint64 least, qint64 most) {
+    bool ok = false;
+    const qint64 value = parser.value(option).toLongLong(&ok);
+    if (!ok || value < least || value > most)
+        throw std::invalid_argument(QStringLiteral("--%1 takes a number from %2 to %3")
+                                        .arg(option)
+                                        .arg(least)
+                                        .arg(most)
+                                        .toStdString());
+    return value;
+}
+
+demodb::MakerSettings settingsFrom(const QCommandLineParser& parser) {
+    demodb::MakerSettings settings;
+    settings.outputPath = parser.value(QStringLiteral("output"));
+    settings.replaceExisting = parser.isSet(QStringLiteral("force"));
+    settings.cataloguePath = parser.value(QStringLiteral("catalogue"));
+    settings.demo.today = QDate::currentDate();
+    if (parser.isSet(QStringLiteral("today"))) {
+        settings.demo.today = QDate::fromString(parser.value(QStringLiteral("today")), Qt::ISODate);
+        if (!settings.demo.today.isValid())
+            throw std::invalid_argument("--today takes a date written yyyy-MM-dd");
+    }
+    settings.demo.seed =
+        static_cast<quint32>(number(parser, QStringLiteral("seed"), 0, 0xFFFFFFFFLL));
+    settings.demo.orders = static_cast<int>(
+        number(parser, QStringLiteral("orders"), 1, demodb::DemoOptions::maxOrders));
+    if (parser.isSet(QStringLiteral("lines")))
+        settings.demo.lines =
+            number(parser, QStringLiteral("lines"), 1,
+                   demodb::DemoOptions::maxOrders * demodb::DemoOptions::maxLinesPerOrderOnAverage);
+    return settings;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("demo-db-maker"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Makes a prescription database with demo patients, drugs and pick-up orders for today "
+        "and the days around it. Each drug carries the UID of one transponder of the catalogue."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {QStringLiteral("output"), QStringLiteral("Database file to make."), QStringLiteral("path"),
+         QStringLiteral("藥袋正規化.db")},
+        {QStringLiteral("force"), QStringLiteral("Replace an existing database file.")},
+        {QStringLiteral("catalogue"), QStringLiteral("Transponder catalogue (tab-separated)."),
+         QStringLiteral("path"), QStringLiteral(DSP_TRANSPONDER_CATALOGUE)},
+        {QStringLiteral("today"), QStringLiteral("Day to make the orders around (default: today)."),
+         QStringLiteral("yyyy-MM-dd")},
+        {QStringLiteral("seed"), QStringLiteral("Seed of the made-up content."),
+         QStringLiteral("n"), QStringLiteral("1")},
+        {QStringLiteral("orders"),
+         QStringLiteral("Number of pick-up orders; more than 1400 spread over more days."),
+         QStringLiteral("n"), QStringLiteral("56")},
+        {QStringLiteral("lines"),
+         QStringLiteral("Total number of order lines (default: 1 to 4 per order)."),
+         QStringLiteral("m")},
+    });
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty())
+        parser.showHelp(1);
+
+    QTextStream out(stdout);
+    try {
+        const demodb::MakerSettings settings = settingsFrom(parser);
+        const demodb::MakerSummary summary = demodb::makeDemoDatabase(settings);
+        out << QStringLiteral("%1: %2 patients, %3 drugs, %4 orders with %5 lines over %6 days\n")
+                   .arg(settings.outputPath)
+                   .arg(summary.patients)
+                   .arg(summary.drugs)
+                   .arg(summary.orders)
+                   .arg(summary.lines)
+                   .arg(summary.days);
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "demo-db-maker: %s\n", error.what());
+        return 1;
+    }
+}

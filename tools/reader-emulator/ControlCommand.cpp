@@ -1,0 +1,203 @@
+#include "ControlCommand.h"
+
+#include "HexFields.h"
+#include "Transponder.h"
+
+#include <cctype>
+#include <vector>
+
+namespace emulator {
+namespace {
+
+constexpr std::uint8_t kMaxOwnAddress = 254;
+
+std::vector<std::string> words(std::string_view line) {
+    std::vector<std::string> result;
+    std::size_t position = 0;
+    while (position < line.size()) {
+        const std::size_t begin = line.find_first_not_of(" \t\r\n", position);
+        if (begin == std::string_view::npos) {
+            break;
+        }
+        const std::size_t end = std::min(line.find_first_of(" \t\r\n", begin), line.size());
+        result.emplace_back(line.substr(begin, end - begin));
+        position = end;
+    }
+    return result;
+}
+
+std::string lowered(std::string text) {
+    for (char& character : text) {
+        character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
+    }
+    return text;
+}
+
+std::optional<bool> parseOnOff(const std::string& word) {
+    const std::string value = lowered(word);
+    if (value == "on") {
+        return true;
+    }
+    if (value == "off") {
+        return false;
+    }
+    return std::nullopt;
+}
+
+// Parses the arguments of one verb into command; false with error set when they are wrong.
+class ArgumentReader {
+public:
+    ArgumentReader(const std::vector<std::string>& words, std::string& error)
+        : words_(words), error_(error) {}
+
+    bool count(std::size_t minimum, std::size_t maximum, const std::string& usage) {
+        const std::size_t arguments = words_.size() - 1;
+        if (arguments < minimum || arguments > maximum) {
+            return fail("usage: " + usage);
+        }
+        return true;
+    }
+    bool has(std::size_t index) const { return index < words_.size(); }
+
+    bool uid(std::size_t index, wire::Bytes& out) {
+        return take(parseUid(words_[index]), out, "UID must be 16 hex digits starting E0");
+    }
+    bool onOff(std::size_t index, bool& out) {
+        return take(parseOnOff(words_[index]), out, "expected on or off");
+    }
+    template <typename Value, typename Parsed>
+    bool take(const std::optional<Parsed>& parsed, Value& out, const std::string& message) {
+        if (!parsed) {
+            return fail(message);
+        }
+        out = static_cast<Value>(*parsed);
+        return true;
+    }
+    const std::string& word(std::size_t index) const { return words_[index]; }
+    bool fail(const std::string& message) {
+        error_ = message;
+        return false;
+    }
+
+private:
+    const std::vector<std::string>& words_;
+    std::string& error_;
+};
+
+bool parsePlace(ArgumentReader& reader, ControlCommand& command) {
+    if (!reader.count(1, 4, "place UID [TYPE BLOCKS BLOCKSIZE]") || !reader.uid(1, command.uid)) {
+        return false;
+    }
+    if (!reader.has(2)) {
+        return true;
+    }
+    if (!reader.has(4)) {
+        return reader.fail("usage: place UID [TYPE BLOCKS BLOCKSIZE]");
+    }
+    TransponderShape shape;
+    if (!reader.take(parseHexByte(reader.word(2)), shape.type, "TYPE must be a hex byte") ||
+        !reader.take(parseDecimal(reader.word(3), 1, kMaxBlockCount), shape.blockCount,
+                     "BLOCKS must be 1.." + std::to_string(kMaxBlockCount)) ||
+        !reader.take(parseDecimal(reader.word(4), 1, kMaxBlockSize), shape.blockSize,
+                     "BLOCKSIZE must be 1.." + std::to_string(kMaxBlockSize))) {
+        return false;
+    }
+    command.shape = shape;
+    return true;
+}
+
+bool parseFault(ArgumentReader& reader, ControlCommand& command) {
+    if (!reader.count(1, 2, "fault none|silence|garbage|noise|badcrc|short|slow MS|hangup")) {
+        return false;
+    }
+    const std::string name = lowered(reader.word(1));
+    if (name == "hangup") {
+        command.verb = ControlVerb::Hangup;
+        return reader.count(1, 1, "fault hangup");
+    }
+    if (!reader.take(parseFaultKind(name), command.fault.kind, "unknown fault " + name)) {
+        return false;
+    }
+    if (command.fault.kind != FaultKind::Slow) {
+        return reader.count(1, 1, "fault " + name);
+    }
+    return reader.count(2, 2, "fault slow MS") &&
+           reader.take(parseDecimal(reader.word(2), 0, kMaxSlowMs), command.fault.slowMs,
+                       "MS must be 0.." + std::to_string(kMaxSlowMs));
+}
+
+bool parseArguments(ArgumentReader& reader, ControlCommand& command) {
+    switch (command.verb) {
+    case ControlVerb::Place:
+        return parsePlace(reader, command);
+    case ControlVerb::Remove:
+        return reader.count(1, 1, "remove UID") && reader.uid(1, command.uid);
+    case ControlVerb::Block:
+        return reader.count(3, 3, "block UID INDEX HEX") && reader.uid(1, command.uid) &&
+               reader.take(parseDecimal(reader.word(2), 0, kMaxBlockCount - 1), command.blockIndex,
+                           "INDEX must be a block number") &&
+               reader.take(parseHexBytes(reader.word(3), kMaxBlockSize), command.data,
+                           "HEX must be the block's bytes in hex");
+    case ControlVerb::ReadOnly:
+        return reader.count(2, 2, "readonly UID on|off") && reader.uid(1, command.uid) &&
+               reader.onOff(2, command.on);
+    case ControlVerb::Rate:
+        return reader.count(1, 1, "rate 1200..115200") &&
+               reader.take(parseRate(reader.word(1)), command.rate, "unsupported rate");
+    case ControlVerb::Frame:
+        return reader.count(1, 1, "frame 8E1|8N1|8O1") &&
+               reader.take(parseFrame(reader.word(1)), command.frame, "unsupported frame");
+    case ControlVerb::Address:
+        return reader.count(1, 1, "address 0..254") &&
+               reader.take(parseDecimal(reader.word(1), 0, kMaxOwnAddress), command.address,
+                           "address must be 0..254");
+    case ControlVerb::Delays:
+        return reader.count(1, 1, "delays on|off") && reader.onOff(1, command.on);
+    case ControlVerb::Fault:
+        return parseFault(reader, command);
+    default:
+        return reader.count(0, 0, "no arguments");
+    }
+}
+
+std::optional<ControlVerb> verbOf(const std::string& word) {
+    static const std::vector<std::pair<std::string, ControlVerb>> kVerbs{
+        {"place", ControlVerb::Place},     {"remove", ControlVerb::Remove},
+        {"clear", ControlVerb::Clear},     {"list", ControlVerb::List},
+        {"block", ControlVerb::Block},     {"readonly", ControlVerb::ReadOnly},
+        {"rate", ControlVerb::Rate},       {"frame", ControlVerb::Frame},
+        {"address", ControlVerb::Address}, {"delays", ControlVerb::Delays},
+        {"fault", ControlVerb::Fault},     {"status", ControlVerb::Status},
+        {"quit", ControlVerb::Quit}};
+    const std::string name = lowered(word);
+    for (const auto& [verbName, verb] : kVerbs) {
+        if (verbName == name) {
+            return verb;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ControlCommand> parseControlCommand(std::string_view line, std::string& error) {
+    error.clear();
+    const std::vector<std::string> parts = words(line);
+    ControlCommand command;
+    if (parts.empty() || parts[0][0] == '#') {
+        return command;
+    }
+    const auto verb = verbOf(parts[0]);
+    if (!verb) {
+        error = "unknown command " + parts[0];
+        return std::nullopt;
+    }
+    command.verb = *verb;
+    ArgumentReader reader(parts, error);
+    if (!parseArguments(reader, command)) {
+        return std::nullopt;
+    }
+    return command;
+}
+
+} // namespace emulator

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "Catalogue.h"
+#include "ControlCommand.h"
+#include "Fault.h"
+#include "ReaderState.h"
+
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace emulator {
+
+// The answer to one control line: lines to show before the final "ok" or "error: ...", and
+// what the program around has to do.
+struct ControlReply {
+    std::vector<std::string> lines;
+    std::string error;
+    bool quit = false;
+    bool hangup = false;
+
+    std::string finalLine() const { return error.empty() ? "ok" : "error: " + error; }
+    // The lines and the final line, each ended by a newline.
+    std::string text() const;
+};
+
+// Bytes to put on the line, and when: counted from the request's arrival.
+struct PlannedReply {
+    wire::Bytes bytes;
+    std::int64_t delayMicros = 0;
+};
+
+// The reader with its transponders, faults and delays, driven by requests from the line and by
+// control commands. Knows nothing of terminals or sockets.
+class Emulator {
+public:
+    Emulator(const Line& line, std::uint8_t address, bool delays, Catalogue catalogue);
+
+    ControlReply execute(const ControlCommand& command);
+    ControlReply executeLine(std::string_view line);
+
+    // nullopt when the reader stays silent: another address, another line, or the silence
+    // fault. hostLine is the line as the host set it when the request came.
+    std::optional<PlannedReply> handleRequest(const wire::Frame& request, const Line& hostLine,
+                                              std::mt19937& random);
+
+    const ReaderState& state() const { return state_; }
+    const Fault& fault() const { return fault_; }
+    bool delays() const { return delays_; }
+
+    // Lines the program adds to "status": port, device, the host's line.
+    void setStatusSource(std::function<std::vector<std::string>()> source) {
+        statusSource_ = std::move(source);
+    }
+
+private:
+    ControlReply place(const ControlCommand& command);
+    ControlReply list() const;
+    ControlReply status() const;
+    ControlReply changeTransponder(const ControlCommand& command);
+
+    ReaderState state_;
+    Catalogue catalogue_;
+    Fault fault_;
+    bool delays_;
+    std::function<std::vector<std::string>()> statusSource_;
+};
+
+} // namespace emulator

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ReaderState.h"
+#include "WireFrame.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace emulator {
+
+enum ReaderCommand : std::uint8_t {
+    GetBaud = 0x52,
+    RfReset = 0x69,
+    IsoCommand = 0xB0,
+};
+
+// A reply and how long the ISO exchanges behind it took in the air.
+struct Exchange {
+    wire::Frame reply;
+    std::int64_t airMicros = 0;
+};
+
+// The reader's answer to one request, or nothing: nothing when the host's line differs from
+// the reader's own (the reader would see only garbled characters), and nothing for requests to
+// another bus address.
+std::optional<Exchange> respond(ReaderState& state, const Line& hostLine,
+                                const wire::Frame& request);
+
+} // namespace emulator
