@@ -1,18 +1,28 @@
 #include "ZQDlgMain.h"
 
+#include "DayText.h"
 #include "ErrorGuard.h"
+#include "FieldLookup.h"
 #include "HexEdit.h"
 #include "MainWindowIcon.h"
+#include "OrderStatements.h"
+#include "QueryGridModel.h"
 #include "ReaderErrorMessage.h"
 #include "ReaderHandles.h"
+#include "TADOQuery.h"
+#include "TCheckThread.h"
 #include "ui_ZQDlgMain.h"
 #include "zqkrt.h"
 
+#include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -23,12 +33,33 @@ constexpr int shownHeight = 380;
 // times at most, so a library that never lets go cannot keep the window open for good.
 constexpr int maxReissuedCloses = 3;
 
+const QString sequenceField = QStringLiteral("領藥序號");
+const QString nameField = QStringLiteral("姓名");
+const QString sexField = QStringLiteral("性別");
+const QString birthField = QStringLiteral("出生年月日");
+
+const QStringList orderListHidden = {QStringLiteral("配藥日期"), sequenceField, nameField, sexField,
+                                     birthField};
+const QStringList orderLinesHidden = {sequenceField,
+                                      QStringLiteral("病歷號碼"),
+                                      nameField,
+                                      sexField,
+                                      birthField,
+                                      QStringLiteral("領藥單.配藥日期"),
+                                      QStringLiteral("領藥明細.配藥日期"),
+                                      QStringLiteral("SerialNumber")};
+
+void hideFromGrid(db::TADOQuery& query, const QStringList& fields) {
+    for (const QString& field : fields)
+        query.FieldByName(field).SetVisible(false);
+}
+
 } // namespace
 
 TForm_Main::TForm_Main()
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TForm_Main>()) {
+      ui(std::make_unique<Ui::TForm_Main>()), check_(*this) {
     ui->setupUi(this);
     setWindowIcon(mainWindowIcon());
 
@@ -54,17 +85,200 @@ TForm_Main::TForm_Main()
         }
     });
 
-    connect(ui->MItem_Exit, &QAction::triggered, this,
-            [this] { platform::runGuarded([this] { MItem_ExitClick(); }); });
+    ADOQuery1 = new db::TADOQuery(ADOConnection1, this);
+    DataSource1 = new db::QueryGridModel(*ADOQuery1, this);
+    ui->DBGrid1->setModel(DataSource1);
+    connectHandlers();
 
     platform::runGuarded([this] { FormCreate(); });
 }
 
-TForm_Main::~TForm_Main() = default;
+// The checking threads hand over runs that use this window: they must have ended before it goes.
+// Every one is told first, so that waiting for one cannot let another start a run.
+TForm_Main::~TForm_Main() {
+    for (const std::unique_ptr<TCheckThread>& thread : checkingThreads_)
+        thread->Terminate();
+    checkingThreads_.clear();
+}
+
+void TForm_Main::connectHandlers() {
+    const auto guarded = [this](void (TForm_Main::*handler)()) {
+        return [this, handler] { platform::runGuarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(ui->MItem_Exit, &QAction::triggered, this, guarded(&TForm_Main::MItem_ExitClick));
+    connect(ui->DateTimePicker1, &QDateEdit::dateChanged, this,
+            guarded(&TForm_Main::DateTimePicker1CloseUp));
+    ui->DateTimePicker1->calendarWidget()->window()->installEventFilter(this);
+    ui->ListView1->viewport()->installEventFilter(this);
+    connect(ui->DBEdit3, &QLineEdit::textEdited, this, guarded(&TForm_Main::DBEdit3Change));
+    connect(ui->Button2, &QPushButton::clicked, this, guarded(&TForm_Main::Button2Click));
+
+    connect(DataSource1, &db::QueryGridModel::currentRowChanged, ui->DBGrid1, [this](int row) {
+        if (row >= 0)
+            ui->DBGrid1->selectRow(row);
+    });
+    connect(ADOQuery1, &db::TADOQuery::afterOpen, this, &TForm_Main::followQuery);
+    connect(ADOQuery1, &db::TADOQuery::afterClose, this, &TForm_Main::followQuery);
+    connect(ADOQuery1, &db::TADOQuery::afterScroll, this, &TForm_Main::followQuery);
+}
+
+bool TForm_Main::eventFilter(QObject* watched, QEvent* event) {
+    // A disabled list's filter still sees the clicks that the list itself ignores.
+    if (watched == ui->ListView1->viewport() && ui->ListView1->isEnabled() &&
+        event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        platform::runGuarded([this] { ListView1Click(); });
+    } else if (watched == ui->DateTimePicker1->calendarWidget()->window() &&
+               event->type() == QEvent::Hide) {
+        platform::runGuarded([this] { DateTimePicker1CloseUp(); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void TForm_Main::FormCreate() {
-    ui->DateTimePicker1->setMaximumDate(QDateTime::currentDateTime().date());
-    ui->DateTimePicker1->setDate(QDateTime::currentDateTime().date());
+    {
+        // Setting the day is no change by the user: the list is loaded below.
+        const QSignalBlocker quiet(ui->DateTimePicker1);
+        ui->DateTimePicker1->setMaximumDate(QDateTime::currentDateTime().date());
+        ui->DateTimePicker1->setDate(QDateTime::currentDateTime().date());
+    }
+    ListView1CheckBoxes = true;
+    LoadOrderList();
+}
+
+void TForm_Main::LoadOrderList() {
+    ui->ListView1->clear();
+    ADOQuery1->Close();
+    ADOQuery1->SQL = db::orderListStatement(db::DayText(ui->DateTimePicker1->date()));
+    runOnQuery([this] { ADOQuery1->Open(); });
+    hideFromGrid(*ADOQuery1, orderListHidden);
+    runOnQuery([this] { ADOQuery1->First(); });
+    while (!ADOQuery1->Eof()) {
+        addOrderRow(ADOQuery1->FieldByName(sequenceField).AsString(),
+                    ADOQuery1->FieldByName(nameField).AsString());
+        runOnQuery([this] { ADOQuery1->Next(); });
+    }
+}
+
+void TForm_Main::addOrderRow(const QString& sequence, const QString& name) {
+    auto* row = new QTreeWidgetItem(QStringList{sequence, name});
+    if (ListView1CheckBoxes) {
+        row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+        row->setCheckState(0, Qt::Unchecked);
+    }
+    ui->ListView1->addTopLevelItem(row);
+}
+
+void TForm_Main::DateTimePicker1CloseUp() {
+    LoadOrderList();
+}
+
+QTreeWidgetItem* TForm_Main::selectedOrder() const {
+    const QList<QTreeWidgetItem*> selected = ui->ListView1->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+void TForm_Main::ListView1Click() {
+    ui->WeightTemp->clear();
+    const QTreeWidgetItem* order = selectedOrder();
+    if (order == nullptr)
+        return;
+    OpenOrderLines(*order);
+    // An order without lines has nothing to dispense; checking it would only spin.
+    if (ADOQuery1->RecordCount() > 0)
+        startDispensing();
+}
+
+void TForm_Main::OpenOrderLines(const QTreeWidgetItem& order) {
+    ADOQuery1->Close();
+    ADOQuery1->SQL =
+        db::orderLinesStatement(order.text(0), db::DayText(ui->DateTimePicker1->date()));
+    runOnQuery([this] { ADOQuery1->Open(); });
+    hideFromGrid(*ADOQuery1, orderLinesHidden);
+    ADOQuery1->FieldByName(QStringLiteral("配藥情況")).SetReadOnly(false);
+}
+
+// The list and the day stay locked while the order is dispensed, so no other statement can
+// replace its lines under the check.
+void TForm_Main::startDispensing() {
+    std::erase_if(checkingThreads_,
+                  [](const std::unique_ptr<TCheckThread>& thread) { return thread->isFinished(); });
+    checkingThreads_.push_back(std::make_unique<TCheckThread>(check_));
+    const TCheckThread* thread = checkingThreads_.back().get();
+    ui->ListView1->setEnabled(false);
+    ui->DateTimePicker1->setEnabled(false);
+    check_.CheckDispensing([thread] { return thread->Terminated(); });
+}
+
+void TForm_Main::endDispensing() {
+    for (const std::unique_ptr<TCheckThread>& thread : checkingThreads_)
+        thread->Terminate();
+    ui->ListView1->setEnabled(true);
+    ui->DateTimePicker1->setEnabled(true);
+}
+
+void TForm_Main::Button2Click() {
+    endDispensing();
+}
+
+void TForm_Main::orderCompleted() {
+    endDispensing();
+    if (QTreeWidgetItem* order = selectedOrder())
+        order->setCheckState(0, Qt::Checked);
+}
+
+int TForm_Main::tagCount() const {
+    return ui->ListView_TagList->topLevelItemCount();
+}
+
+std::optional<QString> TForm_Main::firstTagSerial() const {
+    const QTreeWidgetItem* first = ui->ListView_TagList->topLevelItem(0);
+    if (first == nullptr)
+        return std::nullopt;
+    return first->text(1);
+}
+
+void TForm_Main::showWarning(const QString& text) {
+    statusPanel_->setText(text);
+}
+
+void TForm_Main::showWeight(const QString& text) {
+    ui->WeightTemp->setText(text);
+}
+
+void TForm_Main::clearSeenTags() {
+    ui->ListBox1->clear();
+}
+
+void TForm_Main::runOnQuery(const std::function<void()>& operation) {
+    {
+        const QScopedValueRollback moving(movingQuery_, true);
+        operation();
+    }
+    DBEdit3Change();
+}
+
+void TForm_Main::followQuery() {
+    ui->DBEdit2->setText(currentText(nameField));
+    ui->DBEdit3->setText(currentText(sexField));
+    ui->DBEdit4->setText(currentText(birthField));
+    if (!movingQuery_)
+        platform::runGuarded([this] { DBEdit3Change(); });
+}
+
+QString TForm_Main::currentText(const QString& field) const {
+    const QVariant value =
+        ADOQuery1->valueAt(ADOQuery1->CurrentRow(), findField(*ADOQuery1, field));
+    return value.isNull() ? QString() : value.toString();
+}
+
+void TForm_Main::DBEdit3Change() {
+    if (!ADOQuery1->Active() || ADOQuery1->CurrentRow() < 0)
+        return;
+    const db::TField sex = ADOQuery1->FieldByName(sexField);
+    if (sex.IsNull())
+        return;
+    ui->DBEdit3->setText(sex.AsBoolean() ? QStringLiteral("男") : QStringLiteral("女"));
 }
 
 void TForm_Main::showEvent(QShowEvent* event) {

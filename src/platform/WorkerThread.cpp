@@ -70,6 +70,8 @@ void WorkerThread::WaitFor() {
         wait();
         return;
     }
+    // A thread that frees itself can be deleted by the events served below.
+    const QPointer<WorkerThread> self(this);
     if (isRunning()) {
         // The poll covers a finished signal sent just before the connection was made.
         QEventLoop loop;
@@ -85,7 +87,9 @@ void WorkerThread::WaitFor() {
             loop.exec(QEventLoop::ExcludeUserInputEvents);
         }
     }
-    wait();
+    if (self) {
+        wait();
+    }
 }
 
 void WorkerThread::stopAll() {

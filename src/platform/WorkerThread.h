@@ -13,6 +13,9 @@ class WorkerThread : public QThread {
 
 public:
     explicit WorkerThread(QObject* parent = nullptr);
+    // Stops a body still running, as a last resort: a derived class whose body uses its own
+    // members must stop it in its own destructor (Terminate, then WaitFor), since by the time
+    // this one runs those members are gone.
     ~WorkerThread() override;
 
     // Runs step on the UI thread and returns when it has run; on the UI thread it runs at once.
@@ -26,7 +29,8 @@ public:
     void setFreeOnTerminate(bool free);
 
     // Waits on the UI thread until the body has ended, serving the thread's hand-offs meanwhile
-    // (a bare wait would deadlock against a Synchronize).
+    // (a bare wait would deadlock against a Synchronize). A thread that frees itself may be gone
+    // when this returns.
     void WaitFor();
 
     // Asks every live worker to end and waits for each; for application exit.

@@ -12,17 +12,22 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDateEdit>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 // The station's start-up, its entry window and the main window's show and close steps.
 class TestStartup : public QObject {
     Q_OBJECT
 
+    // An empty working folder: there is no prescription database.
+    QTemporaryDir workFolder;
     std::unique_ptr<StationWindows> windows;
     platform::MessageRecorder* messages = nullptr;
 
@@ -41,9 +46,15 @@ class TestStartup : public QObject {
     }
 
 private slots:
+    void initTestCase() { QVERIFY(workFolder.isValid() && QDir::setCurrent(workFolder.path())); }
+
+    // Creating the main window reports the missing database once; the tests count the
+    // messages that come after.
     void init() {
         messages = new platform::MessageRecorder;
         windows = std::make_unique<StationWindows>();
+        QCOMPARE(messages->messages().size(), 1);
+        messages->clear();
         windows->OrderForm().show();
         QVERIFY(QTest::qWaitForWindowExposed(&windows->OrderForm()));
     }
@@ -67,6 +78,14 @@ private slots:
         QVERIFY(!windows->Form_ComPort().isVisible());
         QVERIFY(!windows->Form1().isVisible());
         QCOMPARE(windows->OrderForm().windowTitle(), QStringLiteral("dur4"));
+    }
+
+    void missingDatabaseLeavesAnEmptyOrderListAndStartUpGoesOn() {
+        windows.reset();
+        windows = std::make_unique<StationWindows>();
+        QCOMPARE(messages->messages().size(), 1);
+        QCOMPARE(messages->messages().first().icon, platform::MessageIcon::Error);
+        QCOMPARE(windows->Form_Main().findChild<QTreeWidget*>("ListView1")->topLevelItemCount(), 0);
     }
 
     void datePickerEndsToday() {
@@ -143,7 +162,7 @@ private slots:
         QVERIFY(QApplication::activePopupWidget() == nullptr);
     }
 
-    void button2DoesNothing() {
+    void button2WithoutAnOrderChangesNothing() {
         clickPicture();
         auto* button = windows->Form_Main().findChild<QPushButton*>("Button2");
         QTest::mouseClick(button, Qt::LeftButton);

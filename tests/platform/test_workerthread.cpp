@@ -14,6 +14,10 @@ namespace {
 // A worker whose body hands steps to the UI thread until it is asked to end.
 class LoopingWorker : public WorkerThread {
 public:
+    ~LoopingWorker() override {
+        Terminate();
+        WaitFor();
+    }
     std::atomic<int> handOffs{0};
 
 protected:
@@ -26,6 +30,7 @@ protected:
 
 class OneStepWorker : public WorkerThread {
 public:
+    ~OneStepWorker() override { WaitFor(); }
     std::function<void()> body;
 
 protected:

@@ -1,0 +1,149 @@
+#include "DispensingCheck.h"
+
+#include "DispensingTurn.h"
+#include "FieldLookup.h"
+#include "MessageBoxes.h"
+#include "TADOQuery.h"
+#include "WeightText.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <algorithm>
+
+namespace {
+
+const QString serialNumberField = QStringLiteral("SerialNumber");
+const QString stateField = QStringLiteral("配藥情況");
+
+// Serves the events waiting on the UI thread. A nested loop ends at once, serving nothing, once
+// the application has been told to quit: then this returns false, so a run cannot hold the
+// application open.
+bool serveEvents() {
+    QEventLoop loop;
+    bool served = false;
+    QMetaObject::invokeMethod(
+        &loop,
+        [&] {
+            served = true;
+            loop.quit();
+        },
+        Qt::QueuedConnection);
+    loop.exec();
+    return served;
+}
+
+} // namespace
+
+class DispensingCheck::RunMark {
+public:
+    explicit RunMark(DispensingCheck& check) : check_(check) {
+        QMutexLocker lock(&check_.mutex_);
+        check_.running_ = true;
+    }
+    ~RunMark() {
+        QMutexLocker lock(&check_.mutex_);
+        check_.running_ = false;
+        check_.idle_.wakeAll();
+    }
+    RunMark(const RunMark&) = delete;
+    RunMark& operator=(const RunMark&) = delete;
+
+private:
+    DispensingCheck& check_;
+};
+
+DispensingCheck::DispensingCheck(DispensingWindow& window) : window_(window) {}
+
+bool DispensingCheck::CheckDispensing(const std::function<bool()>& stopRequested) {
+    {
+        QMutexLocker lock(&mutex_);
+        if (running_)
+            return false;
+    }
+    const RunMark mark(*this);
+    db::TADOQuery& lines = window_.orderLines();
+    lines.First();
+    if (lines.RecordCount() <= 0)
+        return true;
+    // One budget for the whole run: a tag showing up does not restore it.
+    int idleBudget = idleBudget_;
+    while (waitForTag(idleBudget, stopRequested) == Wait::TagListed) {
+        const int turns = window_.tagCount();
+        for (int i = 0; i < turns; ++i) {
+            const std::optional<QString> tagSerial = window_.firstTagSerial();
+            if (!tagSerial || stopRequested())
+                return true;
+            if (turn(*tagSerial))
+                return true;
+        }
+    }
+    return true;
+}
+
+DispensingCheck::Wait DispensingCheck::waitForTag(int& idleBudget,
+                                                  const std::function<bool()>& stopRequested) {
+    for (;;) {
+        if (!serveEvents() || stopRequested())
+            return Wait::Over;
+        if (window_.tagCount() > 0)
+            return Wait::TagListed;
+        if (--idleBudget <= 0)
+            return Wait::Over;
+    }
+}
+
+bool DispensingCheck::turn(const QString& tagSerial) {
+    db::TADOQuery& lines = window_.orderLines();
+    switch (decideTurn(tagSerial, lines.FieldByName(serialNumberField).Value(),
+                       lines.FieldByName(stateField).Value())) {
+    case TurnOutcome::WrongDrug:
+        window_.showWarning(wrongDrugText());
+        platform::beep();
+        lines.Next();
+        break;
+    case TurnOutcome::DispenseLine:
+        dispense(lines);
+        break;
+    case TurnOutcome::LineDone:
+        window_.clearSeenTags();
+        lines.Next();
+        break;
+    }
+    if (lines.Eof())
+        lines.First();
+    if (!everyLineDone(lines))
+        return false;
+    window_.orderCompleted();
+    return true;
+}
+
+void DispensingCheck::dispense(db::TADOQuery& lines) {
+    window_.showWarning(QString());
+    lines.Edit();
+    // An edit left open would be stored by the next move of the query.
+    try {
+        db::TField state = lines.FieldByName(stateField);
+        state.SetValue(dispensingText());
+        window_.showWeight(WeightText + QStringLiteral("克"));
+        QThread::msleep(static_cast<unsigned long>(std::max(pauseMs_, 0)));
+        state.SetValue(dispensedText());
+        lines.Post();
+    } catch (...) {
+        lines.Cancel();
+        throw;
+    }
+}
+
+bool DispensingCheck::everyLineDone(db::TADOQuery& lines) {
+    const int column = findField(lines, stateField);
+    QVariantList states;
+    for (int row = 0; row < lines.RecordCount(); ++row)
+        states << lines.valueAt(row, column);
+    return orderComplete(states);
+}
+
+void DispensingCheck::waitUntilIdle(unsigned long timeoutMs) {
+    QMutexLocker lock(&mutex_);
+    if (running_)
+        idle_.wait(&mutex_, timeoutMs);
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QMutex>
+#include <QString>
+#include <QWaitCondition>
+#include <functional>
+#include <optional>
+
+namespace db {
+class TADOQuery;
+}
+
+// The part of the main window that the dispensing check reads and changes.
+class DispensingWindow {
+public:
+    virtual ~DispensingWindow() = default;
+
+    // The prescription query, open on the lines of the order being dispensed.
+    virtual db::TADOQuery& orderLines() = 0;
+    // Rows of the tag list, and the serial number of its first row (none when it is empty).
+    virtual int tagCount() const = 0;
+    virtual std::optional<QString> firstTagSerial() const = 0;
+    virtual void showWarning(const QString& text) = 0;
+    virtual void showWeight(const QString& text) = 0;
+    // Forgets the serial numbers the inventory has seen.
+    virtual void clearSeenTags() = 0;
+    // Every line of the order is dispensed.
+    virtual void orderCompleted() = 0;
+};
+
+// Compares the tag in the reader's field with the drug of the current order line, again and
+// again, warning of a wrong drug and storing each line whose drug is presented. Runs on the UI
+// thread only, one run at a time.
+class DispensingCheck {
+public:
+    static constexpr int defaultPauseMs = 3000;
+    static constexpr int defaultIdleBudget = 1000000;
+
+    static QString wrongDrugText() { return QStringLiteral("警告!! 拿錯藥品!!"); }
+    static QString dispensingText() { return QStringLiteral("配藥中"); }
+    static QString dispensedText() { return QStringLiteral("配藥完成"); }
+
+    explicit DispensingCheck(DispensingWindow& window);
+    DispensingCheck(const DispensingCheck&) = delete;
+    DispensingCheck& operator=(const DispensingCheck&) = delete;
+
+    // How long a presented line shows "配藥中" before it is stored.
+    void setPauseMs(int ms) { pauseMs_ = ms; }
+    // How many polls of an empty tag list one run makes before it ends.
+    void setIdleBudget(int polls) { idleBudget_ = polls; }
+
+    // One run: from the first line, turn after turn while tags are listed, until the idle budget
+    // is used up, stopRequested answers true, the order is complete or the application quits.
+    // Between polls of the tag list it serves the UI thread's events, so the tag list and the
+    // weight can change. Returns false, having done nothing, when another run is under way.
+    // A database error ends the run and is raised.
+    bool CheckDispensing(const std::function<bool()>& stopRequested);
+
+    // For checking threads: waits until no run is under way, or at most timeoutMs.
+    void waitUntilIdle(unsigned long timeoutMs);
+
+private:
+    class RunMark;
+    enum class Wait { TagListed, Over };
+
+    Wait waitForTag(int& idleBudget, const std::function<bool()>& stopRequested);
+    // Returns true when the order is complete after the turn.
+    bool turn(const QString& tagSerial);
+    void dispense(db::TADOQuery& lines);
+    bool everyLineDone(db::TADOQuery& lines);
+
+    DispensingWindow& window_;
+    int pauseMs_ = defaultPauseMs;
+    int idleBudget_ = defaultIdleBudget;
+    QMutex mutex_;
+    QWaitCondition idle_;
+    bool running_ = false;
+};

@@ -1,0 +1,3 @@
+#include "WeightText.h"
+
+QString WeightText;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "DispensingCheck.h"
+
+#include <QStringList>
+#include <functional>
+
+// Stands in for the main window: a scripted tag list, and a log of everything the check shows.
+class FakeDispensingWindow : public DispensingWindow {
+public:
+    explicit FakeDispensingWindow(db::TADOQuery& query) : query_(query) {}
+
+    // Serial numbers of the tag list, row 0 first.
+    QStringList tags;
+    // "status:<text>", "weight:<text>", "cleared", "completed", in the order they happened.
+    QStringList log;
+    // Called after each log entry, and before each read of the tag list.
+    std::function<void(const QString& entry)> onLog;
+    std::function<void()> beforeTagRead;
+    // Reads of the tag list that found it empty; calls of orderLines.
+    mutable int emptyPolls = 0;
+    int lineRequests = 0;
+
+    db::TADOQuery& orderLines() override {
+        ++lineRequests;
+        return query_;
+    }
+    int tagCount() const override {
+        if (beforeTagRead)
+            beforeTagRead();
+        if (tags.isEmpty())
+            ++emptyPolls;
+        return static_cast<int>(tags.size());
+    }
+    std::optional<QString> firstTagSerial() const override {
+        if (tags.isEmpty())
+            return std::nullopt;
+        return tags.first();
+    }
+    void showWarning(const QString& text) override { record(QStringLiteral("status:") + text); }
+    void showWeight(const QString& text) override { record(QStringLiteral("weight:") + text); }
+    void clearSeenTags() override { record(QStringLiteral("cleared")); }
+    void orderCompleted() override { record(QStringLiteral("completed")); }
+
+private:
+    void record(const QString& entry) {
+        log << entry;
+        if (onLog)
+            onLog(entry);
+    }
+
+    db::TADOQuery& query_;
+};

@@ -1,0 +1,362 @@
+#include "DayText.h"
+#include "MessageBoxes.h"
+#include "TADOQuery.h"
+#include "TestDatabase.h"
+#include "WeightText.h"
+#include "ZQDlgMain.h"
+
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+const QDate day(2009, 7, 7);
+const QString dispensed = QStringLiteral("配藥完成");
+const QString warning = QStringLiteral("警告!! 拿錯藥品!!");
+
+QStringList column(const QTreeWidget& list, int index) {
+    QStringList texts;
+    for (int row = 0; row < list.topLevelItemCount(); ++row)
+        texts << list.topLevelItem(row)->text(index);
+    return texts;
+}
+
+QStringList gridHeaders(const QTableView& grid) {
+    QStringList names;
+    for (int i = 0; i < grid.model()->columnCount(); ++i)
+        names << grid.model()->headerData(i, Qt::Horizontal).toString();
+    return names;
+}
+
+// The main window over a database of its own, showing the orders of `day`.
+struct Station {
+    TestDatabase database;
+    platform::MessageRecorder messages;
+    std::unique_ptr<TForm_Main> window;
+    bool gaveUp = false;
+
+    Station() { WeightText.clear(); }
+
+    void open() {
+        window = std::make_unique<TForm_Main>();
+        window->setDispensingPause(0);
+        window->setDispensingIdleBudget(500);
+        picker()->setDate(day);
+        // Ends a run that would otherwise go on for good, so that a fault fails the test
+        // instead of hanging it.
+        QTimer::singleShot(20000, window.get(), [this] {
+            gaveUp = true;
+            setTags({});
+        });
+    }
+
+    // An order of `day` for a patient of its own; each drug's serial number is its name.
+    void addOrder(const QString& sequence, const QVariant& name, const QVariant& sex,
+                  const QStringList& drugs = {}) {
+        const QString patient = QStringLiteral("P") + sequence;
+        database.addPatient(patient, name, sex, QStringLiteral("1960/%1/1").arg(sequence));
+        database.addOrder(db::DayText(day), sequence, patient);
+        for (int item = 1; item <= drugs.size(); ++item) {
+            const QString& drug = drugs[item - 1];
+            database.exec(QStringLiteral("INSERT OR IGNORE INTO 藥品資料表 VALUES (?, ?)"),
+                          {drug, drug});
+            database.addLine(db::DayText(day), sequence, item, drug);
+        }
+    }
+    QVariant state(const QString& sequence, int item) {
+        return database.lineState(db::DayText(day), sequence, item);
+    }
+
+    template <typename T> T* child(const char* name) const {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        if (found == nullptr)
+            qFatal("no child %s", name);
+        return found;
+    }
+    QTreeWidget* orders() const { return child<QTreeWidget>("ListView1"); }
+    QDateEdit* picker() const { return child<QDateEdit>("DateTimePicker1"); }
+    QLineEdit* edit(const char* name) const { return child<QLineEdit>(name); }
+    db::TADOQuery* query() const { return child<db::TADOQuery>("ADOQuery1"); }
+    QTreeWidget* tags() const { return child<QTreeWidget>("ListView_TagList"); }
+    QListWidget* seen() const { return child<QListWidget>("ListBox1"); }
+
+    void setTags(const QStringList& serials) const {
+        tags()->clear();
+        for (const QString& serial : serials)
+            tags()->addTopLevelItem(new QTreeWidgetItem(QStringList{"ISO15693", serial}));
+    }
+    // Selects the order in `row` (none for -1) and clicks an empty part of the list.
+    void clickOrder(int row) const {
+        orders()->clearSelection();
+        if (row >= 0)
+            orders()->topLevelItem(row)->setSelected(true);
+        QTest::mouseClick(orders()->viewport(), Qt::LeftButton, {}, QPoint(5, 140));
+    }
+    QStringList messageTexts() const {
+        QStringList texts;
+        for (const platform::Message& message : messages.messages())
+            texts << message.text;
+        return texts;
+    }
+};
+
+// Runs `step` inside the dispensing run under way, each time the run serves events, until it
+// returns true.
+void duringRun(const Station& station, const std::function<bool()>& step) {
+    auto* timer = new QTimer(station.window.get());
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, step] {
+        if (!step())
+            return;
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start(0);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void dayChangeAndCalendarCloseRefillTheList() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1);
+        station.addOrder(QStringLiteral("2"), QStringLiteral("陳美麗"), 0);
+        station.database.addOrder(db::DayText(day.addDays(1)), QStringLiteral("7"),
+                                  QStringLiteral("P1"));
+        station.open();
+        QCOMPARE(column(*station.orders(), 0), QStringList({"1", "2"}));
+        QCOMPARE(column(*station.orders(), 1), QStringList({"王小明", "陳美麗"}));
+        QCOMPARE(station.orders()->topLevelItem(0)->checkState(0), Qt::Unchecked);
+        QCOMPARE(station.child<QTableView>("DBGrid1")->model()->columnCount(), 0);
+
+        station.picker()->setDate(day.addDays(1));
+        QCOMPARE(column(*station.orders(), 0), QStringList{"7"});
+
+        station.database.addOrder(db::DayText(day.addDays(1)), QStringLiteral("8"),
+                                  QStringLiteral("P2"));
+        QWidget* calendar = station.picker()->calendarWidget()->window();
+        calendar->show();
+        calendar->hide();
+        QCOMPARE(column(*station.orders(), 0), QStringList({"7", "8"}));
+        QVERIFY(station.messages.messages().isEmpty());
+    }
+
+    // The patient boxes show the last order listed; the sex box maps yes/no and keeps its
+    // text for NULL, also when the pharmacist types into it.
+    void patientBoxesShowTheLastOrder_data() {
+        QTest::addColumn<QVariant>("sex");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("afterTyping");
+        QTest::newRow("yes") << QVariant(1) << "男"
+                             << "男";
+        QTest::newRow("yes as -1") << QVariant(-1) << "男"
+                                   << "男";
+        QTest::newRow("no") << QVariant(0) << "女"
+                            << "女";
+        QTest::newRow("NULL") << QVariant() << ""
+                              << "x";
+    }
+
+    void patientBoxesShowTheLastOrder() {
+        QFETCH(QVariant, sex);
+        QFETCH(QString, shown);
+        QFETCH(QString, afterTyping);
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 0);
+        station.addOrder(QStringLiteral("2"), QStringLiteral("陳美麗"), sex);
+        station.open();
+        QCOMPARE(station.edit("DBEdit2")->text(), QStringLiteral("陳美麗"));
+        QCOMPARE(station.edit("DBEdit3")->text(), shown);
+        QCOMPARE(station.edit("DBEdit4")->text(), QStringLiteral("1960/2/1"));
+        QTest::keyClicks(station.edit("DBEdit3"), QStringLiteral("x"));
+        QCOMPARE(station.edit("DBEdit3")->text(), afterTyping);
+        QVERIFY(station.messages.messages().isEmpty());
+    }
+
+    void badRowStopsTheFillingKeepingEarlierRows_data() {
+        QTest::addColumn<QVariant>("name");
+        QTest::addColumn<QVariant>("sex");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("NULL name") << QVariant() << QVariant(1)
+                                   << "Could not convert variant of type (Null) into type (String)";
+        QTest::newRow("sex not yes/no")
+            << QVariant(QStringLiteral("陳美麗")) << QVariant(QStringLiteral("?"))
+            << "Could not convert variant of type (String) into type (Boolean)";
+    }
+
+    void badRowStopsTheFillingKeepingEarlierRows() {
+        QFETCH(QVariant, name);
+        QFETCH(QVariant, sex);
+        QFETCH(QString, error);
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1);
+        station.addOrder(QStringLiteral("2"), name, sex);
+        station.addOrder(QStringLiteral("3"), QStringLiteral("林大同"), 1);
+        station.open();
+        QCOMPARE(column(*station.orders(), 0), QStringList{"1"});
+        QCOMPARE(station.messageTexts(), QStringList{error});
+        QCOMPARE(station.query()->CurrentRow(), 1);
+    }
+
+    void clickWithoutSelectionOnlyEmptiesTheWeight() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001"});
+        station.open();
+        QCOMPARE(station.edit("WeightTemp")->text(), QStringLiteral("0"));
+        station.setTags({"E001"});
+        station.clickOrder(-1);
+        QCOMPARE(station.edit("WeightTemp")->text(), QString());
+        QVERIFY(station.orders()->isEnabled());
+        QCOMPARE(station.query()->FieldCount(), 5);
+        QVERIFY(station.state(QStringLiteral("1"), 1).isNull());
+        QVERIFY(station.messages.messages().isEmpty());
+    }
+
+    void columnNamedTwiceLeavesTheCheckUnstarted() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001"});
+        station.database.exec(QStringLiteral("ALTER TABLE 領藥明細 ADD COLUMN 姓名 TEXT"));
+        station.open();
+        station.setTags({"E001"});
+        station.clickOrder(0);
+        QCOMPARE(station.messageTexts(), QStringList{"ADOQuery1: Field '姓名' not found"});
+        QVERIFY(station.orders()->isEnabled());
+        QVERIFY(station.picker()->isEnabled());
+        QVERIFY(station.state(QStringLiteral("1"), 1).isNull());
+    }
+
+    // The list and the day are locked before the first run and stay so while the order is
+    // incomplete.
+    void clickOpensTheLinesAndLocksListAndDay() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001", "E002"});
+        station.open();
+        QList<bool> enabledDuringRun;
+        duringRun(station, [&] {
+            enabledDuringRun << station.orders()->isEnabled() << station.picker()->isEnabled();
+            return true;
+        });
+        station.clickOrder(0);
+        QCOMPARE(enabledDuringRun, QList<bool>({false, false}));
+        QVERIFY(!station.orders()->isEnabled());
+        QVERIFY(!station.picker()->isEnabled());
+        station.edit("WeightTemp")->setText(QStringLiteral("5"));
+        station.clickOrder(0);
+        QCOMPARE(station.edit("WeightTemp")->text(), QStringLiteral("5"));
+        const auto* grid = station.child<QTableView>("DBGrid1");
+        QCOMPARE(gridHeaders(*grid), QStringList({"項次", "藥品名稱", "數量", "配藥情況"}));
+        QCOMPARE(grid->model()->rowCount(), 2);
+        QCOMPARE(station.edit("DBEdit2")->text(), QStringLiteral("王小明"));
+        QCOMPARE(station.edit("DBEdit3")->text(), QStringLiteral("男"));
+        QVERIFY(station.messages.messages().isEmpty());
+    }
+
+    // The first run completes the order: the list is enabled again and the order ticked.
+    void oneLineOrderCompletesAndIsTicked() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1);
+        station.addOrder(QStringLiteral("2"), QStringLiteral("陳美麗"), 0, {"E001"});
+        station.open();
+        station.setTags({"E001"});
+        WeightText = QStringLiteral("+0012.34");
+        station.window->statusPanel()->setText(warning);
+        station.clickOrder(1);
+        QCOMPARE(station.state(QStringLiteral("2"), 1), QVariant(dispensed));
+        QVERIFY(station.orders()->isEnabled());
+        QVERIFY(station.picker()->isEnabled());
+        QCOMPARE(station.orders()->topLevelItem(1)->checkState(0), Qt::Checked);
+        QCOMPARE(station.orders()->topLevelItem(0)->checkState(0), Qt::Unchecked);
+        QCOMPARE(station.edit("WeightTemp")->text(), QStringLiteral("+0012.34克"));
+        QCOMPARE(station.window->statusPanel()->text(), QString());
+        QVERIFY(station.messages.messages().isEmpty());
+    }
+
+    // One line is stored by the direct run, the other by a checking thread's run: together
+    // they complete the order.
+    void linesStoredByDifferentRunsCompleteTheOrder() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001", "E002"});
+        station.open();
+        station.setTags({"E001"});
+        station.seen()->addItem(QStringLiteral("E001"));
+        duringRun(station, [&] {
+            if (station.state(QStringLiteral("1"), 1) != QVariant(dispensed))
+                return false;
+            station.setTags({});
+            return true;
+        });
+        station.clickOrder(0);
+        QCOMPARE(station.state(QStringLiteral("1"), 1), QVariant(dispensed));
+        QVERIFY(!station.orders()->isEnabled());
+
+        station.setTags({"E002"});
+        QTRY_VERIFY(station.orders()->isEnabled());
+        QCOMPARE(station.state(QStringLiteral("1"), 2), QVariant(dispensed));
+        QCOMPARE(station.orders()->topLevelItem(0)->checkState(0), Qt::Checked);
+        QVERIFY(station.picker()->isEnabled());
+    }
+
+    // Pressed while a wrong drug lies in the field, the button ends the run and the threads,
+    // keeps what was stored and unlocks the list.
+    void button2EndsTheDispensing() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001", "E002"});
+        station.open();
+        station.setTags({"E001"});
+        station.seen()->addItem(QStringLiteral("E001"));
+        bool pressed = false;
+        duringRun(station, [&] {
+            if (station.messages.beeps() < 2)
+                return false;
+            station.child<QPushButton>("Button2")->click();
+            pressed = true;
+            return true;
+        });
+        station.clickOrder(0);
+        QVERIFY(pressed);
+        QVERIFY(!station.gaveUp);
+        QVERIFY(station.orders()->isEnabled());
+        QVERIFY(station.picker()->isEnabled());
+        QCOMPARE(station.state(QStringLiteral("1"), 1), QVariant(dispensed));
+        QVERIFY(station.state(QStringLiteral("1"), 2).isNull());
+        QCOMPARE(station.orders()->topLevelItem(0)->checkState(0), Qt::Unchecked);
+        QCOMPARE(station.window->statusPanel()->text(), warning);
+        QCOMPARE(station.seen()->count(), 0);
+        const int beeps = station.messages.beeps();
+        QTest::qWait(200);
+        QCOMPARE(station.messages.beeps(), beeps);
+    }
+
+    void failedStoreInTheDirectRunIsShown() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001"});
+        station.open();
+        duringRun(station, [&] {
+            station.database.exec(QStringLiteral("UPDATE 領藥明細 SET 配藥情況 = '別人'"));
+            station.setTags({"E001"});
+            return true;
+        });
+        station.clickOrder(0);
+        QCOMPARE(station.messageTexts(),
+                 QStringList{"ADOQuery1: Row cannot be located for updating. Some values may "
+                             "have been changed since it was last read."});
+        QCOMPARE(station.state(QStringLiteral("1"), 1), QVariant(QStringLiteral("別人")));
+        QCOMPARE(station.query()->State(), db::TADOQuery::DataSetState::Browse);
+        QVERIFY(!station.orders()->isEnabled());
+        station.child<QPushButton>("Button2")->click();
+        QVERIFY(station.orders()->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_zqdlgmain.moc"
