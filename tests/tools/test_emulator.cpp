@@ -1,5 +1,6 @@
 #include "Deframer.h"
 #include "Emulator.h"
+#include "RequestFrames.h"
 
 #include <QTest>
 
@@ -18,19 +19,6 @@ emulator::Catalogue catalogueOf(const char* text) {
         qFatal("bad catalogue in test: %s", error.c_str());
     }
     return catalogue;
-}
-
-wire::Frame getBaud() {
-    wire::Frame frame;
-    frame.command = 0x52;
-    return frame;
-}
-
-wire::Frame inventory() {
-    wire::Frame frame;
-    frame.command = 0xB0;
-    frame.data = {0x01, 0x00};
-    return frame;
 }
 
 // Feeds what went on the line to a host's deframer.

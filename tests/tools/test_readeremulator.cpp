@@ -1,5 +1,6 @@
 #include "Deframer.h"
 #include "IsoLayout.h"
+#include "RequestFrames.h"
 #include "SerialPort.h"
 #include "WireFrame.h"
 
@@ -69,19 +70,6 @@ Heard ask(SerialPort& port, const wire::Frame& request, int waitMs, bool untilAn
     }
     heard.crcErrors = deframer.crcErrors();
     return heard;
-}
-
-wire::Frame getBaud() {
-    wire::Frame frame;
-    frame.command = 0x52;
-    return frame;
-}
-
-wire::Frame inventory() {
-    wire::Frame frame;
-    frame.command = 0xB0;
-    frame.data = {0x01, 0x00};
-    return frame;
 }
 
 // One control line over the socket: the answer's lines, the final "ok" or "error: ..." last.
