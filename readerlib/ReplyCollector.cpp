@@ -2,42 +2,38 @@
 
 #include "zqkrt.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace zqkrt_internal {
-namespace {
-
-constexpr std::size_t kMaxFrameBytes = wire::kMaxLength + wire::kOverhead;
-
-} // namespace
 
 ReplyCollector::ReplyCollector(std::uint8_t address, std::uint8_t command, FrameSeen frameSeen)
     : address_(address), command_(command), frameSeen_(std::move(frameSeen)) {}
 
 void ReplyCollector::feed(const std::uint8_t* bytes, std::size_t count) {
-    for (std::size_t i = 0; i < count && !reply_; ++i) {
-        feedByte(bytes[i], true);
+    if (reply_) {
+        return;
     }
+    deframer_.feed(bytes, count);
+    takeFrames(true);
 }
 
-// Byte by byte, so that the end of each frame is known and unframed_ holds only what follows.
-void ReplyCollector::feedByte(std::uint8_t byte, bool noteFaults) {
-    unframed_.push_back(byte);
-    if (unframed_.size() > 2 * kMaxFrameBytes) {
-        unframed_.erase(unframed_.begin(), unframed_.end() - kMaxFrameBytes);
-    }
-    deframer_.feed(&byte, 1);
-    const std::optional<wire::Frame> frame = deframer_.next();
-    if (noteFaults) {
-        badCrcSeen_ = badCrcSeen_ || deframer_.crcErrors() != crcErrorsBefore_;
-        badFramingSeen_ = badFramingSeen_ || deframer_.lengthErrors() != lengthErrorsBefore_;
-    }
-    crcErrorsBefore_ = deframer_.crcErrors();
-    lengthErrorsBefore_ = deframer_.lengthErrors();
-    if (frame) {
-        unframed_.clear();
+// The reply ends the collection: what is behind it is neither heard of nor kept.
+void ReplyCollector::takeFrames(bool noteFaults) {
+    const std::size_t crcErrors = deframer_.crcErrors();
+    const std::size_t lengthErrors = deframer_.lengthErrors();
+    while (!reply_) {
+        const std::optional<wire::Frame> frame = deframer_.next();
+        if (!frame) {
+            break;
+        }
         take(*frame, noteFaults);
+    }
+    if (reply_) {
+        deframer_.reset();
+    }
+    if (noteFaults) {
+        badCrcSeen_ = badCrcSeen_ || deframer_.crcErrors() != crcErrors;
+        badFramingSeen_ = badFramingSeen_ || deframer_.lengthErrors() != lengthErrors;
     }
 }
 
@@ -56,23 +52,14 @@ void ReplyCollector::take(const wire::Frame& frame, bool noteFaults) {
 }
 
 void ReplyCollector::dropPartialFrame() {
-    if (!deframer_.hasPartialFrame()) {
+    if (reply_ || !deframer_.hasPartialFrame()) {
         return;
     }
     badFramingSeen_ = true;
-    const std::size_t held = deframer_.bufferedBytes();
-    deframer_.reset();
-    crcErrorsBefore_ = deframer_.crcErrors();
-    lengthErrorsBefore_ = deframer_.lengthErrors();
-    // The partial frame is the tail of what came; what turns up behind its start byte lay
-    // inside a broken frame already counted, so its faults are not noted again.
-    const std::size_t behindStart = std::min(held, unframed_.size()) - 1;
-    const wire::Bytes rest(unframed_.end() - static_cast<std::ptrdiff_t>(behindStart),
-                           unframed_.end());
-    unframed_.clear();
-    for (std::size_t i = 0; i < rest.size() && !reply_; ++i) {
-        feedByte(rest[i], false);
-    }
+    deframer_.dropStartByte();
+    // What turns up behind the dropped start byte lay inside a broken frame already counted, so
+    // its faults are not noted again.
+    takeFrames(false);
 }
 
 std::int32_t ReplyCollector::failureStatus() const {

@@ -24,6 +24,8 @@ public:
     const std::optional<wire::Frame>& reply() const { return reply_; }
 
     bool hasPartialFrame() const { return deframer_.hasPartialFrame(); }
+    // Under wire::kMaxLength + wire::kOverhead after every feed and drop; 0 once the reply is in.
+    std::size_t bufferedBytes() const { return deframer_.bufferedBytes(); }
     // For the inter-byte time-out: drops the partial frame's start byte only and looks for
     // frames again in the bytes behind it, as after a bad CRC, so that a reply hidden behind a
     // stray start byte in noise is still found.
@@ -35,18 +37,13 @@ public:
     std::int32_t failureStatus() const;
 
 private:
-    void feedByte(std::uint8_t byte, bool noteFaults);
+    void takeFrames(bool noteFaults);
     void take(const wire::Frame& frame, bool noteFaults);
 
     std::uint8_t address_;
     std::uint8_t command_;
     FrameSeen frameSeen_;
     wire::Deframer deframer_{wire::FrameKind::Reply};
-    // Bytes since the last whole frame, at least the last frame length's worth of them: the
-    // partial frame starts among them.
-    wire::Bytes unframed_;
-    std::size_t crcErrorsBefore_ = 0;
-    std::size_t lengthErrorsBefore_ = 0;
     bool badCrcSeen_ = false;
     bool badFramingSeen_ = false;
     std::optional<wire::Frame> reply_;

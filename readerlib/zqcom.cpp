@@ -1,5 +1,6 @@
 #include "zqcom.h"
 
+#include "CallGuard.h"
 #include "ParameterText.h"
 #include "PortParameterAccess.h"
 #include "PortTable.h"
@@ -32,79 +33,91 @@ std::int32_t openFailureStatus(platform::SerialFailure failure) {
 extern "C" {
 
 int32_t ZQCOM_OpenPort(const char* portNr) {
-    if (portNr == nullptr) {
-        return ZQCOM_ERR_BAD_ARGUMENT;
-    }
-    // One digit exactly: the text that "PortNr" reads back.
-    const std::optional<std::int32_t> number =
-        std::strlen(portNr) == 1
-            ? readerlib::parseDecimal(portNr, kFirstPortNumber, kLastPortNumber)
-            : std::nullopt;
-    if (!number) {
-        return ZQCOM_ERR_BAD_VALUE;
-    }
-    auto port = std::make_shared<PortEntry>();
-    port->parameters.portNumber = *number;
-    if (!port->serial.open("COM" + std::to_string(*number))) {
-        return openFailureStatus(port->serial.lastFailure());
-    }
-    if (!applyLine(*port, port->parameters.line)) {
-        return ZQCOM_ERR_LINE_SETTINGS;
-    }
-    const std::int32_t handle = addPort(port);
-    return handle > 0 ? handle : ZQCOM_ERR_TOO_MANY_PORTS;
+    return readerlib::guardedCall(ZQCOM_ERR_INTERNAL, [&]() -> int32_t {
+        if (portNr == nullptr) {
+            return ZQCOM_ERR_BAD_ARGUMENT;
+        }
+        // One digit exactly: the text that "PortNr" reads back.
+        const std::optional<std::int32_t> number =
+            std::strlen(portNr) == 1
+                ? readerlib::parseDecimal(portNr, kFirstPortNumber, kLastPortNumber)
+                : std::nullopt;
+        if (!number) {
+            return ZQCOM_ERR_BAD_VALUE;
+        }
+        auto port = std::make_shared<PortEntry>();
+        port->parameters.portNumber = *number;
+        if (!port->serial.open("COM" + std::to_string(*number))) {
+            return openFailureStatus(port->serial.lastFailure());
+        }
+        if (!applyLine(*port, port->parameters.line)) {
+            return ZQCOM_ERR_LINE_SETTINGS;
+        }
+        const std::int32_t handle = addPort(port);
+        return handle > 0 ? handle : ZQCOM_ERR_TOO_MANY_PORTS;
+    });
 }
 
 int32_t ZQCOM_ClosePort(int32_t portHandle) {
-    const bool closed = withPortEntry(portHandle, [](PortEntry& port) {
-        port.serial.close();
-        port.open = false;
+    return readerlib::guardedCall(ZQCOM_ERR_INTERNAL, [&]() -> int32_t {
+        const bool closed = withPortEntry(portHandle, [](PortEntry& port) {
+            port.serial.close();
+            port.open = false;
+        });
+        if (!closed) {
+            return ZQCOM_ERR_BAD_HANDLE;
+        }
+        removePort(portHandle);
+        return ZQCOM_OK;
     });
-    if (!closed) {
-        return ZQCOM_ERR_BAD_HANDLE;
-    }
-    removePort(portHandle);
-    return ZQCOM_OK;
 }
 
 int32_t ZQCOM_GetPortList(int32_t previous) {
-    if (previous < 0) {
-        return ZQCOM_ERR_BAD_HANDLE;
-    }
-    return nextPortAfter(previous);
+    return readerlib::guardedCall(ZQCOM_ERR_INTERNAL, [&]() -> int32_t {
+        if (previous < 0) {
+            return ZQCOM_ERR_BAD_HANDLE;
+        }
+        return nextPortAfter(previous);
+    });
 }
 
 int32_t ZQCOM_GetPortParaBuf(int32_t portHandle, const char* name, char* value, size_t valueSize) {
-    if (name == nullptr || value == nullptr) {
-        return ZQCOM_ERR_BAD_ARGUMENT;
-    }
-    std::int32_t status = ZQCOM_ERR_BAD_HANDLE;
-    std::string text;
-    withPortEntry(portHandle,
-                  [&](PortEntry& port) { status = readPortParameter(port, name, text); });
-    if (status != ZQCOM_OK) {
-        return status;
-    }
-    return readerlib::copyValue(text, value, valueSize) ? ZQCOM_OK : ZQCOM_ERR_BUFFER_TOO_SMALL;
+    return readerlib::guardedCall(ZQCOM_ERR_INTERNAL, [&]() -> int32_t {
+        if (name == nullptr || value == nullptr) {
+            return ZQCOM_ERR_BAD_ARGUMENT;
+        }
+        std::int32_t status = ZQCOM_ERR_BAD_HANDLE;
+        std::string text;
+        withPortEntry(portHandle,
+                      [&](PortEntry& port) { status = readPortParameter(port, name, text); });
+        if (status != ZQCOM_OK) {
+            return status;
+        }
+        return readerlib::copyValue(text, value, valueSize) ? ZQCOM_OK : ZQCOM_ERR_BUFFER_TOO_SMALL;
+    });
 }
 
 int32_t ZQCOM_GetPortPara(int32_t portHandle, const char* name, char* value) {
-    if (name == nullptr) {
-        return ZQCOM_ERR_BAD_ARGUMENT;
-    }
-    const size_t size =
-        readerlib::sameName(name, "PortNr") ? ZQCOM_PORTNR_BUFFER_SIZE : ZQCOM_VALUE_BUFFER_SIZE;
-    return ZQCOM_GetPortParaBuf(portHandle, name, value, size);
+    return readerlib::guardedCall(ZQCOM_ERR_INTERNAL, [&]() -> int32_t {
+        if (name == nullptr) {
+            return ZQCOM_ERR_BAD_ARGUMENT;
+        }
+        const size_t size = readerlib::sameName(name, "PortNr") ? ZQCOM_PORTNR_BUFFER_SIZE
+                                                                : ZQCOM_VALUE_BUFFER_SIZE;
+        return ZQCOM_GetPortParaBuf(portHandle, name, value, size);
+    });
 }
 
 int32_t ZQCOM_SetPortPara(int32_t portHandle, const char* name, const char* value) {
-    if (name == nullptr || value == nullptr) {
-        return ZQCOM_ERR_BAD_ARGUMENT;
-    }
-    std::int32_t status = ZQCOM_ERR_BAD_HANDLE;
-    withPortEntry(portHandle,
-                  [&](PortEntry& port) { status = writePortParameter(port, name, value); });
-    return status;
+    return readerlib::guardedCall(ZQCOM_ERR_INTERNAL, [&]() -> int32_t {
+        if (name == nullptr || value == nullptr) {
+            return ZQCOM_ERR_BAD_ARGUMENT;
+        }
+        std::int32_t status = ZQCOM_ERR_BAD_HANDLE;
+        withPortEntry(portHandle,
+                      [&](PortEntry& port) { status = writePortParameter(port, name, value); });
+        return status;
+    });
 }
 
 } // extern "C"

@@ -1,13 +1,14 @@
 #include "zqkrt.h"
 
+#include "CallGuard.h"
 #include "IsoLayout.h"
 #include "ParameterText.h"
 #include "ProtocolLog.h"
 #include "ReaderCommand.h"
 #include "ReaderParameterAccess.h"
 #include "ReaderTable.h"
+#include "ReplyResult.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -18,10 +19,8 @@ namespace {
 constexpr std::uint8_t kGetBaud = 0x52;
 constexpr std::uint8_t kRfReset = 0x69;
 constexpr std::uint8_t kIsoCommand = 0xB0;
-constexpr std::uint8_t kLowestRate = 7; // rate index of 1200 baud
 
 static_assert(ZQKRT_MAX_REQUEST_LENGTH == wire::kMaxRequestData);
-static_assert(ZQKRT_RESPONSE_BUFFER_SIZE == iso::kReplyBufferSize);
 
 std::optional<std::uint8_t> busAddressOf(int32_t busAddress) {
     if (busAddress < 0 || busAddress > 255) {
@@ -35,31 +34,37 @@ std::optional<std::uint8_t> busAddressOf(int32_t busAddress) {
 extern "C" {
 
 int32_t ZQKRT_NewReader(int32_t reserved) {
-    if (reserved != 0) {
-        return ZQKRT_ERR_BAD_ARGUMENT;
-    }
-    const std::int32_t handle = addReader();
-    return handle > 0 ? handle : ZQKRT_ERR_TOO_MANY_READERS;
+    return readerlib::guardedCall(ZQKRT_ERR_INTERNAL, [&]() -> int32_t {
+        if (reserved != 0) {
+            return ZQKRT_ERR_BAD_ARGUMENT;
+        }
+        const std::int32_t handle = addReader();
+        return handle > 0 ? handle : ZQKRT_ERR_TOO_MANY_READERS;
+    });
 }
 
 int32_t ZQKRT_SetReaderPara(int32_t readerHandle, const char* name, const char* value) {
-    if (name == nullptr || value == nullptr) {
-        return ZQKRT_ERR_BAD_ARGUMENT;
-    }
-    return writeReaderParameter(readerHandle, name, value);
+    return readerlib::guardedCall(ZQKRT_ERR_INTERNAL, [&]() -> int32_t {
+        if (name == nullptr || value == nullptr) {
+            return ZQKRT_ERR_BAD_ARGUMENT;
+        }
+        return writeReaderParameter(readerHandle, name, value);
+    });
 }
 
 int32_t ZQKRT_GetReaderParaBuf(int32_t readerHandle, const char* name, char* value,
                                size_t valueSize) {
-    if (name == nullptr || value == nullptr) {
-        return ZQKRT_ERR_BAD_ARGUMENT;
-    }
-    std::string text;
-    const std::int32_t status = readReaderParameter(readerHandle, name, text);
-    if (status < 0) {
-        return status;
-    }
-    return readerlib::copyValue(text, value, valueSize) ? status : ZQKRT_ERR_BUFFER_TOO_SMALL;
+    return readerlib::guardedCall(ZQKRT_ERR_INTERNAL, [&]() -> int32_t {
+        if (name == nullptr || value == nullptr) {
+            return ZQKRT_ERR_BAD_ARGUMENT;
+        }
+        std::string text;
+        const std::int32_t status = readReaderParameter(readerHandle, name, text);
+        if (status < 0) {
+            return status;
+        }
+        return readerlib::copyValue(text, value, valueSize) ? status : ZQKRT_ERR_BUFFER_TOO_SMALL;
+    });
 }
 
 int32_t ZQKRT_GetReaderPara(int32_t readerHandle, const char* name, char* value) {
@@ -67,79 +72,65 @@ int32_t ZQKRT_GetReaderPara(int32_t readerHandle, const char* name, char* value)
 }
 
 int32_t ZQKRT_0x52_GetBaud(int32_t readerHandle, int32_t busAddress) {
-    const std::optional<std::uint8_t> address = busAddressOf(busAddress);
-    if (!address) {
-        return ZQKRT_ERR_BAD_ARGUMENT;
-    }
-    wire::Frame reply;
-    const int32_t status = runReaderCommand(readerHandle, *address, kGetBaud, {}, reply);
-    if (status != ZQKRT_OK) {
-        return status;
-    }
-    if (reply.status == 0 && (reply.data.size() != 1 || reply.data[0] > kLowestRate)) {
-        return ZQKRT_ERR_FRAMING;
-    }
-    return reply.status;
+    return readerlib::guardedCall(ZQKRT_ERR_INTERNAL, [&]() -> int32_t {
+        const std::optional<std::uint8_t> address = busAddressOf(busAddress);
+        if (!address) {
+            return ZQKRT_ERR_BAD_ARGUMENT;
+        }
+        wire::Frame reply;
+        const int32_t status = runReaderCommand(readerHandle, *address, kGetBaud, {}, reply);
+        return status == ZQKRT_OK ? getBaudResult(reply) : status;
+    });
 }
 
 int32_t ZQKRT_0x69_RFReset(int32_t readerHandle, int32_t busAddress) {
-    const std::optional<std::uint8_t> address = busAddressOf(busAddress);
-    if (!address) {
-        return ZQKRT_ERR_BAD_ARGUMENT;
-    }
-    wire::Frame reply;
-    const int32_t status = runReaderCommand(readerHandle, *address, kRfReset, {}, reply);
-    if (status != ZQKRT_OK) {
-        return status;
-    }
-    if (!reply.data.empty()) {
-        return ZQKRT_ERR_FRAMING;
-    }
-    return reply.status;
+    return readerlib::guardedCall(ZQKRT_ERR_INTERNAL, [&]() -> int32_t {
+        const std::optional<std::uint8_t> address = busAddressOf(busAddress);
+        if (!address) {
+            return ZQKRT_ERR_BAD_ARGUMENT;
+        }
+        wire::Frame reply;
+        const int32_t status = runReaderCommand(readerHandle, *address, kRfReset, {}, reply);
+        return status == ZQKRT_OK ? rfResetResult(reply) : status;
+    });
 }
 
 int32_t ZQKRT_0xB0_ISOCmd(int32_t readerHandle, int32_t busAddress, const uint8_t* request,
                           int32_t requestLength, uint8_t* response, int32_t* responseLength,
                           int32_t reserved) {
-    const std::optional<std::uint8_t> address = busAddressOf(busAddress);
-    if (!address || request == nullptr || response == nullptr || responseLength == nullptr ||
-        reserved != 0 || requestLength < 0 || requestLength > ZQKRT_MAX_REQUEST_LENGTH) {
-        return ZQKRT_ERR_BAD_ARGUMENT;
+    if (responseLength != nullptr) {
+        *responseLength = 0;
     }
-    *responseLength = 0;
-    const wire::Bytes hostRequest(request, request + requestLength);
-    // A request the layout does not know goes out as it is, for the reader to refuse.
-    const wire::Bytes wireRequest = iso::hostRequestToWire(hostRequest).value_or(hostRequest);
-    wire::Frame reply;
-    const int32_t status =
-        runReaderCommand(readerHandle, *address, kIsoCommand, wireRequest, reply);
-    if (status != ZQKRT_OK) {
-        return status;
-    }
-    if (!iso::statusHasReply(reply.status)) {
-        return reply.status;
-    }
-    const std::uint8_t isoCommand = hostRequest.empty() ? 0 : hostRequest.front();
-    const std::optional<wire::Bytes> hostReply = iso::wireReplyToHost(isoCommand, reply.data);
-    if (!hostReply) {
-        return ZQKRT_ERR_FRAMING;
-    }
-    if (hostReply->size() > ZQKRT_RESPONSE_BUFFER_SIZE) {
-        return ZQKRT_ERR_BUFFER_TOO_SMALL;
-    }
-    std::copy(hostReply->begin(), hostReply->end(), response);
-    *responseLength = static_cast<int32_t>(hostReply->size());
-    return reply.status;
+    return readerlib::guardedCall(ZQKRT_ERR_INTERNAL, [&]() -> int32_t {
+        const std::optional<std::uint8_t> address = busAddressOf(busAddress);
+        if (!address || request == nullptr || response == nullptr || responseLength == nullptr ||
+            reserved != 0 || requestLength < 0 || requestLength > ZQKRT_MAX_REQUEST_LENGTH) {
+            return ZQKRT_ERR_BAD_ARGUMENT;
+        }
+        const wire::Bytes hostRequest(request, request + requestLength);
+        // A request the layout does not know goes out as it is, for the reader to refuse.
+        const wire::Bytes wireRequest = iso::hostRequestToWire(hostRequest).value_or(hostRequest);
+        wire::Frame reply;
+        const int32_t status =
+            runReaderCommand(readerHandle, *address, kIsoCommand, wireRequest, reply);
+        if (status != ZQKRT_OK) {
+            return status;
+        }
+        const std::uint8_t isoCommand = hostRequest.empty() ? 0 : hostRequest.front();
+        return isoCommandResult(isoCommand, reply, response, *responseLength);
+    });
 }
 
 int32_t ZQKRT_ReadProtocolLog(int32_t readerHandle, char* text, size_t size) {
-    if (text == nullptr) {
-        return ZQKRT_ERR_BAD_ARGUMENT;
-    }
-    if (!withReader(readerHandle, [](Reader&) {})) {
-        return ZQKRT_ERR_BAD_HANDLE;
-    }
-    return takeFromProtocolLog(readerHandle, text, size);
+    return readerlib::guardedCall(ZQKRT_ERR_INTERNAL, [&]() -> int32_t {
+        if (text == nullptr) {
+            return ZQKRT_ERR_BAD_ARGUMENT;
+        }
+        if (!withReader(readerHandle, [](Reader&) {})) {
+            return ZQKRT_ERR_BAD_HANDLE;
+        }
+        return takeFromProtocolLog(readerHandle, text, size);
+    });
 }
 
 } // extern "C"

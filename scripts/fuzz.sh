@@ -5,37 +5,49 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/build-fuzz"
-protocol="$root/readerlib/protocol"
+readerlib="$root/readerlib"
+protocol="$readerlib/protocol"
 runs="${FUZZ_RUNS:-200000}"
 
 mkdir -p "$out"
 clang++ -std=c++20 -O1 -g -Wall -Wextra -Werror \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$protocol" \
+    -I"$protocol" -I"$readerlib" -I"$readerlib/include" \
     "$root/tests/fuzz/fuzz_wire.cpp" \
     "$protocol/WireFrame.cpp" "$protocol/Deframer.cpp" \
     "$protocol/LineTiming.cpp" "$protocol/IsoLayout.cpp" \
+    "$readerlib/ReplyCollector.cpp" "$readerlib/ReplyResult.cpp" \
     -o "$out/fuzz_wire"
 
-# Seeds: valid frames and reply data, each behind the byte that picks the split point.
+# Seeds in the fuzzer's layout: the planted reply's data, the noise it goes behind, then what the
+# fuzzer takes from the end: data length, silence before the reply, where the reply goes (low
+# byte first), 16 read steps (the last first), the reply's status and address, the ISO command,
+# and the request's command and address. Arguments: name, request address, command, ISO
+# command, status, read steps, data, noise; all hex.
 seeds="$out/seeds"
 corpus="$out/corpus"
 rm -rf "$seeds" "$corpus"
 mkdir -p "$seeds" "$corpus"
 seed() {
-    printf "$(sed 's/../\\x&/g' <<<"$2")" >"$seeds/$1"
+    local at=$((${#8} / 2)) steps
+    steps=$(fold -w2 <<<"$6" | tac | tr -d '\n')
+    local hex="$7$8"
+    hex+=$(printf '%02X00%02X%02X' $((${#7} / 2)) $((at & 255)) $((at >> 8)))
+    hex+="$steps$5$2$4$3$2"
+    printf "$(sed 's/../\\x&/g' <<<"$hex")" >"$seeds/$1"
 }
-seed get-baud-request 03A502FF52DC02
-seed rf-reset-request 00A502FF698C8D
-seed inventory-request 05A504FFB00100D04B
-seed get-baud-reply 04A50400520000C32B
-seed inventory-reply 07A50E00B00001000078563412000104E06F76
-seed system-information-request 09A50CFFB02B0078563412000104E094D4
-seed system-information-reply 11A51200B000000F78563412000104E001021B0301087F
-seed read-blocks-reply 02A50F00B000000400010203040005060708AC9E
-seed two-frames 0BA502FF52DC02A50400520000C32B
-seed inventory-data 000100000078563412000104E0
-seed system-information-data 00000F78563412000104E001021B030108
+none=00000000000000000000000000000000
+seed get-baud FF 52 00 00 "$none" 02 ""
+seed get-baud-behind-requests FF 52 00 00 0E0D0000000000000000000000000000 02 \
+    A502FF52DC02A504FFB00100D04B
+seed stray-start-over-another-command FF 52 00 00 "$none" 02 A507A503006900A194A5F0
+seed silence-inside-stray-start 00 52 00 00 1E000000000000000000000000000000 02 A5F0A50400520002D108
+seed rf-reset-field-off 03 69 00 84 0E000000000000000000000000000000 "" 0011A5F033
+seed inventory 00 B0 01 00 0D000000000000000000000000000000 01000078563412000104E0 A5F0A50211
+seed system-information FF B0 2B 00 "$none" 000F78563412000104E001021B0301 A5A5
+seed read-blocks 00 B0 23 94 "$none" 000400010203040005060708 ""
+seed transponder-error 00 B0 24 95 "$none" 0103 A503
+seed refused FF B0 A0 02 "$none" "" ""
 
 log="$out/fuzz.log"
 if ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}" \

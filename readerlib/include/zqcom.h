@@ -34,7 +34,8 @@ enum {
     ZQCOM_ERR_OPEN_FAILED = -7,       /* no device behind the port number, or it fails to open */
     ZQCOM_ERR_PORT_BUSY = -8,         /* the device is held by another open, here or elsewhere */
     ZQCOM_ERR_LINE_SETTINGS = -9,     /* the device refused the line settings, or is no line */
-    ZQCOM_ERR_TOO_MANY_PORTS = -10    /* no handle is left for another open port */
+    ZQCOM_ERR_TOO_MANY_PORTS = -10,   /* no handle is left for another open port */
+    ZQCOM_ERR_INTERNAL = -11          /* the library failed inside, e.g. out of memory */
 };
 
 /* Buffer sizes that ZQCOM_GetPortPara assumes: "PortNr" and every other parameter. */

@@ -50,8 +50,9 @@ enum {
                                            good reply came before the reply time-out but a
                                            reply to another command, a length out of range or
                                            a frame that broke off did */
-    ZQKRT_ERR_WRITE_FAILED = -112       /* the request could not be written, or the line hung
+    ZQKRT_ERR_WRITE_FAILED = -112,      /* the request could not be written, or the line hung
                                            up while the reply was awaited */
+    ZQKRT_ERR_INTERNAL = -113           /* the library failed inside, e.g. out of memory */
 };
 
 /* Readers live until the process ends; this many can be made. */
@@ -100,7 +101,8 @@ ZQKRT_API int32_t ZQKRT_0x69_RFReset(int32_t readerHandle, int32_t busAddress);
 /* Sends an ISO 15693 request (host layout: serial numbers with 0xE0 first) and gives the reply
  * (host layout) in response, which holds ZQKRT_RESPONSE_BUFFER_SIZE bytes, and its length in
  * *responseLength. reserved must be 0. The statuses 0x00, 0x83, 0x84, 0x90, 0x93, 0x94 and 0x95
- * come with a reply; any other status leaves *responseLength 0. */
+ * come with a reply; any other status and every error, bad arguments included, leave
+ * *responseLength 0 when responseLength is not null. */
 ZQKRT_API int32_t ZQKRT_0xB0_ISOCmd(int32_t readerHandle, int32_t busAddress,
                                     const uint8_t* request, int32_t requestLength,
                                     uint8_t* response, int32_t* responseLength, int32_t reserved);

@@ -44,6 +44,12 @@ void Deframer::reset() {
     buffer_.clear();
 }
 
+void Deframer::dropStartByte() {
+    if (buffer_.empty())
+        return;
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(findStart(1)));
+}
+
 bool Deframer::hasPartialFrame() const {
     return !buffer_.empty();
 }

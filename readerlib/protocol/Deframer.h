@@ -19,8 +19,12 @@ public:
     void feed(const std::uint8_t* bytes, std::size_t count);
     // The next complete frame, if one is there.
     std::optional<Frame> next();
-    // Forgets everything held, for an inter-byte time-out: drain next() first.
+    // Forgets everything held, for an inter-byte time-out (drain next() first) or when no more
+    // frames are wanted.
     void reset();
+    // For an inter-byte time-out when bytes behind the partial frame may hold frames: drops the
+    // partial frame's start byte only, as after a bad CRC. Drain next() before and after.
+    void dropStartByte();
 
     // True when bytes of a begun frame wait for the rest (start the inter-byte timer then).
     bool hasPartialFrame() const;

@@ -7,7 +7,7 @@
 #include "WeightText.h"
 
 #include <QEventLoop>
-#include <QThread>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -30,6 +30,14 @@ bool serveEvents() {
         Qt::QueuedConnection);
     loop.exec();
     return served;
+}
+
+// The pause before a line is stored: the windows go on painting "配藥中" and the weight, and
+// hand-offs are served, but no input reaches a control that could change the order meanwhile.
+void pauseServingEvents(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(std::max(ms, 0), &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace
@@ -125,7 +133,7 @@ void DispensingCheck::dispense(db::TADOQuery& lines) {
         db::TField state = lines.FieldByName(stateField);
         state.SetValue(dispensingText());
         window_.showWeight(WeightText + QStringLiteral("克"));
-        QThread::msleep(static_cast<unsigned long>(std::max(pauseMs_, 0)));
+        pauseServingEvents(pauseMs_);
         state.SetValue(dispensedText());
         lines.Post();
     } catch (...) {

@@ -19,7 +19,6 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -32,6 +31,10 @@ constexpr int shownHeight = 380;
 // While the library still reports the protocol locked, the close is issued again; this many
 // times at most, so a library that never lets go cannot keep the window open for good.
 constexpr int maxReissuedCloses = 3;
+// A window manager frames the window some time after it is shown, without an event that says
+// so: the frame is looked for this often, for about two seconds.
+constexpr int framePollMs = 25;
+constexpr int maxFramePolls = 80;
 
 const QString sequenceField = QStringLiteral("領藥序號");
 const QString nameField = QStringLiteral("姓名");
@@ -73,8 +76,9 @@ TForm_Main::TForm_Main()
 
     statusPanel_ = new QLabel(ui->StatusBar1);
     statusPanel_->setObjectName(QStringLiteral("StatusBar1Panel0"));
-    statusPanel_->setFixedWidth(50);
-    ui->StatusBar1->addWidget(statusPanel_);
+    // The panel's 50 px are its least width: the warning runs on over the bar.
+    statusPanel_->setMinimumWidth(50);
+    ui->StatusBar1->addWidget(statusPanel_, 1);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -89,6 +93,13 @@ TForm_Main::TForm_Main()
     DataSource1 = new db::QueryGridModel(*ADOQuery1, this);
     ui->DBGrid1->setModel(DataSource1);
     connectHandlers();
+    framePoll_.setInterval(framePollMs);
+    connect(&framePoll_, &QTimer::timeout, this, [this] {
+        if (frameGeometry() == geometry() && ++framePolls_ < maxFramePolls)
+            return;
+        framePoll_.stop();
+        keepOuterSize();
+    });
 
     platform::runGuarded([this] { FormCreate(); });
 }
@@ -109,7 +120,13 @@ void TForm_Main::connectHandlers() {
     connect(ui->DateTimePicker1, &QDateEdit::dateChanged, this,
             guarded(&TForm_Main::DateTimePicker1CloseUp));
     ui->DateTimePicker1->calendarWidget()->window()->installEventFilter(this);
-    ui->ListView1->viewport()->installEventFilter(this);
+    // After the list has handled the click: a tick set by the run must not be toggled back by
+    // the click's own release on the check box, and a click beside the orders is none. A click
+    // on a check box, which the list does not take as a selection, picks that order too.
+    connect(ui->ListView1, &QTreeWidget::clicked, this, [this](const QModelIndex& order) {
+        ui->ListView1->setCurrentIndex(order);
+        platform::runGuarded([this] { ListView1Click(); });
+    });
     connect(ui->DBEdit3, &QLineEdit::textEdited, this, guarded(&TForm_Main::DBEdit3Change));
     connect(ui->Button2, &QPushButton::clicked, this, guarded(&TForm_Main::Button2Click));
 
@@ -123,13 +140,8 @@ void TForm_Main::connectHandlers() {
 }
 
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event) {
-    // A disabled list's filter still sees the clicks that the list itself ignores.
-    if (watched == ui->ListView1->viewport() && ui->ListView1->isEnabled() &&
-        event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        platform::runGuarded([this] { ListView1Click(); });
-    } else if (watched == ui->DateTimePicker1->calendarWidget()->window() &&
-               event->type() == QEvent::Hide) {
+    if (watched == ui->DateTimePicker1->calendarWidget()->window() &&
+        event->type() == QEvent::Hide) {
         platform::runGuarded([this] { DateTimePicker1CloseUp(); });
     }
     return QMainWindow::eventFilter(watched, event);
@@ -205,9 +217,16 @@ void TForm_Main::startDispensing() {
                   [](const std::unique_ptr<TCheckThread>& thread) { return thread->isFinished(); });
     checkingThreads_.push_back(std::make_unique<TCheckThread>(check_));
     const TCheckThread* thread = checkingThreads_.back().get();
+    connect(thread, &QThread::finished, this, [this, thread] {
+        if (thread->Failed())
+            endDispensing();
+    });
     ui->ListView1->setEnabled(false);
     ui->DateTimePicker1->setEnabled(false);
-    check_.CheckDispensing([thread] { return thread->Terminated(); });
+    // A failed run leaves the order as it was before the click, once its error is shown.
+    if (!platform::runGuarded(
+            [this, thread] { check_.CheckDispensing([thread] { return thread->Terminated(); }); }))
+        endDispensing();
 }
 
 void TForm_Main::endDispensing() {
@@ -289,7 +308,10 @@ void TForm_Main::showEvent(QShowEvent* event) {
 }
 
 void TForm_Main::FormShow() {
-    resizeOuter(shownWidth, shownHeight);
+    keepOuterSize();
+    centreOnFirstShow();
+    framePolls_ = 0;
+    framePoll_.start();
 
     const std::int32_t status = ZQKRT_NewReader(0);
     if (status < 0) {
@@ -301,15 +323,20 @@ void TForm_Main::FormShow() {
     TagDataView = std::make_unique<THexEdit>("DB", 11, 4);
 }
 
-void TForm_Main::resizeOuter(int width, int height) {
+void TForm_Main::keepOuterSize() {
     const QSize frameExtra = frameGeometry().size() - geometry().size();
-    setFixedSize(width - frameExtra.width(), height - frameExtra.height());
-    if (!placed_ && screen() != nullptr) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen()->availableGeometry().center());
-        move(frame.topLeft());
-        placed_ = true;
-    }
+    const QSize client(shownWidth - frameExtra.width(), shownHeight - frameExtra.height());
+    if (minimumSize() != client || maximumSize() != client)
+        setFixedSize(client);
+}
+
+void TForm_Main::centreOnFirstShow() {
+    if (placed_ || screen() == nullptr)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen()->availableGeometry().center());
+    move(frame.topLeft());
+    placed_ = true;
 }
 
 void TForm_Main::MItem_ExitClick() {

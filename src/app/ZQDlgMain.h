@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -64,8 +65,9 @@ private:
     // Returns false when the close is to be issued again later instead.
     bool FormClose();
     bool releaseReader();
-    // Sizes the window with its frame; the first time also centres it on the screen.
-    void resizeOuter(int width, int height);
+    // Sizes the window to its outer size, frame included.
+    void keepOuterSize();
+    void centreOnFirstShow();
 
     void connectHandlers();
     // Runs the window's own operation on the query; the sex box then follows the new row, and
@@ -94,6 +96,8 @@ private:
     std::unique_ptr<THexEdit> TagDataView;
     int reissuedCloses_ = 0;
     bool placed_ = false;
+    QTimer framePoll_;
+    int framePolls_ = 0;
 
     db::TADOConnection ADOConnection1;
     db::TADOQuery* ADOQuery1 = nullptr;

@@ -7,17 +7,24 @@
 namespace platform {
 
 bool runGuarded(const std::function<void()>& handler) {
-    QString text;
     try {
         handler();
         return true;
-    } catch (const std::exception& error) {
-        text = QString::fromStdString(error.what());
     } catch (...) {
-        text = QStringLiteral("Unknown error");
+        showError(std::current_exception());
+    }
+    return false;
+}
+
+void showError(const std::exception_ptr& error) {
+    QString text = QStringLiteral("Unknown error");
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& caught) {
+        text = QString::fromStdString(caught.what());
+    } catch (...) {
     }
     showMessage(text, QCoreApplication::applicationName(), MessageIcon::Error);
-    return false;
 }
 
 } // namespace platform

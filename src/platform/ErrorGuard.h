@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 #include <functional>
 #include <stdexcept>
 
@@ -17,5 +18,8 @@ public:
 // text, the rest of the handler is skipped and the application goes on. Returns false when
 // the handler raised an error.
 bool runGuarded(const std::function<void()>& handler);
+
+// Shows a caught error as runGuarded does.
+void showError(const std::exception_ptr& error);
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "WorkerThread.h"
 
+#include "ErrorGuard.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPointer>
@@ -50,6 +52,7 @@ void WorkerThread::Synchronize(const std::function<void()>& step) {
                 step();
             } catch (...) {
                 error = std::current_exception();
+                showError(error);
             }
         },
         Qt::BlockingQueuedConnection);
@@ -72,20 +75,14 @@ void WorkerThread::WaitFor() {
     }
     // A thread that frees itself can be deleted by the events served below.
     const QPointer<WorkerThread> self(this);
-    if (isRunning()) {
-        // The poll covers a finished signal sent just before the connection was made.
-        QEventLoop loop;
-        QTimer poll;
-        connect(this, &QThread::finished, &loop, &QEventLoop::quit);
-        connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
-            if (!isRunning()) {
-                loop.quit();
-            }
-        });
-        poll.start(20);
-        if (isRunning()) {
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
-        }
+    // Events are served directly, not by a nested loop: once the application's exit is pending
+    // a nested loop returns at once, and a bare wait would then hang against a Synchronize. The
+    // poll wakes the wait, as the finished signal comes just before the thread counts as ended.
+    QTimer poll;
+    poll.start(20);
+    while (self && isRunning()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents |
+                                        QEventLoop::ExcludeUserInputEvents);
     }
     if (self) {
         wait();
@@ -112,7 +109,8 @@ void WorkerThread::run() {
     try {
         Execute();
     } catch (...) {
-        // A worker's error ends that worker only; the UI thread reports what concerns the user.
+        // A worker's error ends that worker only; a handed-over step's error was shown already.
+        failed_ = true;
     }
 }
 

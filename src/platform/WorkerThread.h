@@ -19,11 +19,14 @@ public:
     ~WorkerThread() override;
 
     // Runs step on the UI thread and returns when it has run; on the UI thread it runs at once.
-    // An error the step raises is raised again here, in the calling thread.
+    // An error the step raises is shown to the user, then raised again here, in the calling
+    // thread.
     static void Synchronize(const std::function<void()>& step);
 
     void Terminate() { terminated_ = true; }
     bool Terminated() const { return terminated_; }
+    // The body ended on an error.
+    bool Failed() const { return failed_; }
 
     // The object deletes itself, on the UI thread, once its body has ended.
     void setFreeOnTerminate(bool free);
@@ -43,6 +46,7 @@ private:
     void run() final;
 
     std::atomic<bool> terminated_{false};
+    std::atomic<bool> failed_{false};
     bool freeOnTerminate_ = false;
 };
 

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -93,12 +95,30 @@ struct Station {
         for (const QString& serial : serials)
             tags()->addTopLevelItem(new QTreeWidgetItem(QStringList{"ISO15693", serial}));
     }
-    // Selects the order in `row` (none for -1) and clicks an empty part of the list.
     void clickOrder(int row) const {
-        orders()->clearSelection();
-        if (row >= 0)
-            orders()->topLevelItem(row)->setSelected(true);
+        const QRect rect = orders()->visualItemRect(orders()->topLevelItem(row));
+        QTest::mouseClick(orders()->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void clickBesideTheOrders() const {
         QTest::mouseClick(orders()->viewport(), Qt::LeftButton, {}, QPoint(5, 140));
+    }
+    void clickCheckBox(int row) const {
+        QStyleOptionViewItem option;
+        option.initFrom(orders());
+        option.rect = orders()->visualItemRect(orders()->topLevelItem(row));
+        option.features = QStyleOptionViewItem::HasCheckIndicator;
+        const QRect box = orders()->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator,
+                                                            &option, orders());
+        QTest::mouseClick(orders()->viewport(), Qt::LeftButton, {}, box.center());
+    }
+    // The text the grid shows for the current line's state.
+    QString shownState() const {
+        const QAbstractItemModel* grid = child<QTableView>("DBGrid1")->model();
+        for (int column = 0; column < grid->columnCount(); ++column) {
+            if (grid->headerData(column, Qt::Horizontal).toString() == QStringLiteral("配藥情況"))
+                return grid->index(query()->CurrentRow(), column).data().toString();
+        }
+        return {};
     }
     QStringList messageTexts() const {
         QStringList texts;
@@ -120,6 +140,21 @@ void duringRun(const Station& station, const std::function<bool()>& step) {
     });
     timer->start(0);
 }
+
+class PaintWatcher : public QObject {
+public:
+    explicit PaintWatcher(std::function<void()> onPaint) : onPaint_(std::move(onPaint)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            onPaint_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onPaint_;
+};
 
 } // namespace
 
@@ -208,18 +243,91 @@ private slots:
         QCOMPARE(station.query()->CurrentRow(), 1);
     }
 
-    void clickWithoutSelectionOnlyEmptiesTheWeight() {
+    // A click that hits no order neither opens nor re-opens one, and keeps the selection.
+    void clickBesideTheOrdersDoesNothing() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001"});
+        station.addOrder(QStringLiteral("2"), QStringLiteral("陳美麗"), 0, {"E002"});
+        station.open();
+        station.setTags({"E001"});
+        station.clickBesideTheOrders();
+        QCOMPARE(station.edit("WeightTemp")->text(), QStringLiteral("0"));
+        QCOMPARE(station.query()->FieldCount(), 5);
+
+        station.clickOrder(0);
+        QVERIFY(station.orders()->isEnabled());
+        station.edit("WeightTemp")->setText(QStringLiteral("5"));
+        station.clickBesideTheOrders();
+        QCOMPARE(station.edit("WeightTemp")->text(), QStringLiteral("5"));
+        QCOMPARE(station.orders()->selectedItems(),
+                 QList<QTreeWidgetItem*>{station.orders()->topLevelItem(0)});
+        QVERIFY(station.state(QStringLiteral("2"), 1).isNull());
+        QVERIFY(station.messages.messages().isEmpty());
+    }
+
+    // The release on the check box comes after the run that ticks the order: it must not
+    // untick it.
+    void clickOnTheCheckBoxOfAnOrderItCompletesKeepsTheTick_data() {
+        QTest::addColumn<bool>("selectedBefore");
+        QTest::newRow("order selected before") << true;
+        QTest::newRow("order not selected") << false;
+    }
+    void clickOnTheCheckBoxOfAnOrderItCompletesKeepsTheTick() {
+        QFETCH(bool, selectedBefore);
         Station station;
         station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001"});
         station.open();
-        QCOMPARE(station.edit("WeightTemp")->text(), QStringLiteral("0"));
+        station.orders()->topLevelItem(0)->setSelected(selectedBefore);
         station.setTags({"E001"});
-        station.clickOrder(-1);
-        QCOMPARE(station.edit("WeightTemp")->text(), QString());
+        station.clickCheckBox(0);
+        QCOMPARE(station.state(QStringLiteral("1"), 1), QVariant(dispensed));
         QVERIFY(station.orders()->isEnabled());
-        QCOMPARE(station.query()->FieldCount(), 5);
-        QVERIFY(station.state(QStringLiteral("1"), 1).isNull());
-        QVERIFY(station.messages.messages().isEmpty());
+        QCOMPARE(station.orders()->topLevelItem(0)->checkState(0), Qt::Checked);
+    }
+
+    // What the pharmacist sees while a line waits to be stored: recorded at each paint.
+    void dispensedLineIsOnScreenDuringThePause() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001", "E002"});
+        station.open();
+        station.window->setDispensingPause(300);
+        station.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(station.window.get()));
+        WeightText = QStringLiteral("+0012.34");
+        QLabel* panel = station.window->statusPanel();
+        QLineEdit* weight = station.edit("WeightTemp");
+        struct Seen {
+            QString state, warning, weight;
+            bool warningFits;
+        };
+        QList<Seen> painted;
+        PaintWatcher watcher([&] {
+            painted << Seen{station.shownState(), panel->text(), weight->text(),
+                            panel->width() >=
+                                panel->fontMetrics().horizontalAdvance(panel->text())};
+        });
+        panel->installEventFilter(&watcher);
+        weight->installEventFilter(&watcher);
+        station.setTags({"E002"});
+        duringRun(station, [&] {
+            if (station.state(QStringLiteral("1"), 2) != QVariant(dispensed))
+                return false;
+            station.setTags({});
+            return true;
+        });
+        station.clickOrder(0);
+        QCOMPARE(station.state(QStringLiteral("1"), 2), QVariant(dispensed));
+        const auto warned = std::find_if(painted.begin(), painted.end(),
+                                         [](const Seen& seen) { return seen.warning == warning; });
+        QVERIFY(warned != painted.end());
+        QVERIFY(warned->warningFits);
+        const auto pausing = std::find_if(painted.begin(), painted.end(), [](const Seen& seen) {
+            return seen.state == QStringLiteral("配藥中");
+        });
+        QVERIFY(pausing != painted.end());
+        QCOMPARE(pausing->warning, QString());
+        QCOMPARE(pausing->weight, QStringLiteral("+0012.34克"));
+        station.window->hide();
     }
 
     void columnNamedTwiceLeavesTheCheckUnstarted() {
@@ -352,9 +460,25 @@ private slots:
                              "have been changed since it was last read."});
         QCOMPARE(station.state(QStringLiteral("1"), 1), QVariant(QStringLiteral("別人")));
         QCOMPARE(station.query()->State(), db::TADOQuery::DataSetState::Browse);
-        QVERIFY(!station.orders()->isEnabled());
-        station.child<QPushButton>("Button2")->click();
         QVERIFY(station.orders()->isEnabled());
+        QVERIFY(station.picker()->isEnabled());
+    }
+
+    // A checking thread whose run fails tells the user and gives the list back.
+    void failedStoreInACheckingThreadIsShown() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001"});
+        station.open();
+        station.clickOrder(0);
+        QVERIFY(!station.orders()->isEnabled());
+        QVERIFY(station.messages.messages().isEmpty());
+        station.database.exec(QStringLiteral("UPDATE 領藥明細 SET 配藥情況 = '別人'"));
+        station.setTags({"E001"});
+        QTRY_VERIFY_WITH_TIMEOUT(station.orders()->isEnabled(), 20000);
+        QCOMPARE(station.messageTexts(),
+                 QStringList{"ADOQuery1: Row cannot be located for updating. Some values may "
+                             "have been changed since it was last read."});
+        QVERIFY(station.picker()->isEnabled());
     }
 };
 

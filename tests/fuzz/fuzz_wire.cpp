@@ -1,13 +1,28 @@
-// Feeds arbitrary bytes to the deframer and the ISO layouts and checks what must always hold.
-// The first input byte picks where the stream is split into two reads.
+// Feeds arbitrary bytes to the deframer, the reply collector, the reply path of the reader
+// commands and the ISO layouts, and checks what must always hold.
+//
+// The input's last bytes (taken first) pick the request, a reply to it planted in the line, and
+// how the line arrives: in reads of which some end in silence, where partial frames are dropped
+// as the inter-byte time-out does. Its first bytes are the planted reply's data, then the noise
+// around it.
 #include "Deframer.h"
 #include "IsoLayout.h"
+#include "ReplyCollector.h"
+#include "ReplyResult.h"
 #include "WireFrame.h"
+#include "zqkrt.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <fuzzer/FuzzedDataProvider.h>
+#include <map>
+#include <vector>
 
 namespace {
+
+constexpr std::size_t kMaxHeld = wire::kMaxLength + wire::kOverhead;
+constexpr std::size_t kPlannedReads = 16;
 
 void check(bool condition) {
     if (!condition)
@@ -19,6 +34,13 @@ bool sameFrame(const wire::Frame& a, const wire::Frame& b) {
            a.data == b.data;
 }
 
+// A frame found must be bytes that were fed.
+bool cameIn(const wire::Bytes& stream, wire::FrameKind kind, const wire::Frame& frame) {
+    const auto bytes = wire::encode(kind, frame);
+    return bytes &&
+           std::search(stream.begin(), stream.end(), bytes->begin(), bytes->end()) != stream.end();
+}
+
 void deframe(wire::FrameKind kind, const wire::Bytes& stream, std::size_t split) {
     wire::Deframer deframer(kind);
     const std::size_t maxData =
@@ -28,17 +50,15 @@ void deframe(wire::FrameKind kind, const wire::Bytes& stream, std::size_t split)
         deframer.feed(stream.data() + read[0], read[1] - read[0]);
         while (auto frame = deframer.next()) {
             check(frame->data.size() <= maxData);
-            // A frame found must be bytes that were fed, and read back as the same frame.
+            check(cameIn(stream, kind, *frame));
+            // Read back as the same frame.
             const auto bytes = wire::encode(kind, *frame);
-            check(bytes.has_value());
-            check(std::search(stream.begin(), stream.end(), bytes->begin(), bytes->end()) !=
-                  stream.end());
             wire::Deframer again(kind);
             again.feed(bytes->data(), bytes->size());
             const auto decoded = again.next();
             check(decoded && sameFrame(*decoded, *frame) && again.bufferedBytes() == 0);
         }
-        check(deframer.bufferedBytes() < wire::kMaxLength + wire::kOverhead);
+        check(deframer.bufferedBytes() < kMaxHeld);
     }
 }
 
@@ -60,15 +80,149 @@ void convert(const wire::Bytes& bytes) {
     }
 }
 
+// What the C functions give for reply: a status of the reader or one of the errors each
+// documents, and a response only with a status that comes with one, within its buffer.
+void replyPath(std::uint8_t isoCommand, const wire::Frame& reply) {
+    const std::int32_t rate = zqkrt_internal::getBaudResult(reply);
+    check(rate == reply.status || rate == ZQKRT_ERR_FRAMING);
+    const std::int32_t reset = zqkrt_internal::rfResetResult(reply);
+    check(reset == reply.status || reset == ZQKRT_ERR_FRAMING);
+
+    constexpr std::uint8_t kUntouched = 0xCC;
+    std::array<std::uint8_t, ZQKRT_RESPONSE_BUFFER_SIZE> response;
+    response.fill(kUntouched);
+    std::int32_t length = -1;
+    const std::int32_t status =
+        zqkrt_internal::isoCommandResult(isoCommand, reply, response.data(), length);
+    check(status == reply.status || status == ZQKRT_ERR_FRAMING ||
+          status == ZQKRT_ERR_BUFFER_TOO_SMALL);
+    check(length >= 0 && std::size_t(length) <= response.size());
+    if (status != reply.status || !iso::statusHasReply(reply.status))
+        check(length == 0);
+    if (length > 0)
+        check(std::size_t(length) == reply.data.size());
+    check(std::all_of(response.begin() + length, response.end(),
+                      [](std::uint8_t byte) { return byte == kUntouched; }));
+}
+
+// A well-formed reply frame that starts before at and ends behind it: it may take the bytes of
+// a frame starting at at as its own.
+bool frameOverlaps(const wire::Bytes& stream, std::size_t at) {
+    for (std::size_t start = 0; start < at && start + 1 < stream.size(); ++start) {
+        const std::size_t length = stream[start + 1];
+        const std::size_t end = start + length + wire::kOverhead;
+        if (stream[start] != wire::kStartOfFrame || length < 3 || end <= at || end > stream.size())
+            continue;
+        const std::uint16_t sent =
+            std::uint16_t(stream[start + length + 2] | (stream[start + length + 3] << 8));
+        if (wire::crc16(stream.data() + start + 1, length + 1) == sent)
+            return true;
+    }
+    return false;
+}
+
+// Drops partial frames until none is left, as the transport does when the line falls silent.
+void silence(zqkrt_internal::ReplyCollector& collector, std::size_t streamSize) {
+    for (std::size_t drops = 0; collector.hasPartialFrame(); ++drops) {
+        check(drops <= streamSize); // each drop takes a byte at least
+        collector.dropPartialFrame();
+        check(collector.bufferedBytes() < kMaxHeld);
+    }
+}
+
+// What happens after the read that ends at a position.
+enum class Pause { None, OneDrop, Silence };
+
+void collect(std::uint8_t address, std::uint8_t command, const wire::Bytes& stream,
+             const std::map<std::size_t, Pause>& pauses, std::size_t replyAt, std::size_t replyEnd,
+             std::uint8_t isoCommand) {
+    std::size_t heard = 0;
+    zqkrt_internal::ReplyCollector collector(address, command, [&](const wire::Frame& frame) {
+        check(cameIn(stream, wire::FrameKind::Reply, frame));
+        ++heard;
+    });
+    bool replyBroken = false;
+    std::size_t fed = 0;
+    for (const auto& [end, pause] : pauses) {
+        collector.feed(stream.data() + fed, end - fed);
+        fed = end;
+        check(collector.bufferedBytes() < kMaxHeld);
+        if (pause == Pause::None)
+            continue;
+        replyBroken = replyBroken || (end > replyAt && end < replyEnd);
+        if (pause == Pause::OneDrop) {
+            collector.dropPartialFrame();
+            check(collector.bufferedBytes() < kMaxHeld);
+        } else {
+            silence(collector, stream.size());
+        }
+    }
+    silence(collector, stream.size());
+
+    if (const auto& reply = collector.reply()) {
+        check(reply->command == command);
+        check(address == wire::kBroadcastAddress || reply->address == address);
+        check(heard > 0);
+        replyPath(isoCommand, *reply);
+    } else {
+        // The planted reply is lost only when the line broke it or a frame took its bytes.
+        check(replyBroken || frameOverlaps(stream, replyAt));
+        const std::int32_t failure = collector.failureStatus();
+        check(failure == ZQKRT_ERR_TIMEOUT || failure == ZQKRT_ERR_CRC ||
+              failure == ZQKRT_ERR_FRAMING);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0)
-        return 0;
-    const wire::Bytes stream(data + 1, data + size);
-    const std::size_t split = stream.empty() ? 0 : data[0] % (stream.size() + 1);
-    deframe(wire::FrameKind::Request, stream, split);
-    deframe(wire::FrameKind::Reply, stream, split);
-    convert(stream);
+    try {
+        FuzzedDataProvider input(data, size);
+        const auto address = input.ConsumeIntegral<std::uint8_t>();
+        const auto command = input.ConsumeIntegral<std::uint8_t>();
+        const auto isoCommand = input.ConsumeIntegral<std::uint8_t>();
+        wire::Frame planted;
+        planted.address = input.ConsumeIntegral<std::uint8_t>();
+        if (address != wire::kBroadcastAddress)
+            planted.address = address;
+        planted.command = command;
+        planted.status = input.ConsumeIntegral<std::uint8_t>();
+        std::array<std::uint8_t, kPlannedReads> plan{};
+        for (auto& step : plan)
+            step = input.ConsumeIntegral<std::uint8_t>();
+        const auto plantAt = input.ConsumeIntegral<std::uint16_t>();
+        const bool silenceBeforeReply = input.ConsumeBool();
+        planted.data = input.ConsumeBytes<std::uint8_t>(
+            input.ConsumeIntegralInRange<std::size_t>(0, wire::kMaxReplyData));
+        const wire::Bytes noise = input.ConsumeRemainingBytes<std::uint8_t>();
+
+        const wire::Bytes reply = wire::encode(wire::FrameKind::Reply, planted).value();
+        const std::size_t replyAt = plantAt % (noise.size() + 1);
+        wire::Bytes stream(noise.begin(), noise.begin() + std::ptrdiff_t(replyAt));
+        stream.insert(stream.end(), reply.begin(), reply.end());
+        stream.insert(stream.end(), noise.begin() + std::ptrdiff_t(replyAt), noise.end());
+
+        // Each planned read: up to 63 bytes, then a pause picked by the low two bits.
+        std::map<std::size_t, Pause> pauses;
+        std::size_t end = 0;
+        for (const std::uint8_t step : plan) {
+            end = std::min(stream.size(), end + (step >> 2));
+            const Pause pause = (step & 3) == 0   ? Pause::None
+                                : (step & 3) == 1 ? Pause::OneDrop
+                                                  : Pause::Silence;
+            pauses[end] = std::max(pauses[end], pause);
+        }
+        if (silenceBeforeReply)
+            pauses[replyAt] = Pause::Silence;
+        pauses.emplace(stream.size(), Pause::None);
+
+        collect(address, command, stream, pauses, replyAt, replyAt + reply.size(), isoCommand);
+        replyPath(isoCommand, planted);
+        deframe(wire::FrameKind::Request, stream, replyAt);
+        deframe(wire::FrameKind::Reply, stream, replyAt);
+        convert(noise);
+    } catch (...) {
+        check(false);
+    }
     return 0;
 }

@@ -1,8 +1,10 @@
+#include "MessageBoxes.h"
 #include "WorkerThread.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <stdexcept>
 #include <vector>
@@ -27,6 +29,28 @@ protected:
         }
     }
 };
+
+// A worker that hands over a fixed number of steps and ends.
+class CountedWorker : public WorkerThread {
+public:
+    ~CountedWorker() override { WaitFor(); }
+    std::function<void(int)> step = [](int) {};
+    std::atomic<int> handOffs{0};
+
+protected:
+    void Execute() override {
+        for (int i = 0; i < 5; ++i) {
+            Synchronize([this, i] { step(i); });
+            ++handOffs;
+        }
+    }
+};
+
+// An exit requested outside any event loop stays pending; exec clears it again.
+void clearPendingExit() {
+    QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
 
 class OneStepWorker : public WorkerThread {
 public:
@@ -67,7 +91,8 @@ private slots:
         QVERIFY(ran);
     }
 
-    void errorOfAStepReachesTheWorker() {
+    void errorOfAStepReachesTheUserAndTheWorker() {
+        platform::MessageRecorder recorder;
         OneStepWorker worker;
         QString caught;
         worker.body = [&] {
@@ -80,6 +105,41 @@ private slots:
         worker.start();
         worker.WaitFor();
         QCOMPARE(caught, QStringLiteral("field missing"));
+        QCOMPARE(recorder.messages().size(), 1);
+        QCOMPARE(recorder.messages().first().text, QStringLiteral("field missing"));
+        QCOMPARE(recorder.messages().first().icon, platform::MessageIcon::Error);
+    }
+
+    void errorLeavingTheBodyMarksTheWorkerFailed() {
+        platform::MessageRecorder recorder;
+        OneStepWorker worker;
+        worker.body = [] { WorkerThread::Synchronize([] { throw std::runtime_error("locked"); }); };
+        worker.start();
+        worker.WaitFor();
+        QVERIFY(worker.Failed());
+        QCOMPARE(recorder.messages().size(), 1);
+    }
+
+    // A pending exit makes nested loops return at once; the wait must still serve every step.
+    void waitForServesHandOffsWhileExitIsPending_data() {
+        QTest::addColumn<bool>("exitBeforeWait");
+        QTest::newRow("exit requested before the wait") << true;
+        QTest::newRow("exit arriving during the wait") << false;
+    }
+    void waitForServesHandOffsWhileExitIsPending() {
+        QFETCH(bool, exitBeforeWait);
+        CountedWorker worker;
+        worker.step = [exitBeforeWait](int i) {
+            if (!exitBeforeWait && i == 1)
+                QCoreApplication::exit(0);
+        };
+        if (exitBeforeWait)
+            QCoreApplication::exit(0);
+        worker.start();
+        worker.WaitFor();
+        clearPendingExit();
+        QVERIFY(worker.isFinished());
+        QCOMPARE(worker.handOffs.load(), 5);
     }
 
     // Waiting on the UI thread must keep serving the worker's hand-offs, or both would hang.

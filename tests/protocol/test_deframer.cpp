@@ -191,6 +191,23 @@ private slots:
         QVERIFY(sameFrame(frames.front(), kOtherReply));
     }
 
+    void dropStartByteSearchesWhatIsHeld() {
+        // A start byte whose length promises more than comes holds back a whole frame and the
+        // start of another.
+        Deframer deframer(FrameKind::Reply);
+        feed(deframer, Bytes{0xA5, 0xF0, 0x33} + encoded(FrameKind::Reply, kReply) + Bytes{0xA5});
+        QVERIFY(drain(deframer).empty());
+        deframer.dropStartByte();
+        const std::vector<Frame> frames = drain(deframer);
+        QCOMPARE(int(frames.size()), 1);
+        QVERIFY(sameFrame(frames.front(), kReply));
+        QCOMPARE(int(deframer.bufferedBytes()), 1);
+        deframer.dropStartByte();
+        QVERIFY(!deframer.hasPartialFrame());
+        deframer.dropStartByte();
+        QVERIFY(!deframer.hasPartialFrame());
+    }
+
     void garbageAloneIsNoPartialFrame() {
         Deframer deframer(FrameKind::Request);
         feed(deframer, Bytes(500, 0x33));

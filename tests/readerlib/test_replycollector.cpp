@@ -34,6 +34,7 @@ void feed(zqkrt_internal::ReplyCollector& collector, const QByteArray& bytes, qs
         const QByteArray part = bytes.mid(at, chunk);
         collector.feed(reinterpret_cast<const std::uint8_t*>(part.constData()),
                        static_cast<std::size_t>(part.size()));
+        QVERIFY(collector.bufferedBytes() < wire::kMaxLength + wire::kOverhead);
     }
 }
 
@@ -73,6 +74,13 @@ void TestReplyCollector::picksTheReply_data() {
     QTest::newRow("reply alone") << 255 << good << rate << 0;
     QTest::newRow("garbage before") << 255 << QByteArray("\x00\x13\xFF\x7E", 4) + good << rate << 0;
     QTest::newRow("stray start before") << 255 << strayStart + good << rate << 0;
+    // The stray start's length ends just behind a frame of another command and the start of
+    // one more: the bytes held behind the found frame must be searched again after a drop.
+    const QByteArray strayOverOther = QByteArray("\xA5\x07", 2) + otherCommand + "\xA5\xF0";
+    QTest::newRow("stray start over another command")
+        << 255 << strayOverOther << none << int(ZQKRT_ERR_CRC);
+    QTest::newRow("stray start over another command, then ours")
+        << 255 << strayOverOther + good << rate << 0;
     QTest::newRow("addressed reader") << 0 << good << rate << 0;
     QTest::newRow("another reader only") << 3 << good << none << int(ZQKRT_ERR_TIMEOUT);
     QTest::newRow("another reader, then ours")
@@ -80,6 +88,11 @@ void TestReplyCollector::picksTheReply_data() {
         << std::optional<QByteArray>(QByteArray("\x05", 1)) << 0;
     QTest::newRow("another command only") << 255 << otherCommand << none << int(ZQKRT_ERR_FRAMING);
     QTest::newRow("another command, then ours") << 255 << otherCommand + good << rate << 0;
+    // A stray start byte whose length ends exactly with the reply: when its CRC fails, two whole
+    // frames come to light at once and the line stays silent afterwards.
+    const QByteArray hidden = otherCommand + good;
+    QTest::newRow("stray start over two frames")
+        << 255 << QByteArray("\xA5", 1) + char(hidden.size() - 2) + hidden << rate << 0;
     QTest::newRow("bad crc only") << 255 << withBadCrc(good) << none << int(ZQKRT_ERR_CRC);
     QTest::newRow("bad crc, then good") << 255 << withBadCrc(good) + good << rate << 0;
     QTest::newRow("bad crc outranks framing")

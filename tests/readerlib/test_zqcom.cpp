@@ -1,3 +1,4 @@
+#include "FailingAllocations.h"
 #include "PseudoTerminal.h"
 #include "zqcom.h"
 
@@ -57,6 +58,7 @@ private slots:
     void unknownParameters_data();
     void unknownParameters();
     void refusedCalls();
+    void outOfMemoryIsAnInternalError();
     void sizedReadRefusesSmallBuffers();
     void unsizedReadStaysInItsBuffer();
     void baudAndFrameReachTheLine_data();
@@ -368,6 +370,17 @@ void TestZqcom::refusedCalls() {
     QCOMPARE(ZQCOM_SetPortPara(handle, "Baud", nullptr), ZQCOM_ERR_BAD_ARGUMENT);
     QCOMPARE(parameter(handle, "PORTNR"), std::string("2"));
     QCOMPARE(parameter(handle, "Baud"), std::string("38400"));
+}
+
+void TestZqcom::outOfMemoryIsAnInternalError() {
+    int32_t status = 0;
+    {
+        const FailingAllocations failing;
+        status = ZQCOM_OpenPort("1");
+    }
+    QCOMPARE(status, int32_t{ZQCOM_ERR_INTERNAL});
+    QVERIFY(openPortList().empty());
+    QVERIFY(ZQCOM_OpenPort("1") > 0);
 }
 
 void TestZqcom::sizedReadRefusesSmallBuffers() {

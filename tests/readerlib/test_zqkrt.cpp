@@ -1,3 +1,4 @@
+#include "FailingAllocations.h"
 #include "PseudoTerminal.h"
 #include "zqcom.h"
 #include "zqkrt.h"
@@ -46,6 +47,7 @@ private slots:
     void nullArguments();
     void sizedReadRefusesSmallBuffers();
     void callsFromTwoThreads();
+    void outOfMemoryIsAnInternalError();
     void readerLimit();
 
 private:
@@ -298,6 +300,25 @@ void TestZqkrt::callsFromTwoThreads() {
     distinct.insert(made[1].begin(), made[1].end());
     QCOMPARE(distinct.size(), std::size_t(2 * kReadersEach));
     QCOMPARE(readerParameter(made[0].back(), "LogProt"), std::string("0"));
+}
+
+void TestZqkrt::outOfMemoryIsAnInternalError() {
+    const int32_t reader = newReader();
+    const std::uint8_t inventory[] = {0x01, 0x00};
+    std::uint8_t response[ZQKRT_RESPONSE_BUFFER_SIZE];
+    int32_t responseLength = 77;
+    int32_t isoStatus = 0;
+    int32_t newStatus = 0;
+    {
+        const FailingAllocations failing;
+        isoStatus = ZQKRT_0xB0_ISOCmd(reader, 255, inventory, 2, response, &responseLength, 0);
+        newStatus = ZQKRT_NewReader(0);
+    }
+    QCOMPARE(isoStatus, int32_t{ZQKRT_ERR_INTERNAL});
+    QCOMPARE(responseLength, 0);
+    QCOMPARE(newStatus, int32_t{ZQKRT_ERR_INTERNAL});
+    // The reader table took no harm.
+    QCOMPARE(newReader(), reader + 1);
 }
 
 void TestZqkrt::readerLimit() {
