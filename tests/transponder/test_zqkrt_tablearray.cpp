@@ -1,4 +1,3 @@
-#include "ReaderHandles.h"
 #include "ZQKRT_TableArray.h"
 
 #include <QTest>
@@ -139,7 +138,7 @@ void TestZqkrtTableArray::selection() {
 // Selected naming no record, by an index beyond the records or after RemoveAll.
 void TestZqkrtTableArray::noSelectedRecord() {
     FakeReader reader;
-    TZQKRT_TableArray table(reader.Calls());
+    TZQKRT_TableArray table(7, reader.Calls());
     Prepare(table, "2B");
     QVERIFY(!table.SetValue(12, "1"));
     QCOMPARE(table.SelectedSerial, std::string());
@@ -199,10 +198,9 @@ void TestZqkrtTableArray::requestBytes() {
         {"24", "00", "1", "2", "2400S01020405060708090A0B0C"},
         {"24", "00", "62", "3", "2400S3E0304F9FAFBFC"},
     };
-    ReaderHandle = 7;
     for (const Case& c : cases) {
         FakeReader reader;
-        TZQKRT_TableArray table(reader.Calls());
+        TZQKRT_TableArray table(7, reader.Calls());
         Prepare(table, c.code, c.first, c.count);
         table.SetValue(9, c.mode);
         for (std::string* buffer : {&table.Items[0].WriteBlocks, &table.Items[0].CustomWriteData})
@@ -224,7 +222,7 @@ void TestZqkrtTableArray::notANumberSendsNothing() {
                               {"24", "1", "", ""}};
     for (const auto& [code, first, count, culprit] : cases) {
         FakeReader reader;
-        TZQKRT_TableArray table(reader.Calls());
+        TZQKRT_TableArray table(7, reader.Calls());
         Prepare(table, code, first, count);
         std::string reply = "kept";
         try {
@@ -261,7 +259,7 @@ void TestZqkrtTableArray::statusDecidesReply() {
         FakeReader reader;
         reader.status = c.status;
         reader.reply = QByteArray::fromHex("01AB");
-        TZQKRT_TableArray table(reader.Calls());
+        TZQKRT_TableArray table(7, reader.Calls());
         Prepare(table, c.code);
         std::string reply = "kept";
         const std::int32_t result = table.RunCommand(c.command, reply);
@@ -288,7 +286,7 @@ void TestZqkrtTableArray::readBlocksReply() {
     for (const Case& c : cases) {
         FakeReader reader;
         reader.reply = QByteArray::fromHex(c.reply);
-        TZQKRT_TableArray table(reader.Calls());
+        TZQKRT_TableArray table(7, reader.Calls());
         Prepare(table, "23", c.first, c.count);
         std::string rest, size, known, reversed;
         QCOMPARE(table.RunCommand(0xB0, rest), 0);
@@ -306,7 +304,7 @@ void TestZqkrtTableArray::readBlocksReply() {
 
 void TestZqkrtTableArray::systemInfoReply() {
     FakeReader reader;
-    TZQKRT_TableArray table(reader.Calls());
+    TZQKRT_TableArray table(7, reader.Calls());
     Prepare(table, "2B");
     // Offset 11 holds 3F; its neighbours differ so that a wrong offset shows.
     const std::pair<const char*, const char*> cases[] = {
@@ -325,7 +323,7 @@ void TestZqkrtTableArray::systemInfoReply() {
 void TestZqkrtTableArray::untrustedLengthsStayBounded() {
     FakeReader reader;
     reader.reply = QByteArray(300, '\x11');
-    TZQKRT_TableArray table(reader.Calls());
+    TZQKRT_TableArray table(7, reader.Calls());
     Prepare(table, "01");
     std::string text;
     reader.replyLength = 100000;
@@ -335,7 +333,7 @@ void TestZqkrtTableArray::untrustedLengthsStayBounded() {
     QCOMPARE(table.RunCommand(0xB0, text), 0);
     QCOMPARE(text, std::string());
 
-    TZQKRT_TableArray writer(reader.Calls());
+    TZQKRT_TableArray writer(7, reader.Calls());
     Prepare(writer, "24", "0", "2147483647");
     QCOMPARE(writer.RunCommand(0xB0, text), 0);
     QCOMPARE(reader.requests.last().size(), 2 + 8 + 3 + 63 * 4);

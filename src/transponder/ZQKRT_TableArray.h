@@ -25,7 +25,7 @@ struct TZQKRT_ReaderCalls {
 };
 
 // The transponders of the last inventory and the settings of the next reader command. Every
-// reader command is framed, sent to ReaderHandle at bus address 255 and decoded here. The
+// reader command is framed, sent to Reader at bus address 255 and decoded here. The
 // table has no lock: its users take turns.
 class TZQKRT_TableArray {
 public:
@@ -37,8 +37,10 @@ public:
     std::string Mode;
     std::string FirstBlock;
     std::string BlockCount;
+    // The reader handle the commands go to.
+    std::int32_t Reader = 0;
 
-    explicit TZQKRT_TableArray(TZQKRT_ReaderCalls calls = {});
+    explicit TZQKRT_TableArray(std::int32_t reader = 0, TZQKRT_ReaderCalls calls = {});
 
     void Add();
     void RemoveLast();

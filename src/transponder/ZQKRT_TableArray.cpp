@@ -1,7 +1,6 @@
 #include "ZQKRT_TableArray.h"
 
 #include "PubFunctions.h"
-#include "ReaderHandles.h"
 
 #include <algorithm>
 #include <array>
@@ -76,7 +75,8 @@ bool IsStatusWithReply(std::int32_t status) {
 
 } // namespace
 
-TZQKRT_TableArray::TZQKRT_TableArray(TZQKRT_ReaderCalls calls) : Calls(std::move(calls)) {}
+TZQKRT_TableArray::TZQKRT_TableArray(std::int32_t reader, TZQKRT_ReaderCalls calls)
+    : Reader(reader), Calls(std::move(calls)) {}
 
 void TZQKRT_TableArray::Add() {
     Items.emplace_back();
@@ -267,7 +267,7 @@ std::string TZQKRT_TableArray::DecodeIsoReply(const std::string& replyHex,
 }
 
 std::int32_t TZQKRT_TableArray::RunCommand(int command, std::string& reply) {
-    const std::int32_t reader = ReaderHandle.load();
+    const std::int32_t reader = Reader;
     if (command != 0xB0) {
         std::int32_t status = kUnknownCommand;
         if (command == 0x52)

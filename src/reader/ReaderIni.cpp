@@ -1,0 +1,7 @@
+#include "ReaderIni.h"
+
+#include <filesystem>
+
+std::string readerIniPath() {
+    return (std::filesystem::current_path() / "ZQKRT_Tovrel.ini").string();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "ZQKRT_TableArray.h"
+#include "zqcom.h"
+#include "zqkrt.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+// The reader library calls that the port dialog, the INI steps and the search make; tests put
+// a double in their place. The table's own calls (the probe) travel in Reader.
+struct ReaderLibrary {
+    std::function<std::int32_t(const char*)> OpenPort = ZQCOM_OpenPort;
+    std::function<std::int32_t(std::int32_t)> ClosePort = ZQCOM_ClosePort;
+    std::function<std::int32_t(std::int32_t)> GetPortList = ZQCOM_GetPortList;
+    std::function<std::int32_t(std::int32_t, const char*, char*, std::size_t)> GetPortPara =
+        ZQCOM_GetPortParaBuf;
+    std::function<std::int32_t(std::int32_t, const char*, const char*)> SetPortPara =
+        ZQCOM_SetPortPara;
+    std::function<std::int32_t(std::int32_t, const char*, const char*)> SetReaderPara =
+        ZQKRT_SetReaderPara;
+    TZQKRT_ReaderCalls Reader;
+};
