@@ -1,13 +1,14 @@
 #include "IniFile.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,34 +140,65 @@ struct FileText {
     std::string text;
 };
 
-FileText loadFile(const fs::path& path) {
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (status.type() == fs::file_type::not_found) {
-        return {FileState::missing, {}};
-    }
-    if (error || status.type() != fs::file_type::regular) {
+FileText readOpenFile(int fd) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        static_cast<std::uintmax_t>(status.st_size) > maxFileSize) {
         return {FileState::unusable, {}};
     }
-    const std::uintmax_t size = fs::file_size(path, error);
-    if (error || size > maxFileSize) {
-        return {FileState::unusable, {}};
-    }
-    std::ifstream in(path, std::ios::binary);
     // One byte more than expected reveals a file that grew past the limit meanwhile.
-    std::string text(static_cast<std::size_t>(size) + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    const auto count = static_cast<std::size_t>(in.gcount());
-    if (in.bad() || !in.eof() || count > maxFileSize) {
+    std::string text(static_cast<std::size_t>(status.st_size) + 1, '\0');
+    std::size_t count = 0;
+    while (count < text.size()) {
+        const ssize_t got = ::read(fd, text.data() + count, text.size() - count);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return {FileState::unusable, {}};
+        }
+        if (got == 0) {
+            break;
+        }
+        count += static_cast<std::size_t>(got);
+    }
+    if (count == text.size()) {
         return {FileState::unusable, {}};
     }
     text.resize(count);
     return {FileState::readable, std::move(text)};
 }
 
+// Opening a device could act on it (a serial port raises its lines), so only regular files are.
+bool isOtherThanRegularFile(const fs::path& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
+}
+
+FileText loadFile(const fs::path& path) {
+    if (isOtherThanRegularFile(path)) {
+        return {FileState::unusable, {}};
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return {errno == ENOENT ? FileState::missing : FileState::unusable, {}};
+    }
+    FileText file = readOpenFile(fd);
+    ::close(fd);
+    return file;
+}
+
 std::string_view lineEndingOf(std::string_view text) {
     const std::size_t lf = text.find('\n');
     return (lf != std::string_view::npos && (lf == 0 || text[lf - 1] != '\r')) ? "\n" : "\r\n";
+}
+
+// A line ending put after a bare CR must not make it the CR of a CR LF: the reader keeps a bare
+// CR as part of the line, so the line would change its meaning.
+void endLastLine(std::string& text, std::string_view lineEnding) {
+    if (!text.empty() && !text.ends_with('\n')) {
+        text.append(text.ends_with('\r') ? "\r\n" : lineEnding);
+    }
 }
 
 bool endsWithBlankLine(std::string_view text) {
@@ -192,17 +224,13 @@ std::string withKey(std::string_view text, std::string_view section, std::string
     keyLine.append(key).append("=").append(value).append(lineEnding);
     if (location.sectionFound) {
         result.append(text.substr(0, location.insertAt));
-        if (!result.ends_with('\n')) {
-            result.append(lineEnding);
-        }
+        endLastLine(result, lineEnding);
         result.append(keyLine);
         result.append(text.substr(location.insertAt));
         return result;
     }
     result.append(text);
-    if (!result.empty() && !result.ends_with('\n')) {
-        result.append(lineEnding);
-    }
+    endLastLine(result, lineEnding);
     if (!result.empty() && !endsWithBlankLine(result)) {
         result.append(lineEnding);
     }
@@ -251,31 +279,144 @@ fs::path folderOf(const fs::path& file) {
     return file.has_parent_path() ? file.parent_path() : fs::path(".");
 }
 
-int createTemporaryFile(const fs::path& target, fs::path& temporary) {
-    static std::atomic<unsigned> counter{0};
-    const fs::path folder = folderOf(target);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = folder / ("." + target.filename().string() + ".tmp" +
-                              std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
+bool isSameFile(const fs::path& path, const struct stat& status) {
+    struct stat current {};
+    return ::stat(path.c_str(), &current) == 0 && current.st_dev == status.st_dev &&
+           current.st_ino == status.st_ino;
+}
+
+bool lockExclusively(int fd) {
+    int result = 0;
+    do {
+        result = ::flock(fd, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+// Writers take turns on the file itself. A write replaces the file, so a writer that waited on a
+// file replaced meanwhile starts over on the new one. A missing file is created empty to have
+// something to lock, and removed again when the write fails; readers take it for a missing one.
+class TargetLock {
+public:
+    explicit TargetLock(fs::path target) : target_(std::move(target)) {
+        Attempt attempt = Attempt::retry;
+        for (int count = 0; count < 1000 && attempt == Attempt::retry; ++count) {
+            attempt = tryLock();
+        }
+        if (attempt != Attempt::locked) {
+            release();
         }
     }
-    return -1;
+    ~TargetLock() { release(); }
+    TargetLock(const TargetLock&) = delete;
+    TargetLock& operator=(const TargetLock&) = delete;
+
+    bool held() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    bool createdHere() const { return created_; }
+    const struct stat& status() const { return status_; }
+
+private:
+    enum class Attempt { locked, retry, failed };
+
+    Attempt tryLock() {
+        release();
+        if (isOtherThanRegularFile(target_)) {
+            return Attempt::failed;
+        }
+        fd_ = ::open(target_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0 && errno == ENOENT) {
+            fd_ = ::open(target_.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            created_ = fd_ >= 0;
+            if (fd_ < 0 && errno == EEXIST) {
+                return Attempt::retry;
+            }
+        }
+        if (fd_ < 0 || ::fstat(fd_, &status_) != 0 || !lockExclusively(fd_) ||
+            ::fstat(fd_, &status_) != 0) {
+            return Attempt::failed;
+        }
+        return isSameFile(target_, status_) ? Attempt::locked : Attempt::retry;
+    }
+
+    // After a successful write the path names the replacement, which stays.
+    void release() {
+        if (fd_ < 0) {
+            return;
+        }
+        if (created_ && isSameFile(target_, status_)) {
+            ::unlink(target_.c_str());
+        }
+        ::close(fd_);
+        fd_ = -1;
+        created_ = false;
+    }
+
+    fs::path target_;
+    int fd_ = -1;
+    bool created_ = false;
+    struct stat status_ {};
+};
+
+// Root may write any file, so the mode bits are what marks a file as meant to stay unchanged: one
+// without a write bit for anybody is read-only, as is one this process may not write.
+bool isReadOnly(const fs::path& target, const struct stat& status) {
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+           ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+constexpr std::size_t randomPartSize = 6; // the "XXXXXX" of mkostemp
+
+std::string temporaryPrefix(const fs::path& target) {
+    return "." + target.filename().string() + ".tmp-";
+}
+
+bool isAsciiAlphanumeric(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool isTemporaryOf(std::string_view name, std::string_view prefix) {
+    return name.size() == prefix.size() + randomPartSize && name.starts_with(prefix) &&
+           std::ranges::all_of(name.substr(prefix.size()), isAsciiAlphanumeric);
+}
+
+// Writers make temporary files only while they hold the lock, so any the lock holder finds were
+// left by a writer killed half-way; removing them keeps them from piling up.
+void removeLeftoverTemporaries(const fs::path& target) {
+    const std::string prefix = temporaryPrefix(target);
+    std::error_code error;
+    for (fs::directory_iterator entry(folderOf(target), error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (isTemporaryOf(entry->path().filename().string(), prefix)) {
+            ::unlink(entry->path().c_str());
+        }
+    }
+}
+
+bool takeOverOwnerAndMode(int fd, const struct stat& old) {
+    struct stat current {};
+    if (::fstat(fd, &current) != 0) {
+        return false;
+    }
+    const bool sameOwner = current.st_uid == old.st_uid && current.st_gid == old.st_gid;
+    if (!sameOwner && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        return false;
+    }
+    // Set after the owner, as a change of owner clears the set-ID bits.
+    const mode_t mode = old.st_mode & 07777;
+    return (sameOwner && (current.st_mode & 07777) == mode) || ::fchmod(fd, mode) == 0;
 }
 
 // The new content goes to a sibling file first, so a crash leaves either the old file or the new.
-bool replaceFile(const fs::path& target, std::string_view content) {
-    fs::path temporary;
-    const int fd = createTemporaryFile(target, temporary);
+bool replaceFile(const fs::path& target, std::string_view content, const struct stat& old) {
+    removeLeftoverTemporaries(target);
+    std::string temporary =
+        (folderOf(target) / (temporaryPrefix(target) + std::string(randomPartSize, 'X'))).string();
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         return false;
     }
-    struct stat old {};
-    const bool keptMode =
-        ::stat(target.c_str(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0;
-    bool ok = keptMode && writeAll(fd, content) && ::fsync(fd) == 0;
+    bool ok = takeOverOwnerAndMode(fd, old) && writeAll(fd, content) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
@@ -284,6 +425,13 @@ bool replaceFile(const fs::path& target, std::string_view content) {
     }
     syncFolder(folderOf(target));
     return true;
+}
+
+// Whatever shape the old content has, a write that reports success must read back.
+bool readsBack(std::string_view text, std::string_view section, std::string_view key,
+               std::string_view value) {
+    const std::optional<std::string_view> found = findValue(text, section, key);
+    return found && *found == withoutQuotes(trim(value));
 }
 
 // Writing through a link updates the file it points to instead of replacing the link.
@@ -332,15 +480,19 @@ bool writePrivateProfileString(const std::string& section, const std::string& ke
         return false;
     }
     const fs::path target = resolvedTarget(path);
-    const FileText file = loadFile(target);
-    if (file.state == FileState::unusable) {
+    const TargetLock lock(target);
+    if (!lock.held() || (!lock.createdHere() && isReadOnly(target, lock.status()))) {
+        return false;
+    }
+    const FileText file = readOpenFile(lock.fd());
+    if (file.state != FileState::readable) {
         return false;
     }
     const std::string updated = withKey(file.text, sectionName, keyName, value);
-    if (updated.size() > maxFileSize) {
+    if (updated.size() > maxFileSize || !readsBack(updated, sectionName, keyName, value)) {
         return false;
     }
-    return replaceFile(target, updated);
+    return replaceFile(target, updated, lock.status());
 }
 
 } // namespace platform

@@ -33,11 +33,20 @@ std::string readPrivateProfileString(const std::string& section, const std::stri
 // key gets its value replaced in place, a new key goes after the last key of its section, a
 // new section at the end of the file; every other byte of the file is kept, and so is its line
 // ending (CR LF for a new file). The value is written as given, so blanks around it or quotes
-// wrapped around it are lost on reading. The file is replaced through a temporary sibling file,
-// never left half-written. Returns false, leaving the file unchanged, when the file cannot be
-// read or written, when the result would exceed 1 MiB, or when the names or the value would
-// break the file's structure: CR, LF or NUL anywhere, ']' in the section, '=' in the key, a key
-// starting with ';' or '[', an empty section or key.
+// wrapped around it are lost on reading. A write that returns true reads back, whatever shape the
+// file had (bare CRs, an unclosed header, no final newline).
+//
+// The file is replaced through a temporary sibling file (".NAME.tmp-" and six random characters),
+// never left half-written, and the replacement keeps the file's owner, group and permission bits.
+// Writers of one file, in threads or processes, take turns on a lock of the file, so none loses
+// another's key; temporary files left by a writer killed half-way go with the next write.
+//
+// Returns false, leaving the file unchanged, when the file cannot be read or written, when it is
+// read-only (no write bit for anybody, which holds for root too, or not writable by this
+// process), when its owner or group cannot be kept (a file of another user written through group
+// or other permissions), when the result would exceed 1 MiB, or when the names or the value
+// would break the file's structure: CR, LF or NUL anywhere, ']' in the section, '=' in the key,
+// a key starting with ';' or '[', an empty section or key.
 bool writePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path);
 

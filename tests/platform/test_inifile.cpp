@@ -5,6 +5,12 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 using platform::readPrivateProfileString;
 using platform::writePrivateProfileString;
@@ -22,6 +28,12 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 QByteArray readBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : absent;
+}
+
+struct stat statOf(const QString& path) {
+    struct stat status {};
+    ::stat(QFile::encodeName(path).constData(), &status);
+    return status;
 }
 
 std::string toStd(const QByteArray& bytes) {
@@ -168,6 +180,20 @@ private slots:
         QTest::newRow("first of duplicate keys replaced")
             << QByteArray("[COMPORT]\r\nCOM=1\r\nCOM=2\r\n")
             << QByteArray("[COMPORT]\r\nCOM=3\r\nCOM=2\r\n");
+        QTest::newRow("bare CR after an unclosed header at the end")
+            << QByteArray("[A]\nx=1\n[COMPORT\r")
+            << QByteArray("[A]\nx=1\n[COMPORT\r\r\n\n[COMPORT]\nCOM=3\n");
+        QTest::newRow("bare CR ends the last key line")
+            << QByteArray("[COMPORT]\nBaud=1\r") << QByteArray("[COMPORT]\nBaud=1\r\r\nCOM=3\n");
+        QTest::newRow("bare CR line endings")
+            << QByteArray("[COMPORT]\rCOM=1\r") << QByteArray("[COMPORT]\rCOM=1\r\r\nCOM=3\r\n");
+        QTest::newRow("CR inside the key line")
+            << QByteArray("[COMPORT]\nCOM=1\rBaud=2\n") << QByteArray("[COMPORT]\nCOM=3\n");
+        QTest::newRow("CR inside a header line")
+            << QByteArray("[A]\r[COMPORT]\nCOM=1")
+            << QByteArray("[A]\r[COMPORT]\nCOM=1\n\n[COMPORT]\nCOM=3\n");
+        QTest::newRow("unclosed header at the end")
+            << QByteArray("[A]\nx=1\n[COMPORT") << QByteArray("[A]\nx=1\n[COMPORT\nCOM=3\n");
         QTest::newRow("foreign bytes kept")
             << bytes("\x01junk\xff\r\n[COMPORT]\r\nCOM=\0\x02\r\nx\0y\r\n")
             << bytes("\x01junk\xff\r\n[COMPORT]\r\nCOM=3\r\nx\0y\r\n");
@@ -263,6 +289,10 @@ private slots:
         writeBytes(iniPath, "[COMPORT]\r\nCOM=3\r\n");
         QVERIFY(!writePrivateProfileString("COMPORT", "Note", std::string(1 << 20, 'a'), path()));
         QCOMPARE(readBytes(iniPath), QByteArray("[COMPORT]\r\nCOM=3\r\n"));
+        const QString newFile = dir.filePath("new.ini");
+        QVERIFY(!writePrivateProfileString("COMPORT", "Note", std::string(1 << 20, 'a'),
+                                           newFile.toStdString()));
+        QVERIFY(!QFile::exists(newFile));
     }
 
     void chineseValueRoundTrip() {
@@ -290,6 +320,83 @@ private slots:
         QVERIFY(QFile::setPermissions(iniPath, permissions));
         QVERIFY(writePrivateProfileString("COMPORT", "COM", "2", path()));
         QCOMPARE(QFile::permissions(iniPath) & ~(QFile::ReadUser | QFile::WriteUser), permissions);
+    }
+
+    void readOnlyFileLeftAlone_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("read-only for all") << 0444;
+        QTest::newRow("owner may only read") << 0400;
+        QTest::newRow("set-group-ID, read-only for owner and group") << 02440;
+    }
+    void readOnlyFileLeftAlone() {
+        QFETCH(int, mode);
+        const QByteArray before("[COMPORT]\r\nCOM=1\r\n");
+        writeBytes(iniPath, before);
+        QCOMPARE(::chmod(QFile::encodeName(iniPath).constData(), static_cast<mode_t>(mode)), 0);
+        const struct stat old = statOf(iniPath);
+        QVERIFY(!writePrivateProfileString("COMPORT", "COM", "2", path()));
+        const struct stat now = statOf(iniPath);
+        QCOMPARE(now.st_ino, old.st_ino);
+        QCOMPARE(now.st_mode, old.st_mode);
+        QCOMPARE(readBytes(iniPath), before);
+    }
+
+    void ownerAndGroupKept() {
+        if (::geteuid() != 0) {
+            QSKIP("giving a file away needs root");
+        }
+        writeBytes(iniPath, "[COMPORT]\nCOM=1\n");
+        const QByteArray name = QFile::encodeName(iniPath);
+        QCOMPARE(::chown(name.constData(), 4321, 8765), 0);
+        QCOMPARE(::chmod(name.constData(), 02664), 0);
+        QVERIFY(writePrivateProfileString("COMPORT", "COM", "2", path()));
+        const struct stat now = statOf(iniPath);
+        QCOMPARE(now.st_uid, uid_t{4321});
+        QCOMPARE(now.st_gid, gid_t{8765});
+        QCOMPARE(now.st_mode & 07777, mode_t{02664});
+        QCOMPARE(readCom(256), QString("1:2"));
+    }
+
+    void leftoverOfKilledWriterRemoved() {
+        writeBytes(iniPath, "[COMPORT]\nCOM=1\n");
+        const QStringList others{".ZQKRT_Tovrel.ini.tmp-keep", ".other.ini.tmp-Ab12Cd"};
+        for (const QString& name : others + QStringList{".ZQKRT_Tovrel.ini.tmp-Ab12Cd"}) {
+            writeBytes(dir.filePath(name), "[COMPORT]\nCOM=half");
+        }
+        QVERIFY(writePrivateProfileString("COMPORT", "COM", "2", path()));
+        QCOMPARE(readCom(256), QString("1:2"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 others + QStringList{"ZQKRT_Tovrel.ini"});
+        for (const QString& name : others) {
+            QFile::remove(dir.filePath(name));
+        }
+    }
+
+    void concurrentWritersLoseNothing() {
+        constexpr int writers = 4;
+        constexpr int keysEach = 25;
+        std::atomic<int> failures{0};
+        std::vector<std::thread> threads;
+        for (int writer = 0; writer < writers; ++writer) {
+            threads.emplace_back([&, writer] {
+                for (int key = 0; key < keysEach; ++key) {
+                    const std::string name = "K" + std::to_string(writer * keysEach + key);
+                    if (!writePrivateProfileString("COMPORT", name, std::to_string(key), path())) {
+                        ++failures;
+                    }
+                }
+            });
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        QCOMPARE(failures.load(), 0);
+        for (int key = 0; key < writers * keysEach; ++key) {
+            QCOMPARE(readPrivateProfileString("COMPORT", "K" + std::to_string(key), "lost", path()),
+                     std::to_string(key % keysEach));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"ZQKRT_Tovrel.ini"});
     }
 
     void writeThroughLinkKeepsLink() {
