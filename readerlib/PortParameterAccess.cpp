@@ -1,5 +1,6 @@
 #include "PortParameterAccess.h"
 
+#include "BaudRates.h"
 #include "ParameterText.h"
 
 #include <array>
@@ -9,8 +10,6 @@ namespace zqcom_internal {
 namespace {
 
 constexpr std::int32_t kMaxMilliseconds = 60000;
-
-constexpr std::array<std::int32_t, 8> kBauds{115200, 57600, 38400, 19200, 9600, 4800, 2400, 1200};
 
 struct Frame {
     std::string_view text;
@@ -31,14 +30,13 @@ std::string frameText(const platform::LineSettings& line) {
 }
 
 std::int32_t writeBaud(PortEntry& port, std::string_view value) {
-    for (const std::int32_t baud : kBauds) {
-        if (value == std::to_string(baud)) {
-            platform::LineSettings line = port.parameters.line;
-            line.baud = baud;
-            return applyLine(port, line) ? ZQCOM_OK : ZQCOM_ERR_LINE_SETTINGS;
-        }
+    const BaudRate* rate = findBaudRate(value);
+    if (rate == nullptr) {
+        return ZQCOM_ERR_BAD_VALUE;
     }
-    return ZQCOM_ERR_BAD_VALUE;
+    platform::LineSettings line = port.parameters.line;
+    line.baud = rate->rate;
+    return applyLine(port, line) ? ZQCOM_OK : ZQCOM_ERR_LINE_SETTINGS;
 }
 
 std::int32_t writeFrame(PortEntry& port, std::string_view value) {

@@ -3,6 +3,7 @@
 #include "SerialPort.h"
 #include "zqcom.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -18,8 +19,14 @@ struct PortParameters {
     int txDelayMs = 5;
 };
 
-using PortAccess =
-    std::function<void(platform::SerialPort& port, const PortParameters& parameters)>;
+// When the reader library last saw a byte on the port's line, sent or received: what its quiet
+// time before a request counts from. A fresh port's line counts as long quiet.
+struct LineActivity {
+    std::chrono::steady_clock::time_point lastByte{};
+};
+
+using PortAccess = std::function<void(platform::SerialPort& port, const PortParameters& parameters,
+                                      LineActivity& activity)>;
 
 // Runs access with the open port of portHandle while holding that port: no other call can use,
 // change or close it meanwhile. access must not call the port library for the same port.
@@ -27,7 +34,8 @@ using PortAccess =
 ZQCOM_API bool withOpenPort(std::int32_t portHandle, const PortAccess& access);
 
 inline bool isOpenPort(std::int32_t portHandle) {
-    return withOpenPort(portHandle, [](platform::SerialPort&, const PortParameters&) {});
+    return withOpenPort(portHandle,
+                        [](platform::SerialPort&, const PortParameters&, LineActivity&) {});
 }
 
 } // namespace zqcom_internal

@@ -58,8 +58,9 @@ bool withPortEntry(std::int32_t portHandle, const std::function<void(PortEntry&)
 }
 
 bool withOpenPort(std::int32_t portHandle, const PortAccess& access) {
-    return withPortEntry(portHandle,
-                         [&access](PortEntry& port) { access(port.serial, port.parameters); });
+    return withPortEntry(portHandle, [&access](PortEntry& port) {
+        access(port.serial, port.parameters, port.activity);
+    });
 }
 
 } // namespace zqcom_internal

@@ -15,6 +15,7 @@ struct PortEntry {
     std::mutex mutex;
     platform::SerialPort serial;
     PortParameters parameters;
+    LineActivity activity;
     bool open = true;
 };
 

@@ -9,14 +9,18 @@
 #include <array>
 #include <chrono>
 #include <optional>
+#include <thread>
 
 namespace zqkrt_internal {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using std::chrono::microseconds;
 using std::chrono::milliseconds;
 
 struct Timing {
+    milliseconds quietBefore;
+    microseconds requestLine;
     milliseconds replyTimeout;
     milliseconds interByteGap;
 };
@@ -24,7 +28,9 @@ struct Timing {
 Timing timingOf(const zqcom_internal::PortParameters& parameters, std::size_t requestBytes) {
     const int bits = wire::bitsPerCharacter(parameters.line.parity != platform::Parity::None,
                                             parameters.line.stopBits);
-    return {milliseconds(wire::replyTimeoutMs(requestBytes, parameters.line.baud, bits,
+    return {milliseconds(wire::txPauseMs(parameters.txTimeControl, parameters.txDelayMs)),
+            microseconds(wire::lineTimeMicros(requestBytes, parameters.line.baud, bits)),
+            milliseconds(wire::replyTimeoutMs(requestBytes, parameters.line.baud, bits,
                                               parameters.timeOutMs)),
             milliseconds(wire::interByteTimeoutMs(parameters.line.baud, bits))};
 }
@@ -34,10 +40,38 @@ int millisecondsUntil(Clock::time_point then) {
     return static_cast<int>(std::max<milliseconds::rep>(0, left.count()));
 }
 
+// Holds the request back until the line has been quiet for the pause since its last byte, for
+// readers behind a bus converter that needs time to turn. Bytes waiting or arriving meanwhile
+// belong to no request: they are dropped and count as line activity when seen. The wait ends
+// after twice the pause in all, so that a chattering line cannot hold the request for good.
+void awaitQuietLine(platform::SerialPort& port, milliseconds pause, Clock::time_point& lastByte) {
+    if (pause <= milliseconds(0)) {
+        return;
+    }
+    const Clock::time_point giveUp = Clock::now() + 2 * pause;
+    std::array<std::uint8_t, 256> dropped{};
+    for (;;) {
+        // Polled even when the pause is over: bytes already waiting count too.
+        const Clock::time_point quietUntil = std::min(lastByte + pause, giveUp);
+        if (Clock::now() >= giveUp) {
+            return;
+        }
+        if (!port.waitReadable(millisecondsUntil(quietUntil))) {
+            // The wait counts whole milliseconds and may end just short of them.
+            std::this_thread::sleep_until(quietUntil);
+            return;
+        }
+        // A line that fails here fails the write too, which reports it.
+        if (port.read(dropped.data(), dropped.size()) <= 0) {
+            return;
+        }
+        lastByte = Clock::now();
+    }
+}
+
 std::int32_t awaitReply(platform::SerialPort& port, const Timing& timing, Clock::time_point start,
-                        ReplyCollector& collector) {
+                        ReplyCollector& collector, Clock::time_point& lastByte) {
     const Clock::time_point deadline = start + timing.replyTimeout;
-    Clock::time_point lastByte = start;
     std::array<std::uint8_t, 512> buffer{};
     while (!collector.reply()) {
         const Clock::time_point now = Clock::now();
@@ -83,8 +117,10 @@ std::int32_t exchangeFrames(std::int32_t portHandle, const wire::Frame& request,
                              trace ? ReplyCollector::FrameSeen(frameSeen) : nullptr);
     std::int32_t status = ZQKRT_ERR_PORT_NOT_OPEN;
     zqcom_internal::withOpenPort(portHandle, [&](platform::SerialPort& port,
-                                                 const zqcom_internal::PortParameters& parameters) {
+                                                 const zqcom_internal::PortParameters& parameters,
+                                                 zqcom_internal::LineActivity& activity) {
         const Timing timing = timingOf(parameters, requestBytes->size());
+        awaitQuietLine(port, timing.quietBefore, activity.lastByte);
         port.purgeReceive();
         const Clock::time_point start = Clock::now();
         if (port.write(requestBytes->data(), requestBytes->size()) !=
@@ -92,10 +128,12 @@ std::int32_t exchangeFrames(std::int32_t portHandle, const wire::Frame& request,
             status = ZQKRT_ERR_WRITE_FAILED;
             return;
         }
+        // The driver may still be sending when the write returns.
+        activity.lastByte = std::max(Clock::now(), start + timing.requestLine);
         if (trace) {
             trace(FrameDirection::Sent, *requestBytes);
         }
-        status = awaitReply(port, timing, start, collector);
+        status = awaitReply(port, timing, start, collector, activity.lastByte);
     });
     if (status == ZQKRT_OK) {
         reply = *collector.reply();

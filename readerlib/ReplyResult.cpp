@@ -32,7 +32,7 @@ std::int32_t rfResetResult(const wire::Frame& reply) {
 std::int32_t isoCommandResult(std::uint8_t isoCommand, const wire::Frame& reply,
                               std::uint8_t* response, std::int32_t& responseLength) {
     responseLength = 0;
-    if (!iso::statusHasReply(reply.status)) {
+    if (!ZQKRT_StatusCarriesReply(reply.status)) {
         return reply.status;
     }
     const std::optional<wire::Bytes> hostReply = iso::wireReplyToHost(isoCommand, reply.data);

@@ -7,16 +7,25 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/build-fuzz"
 readerlib="$root/readerlib"
 protocol="$readerlib/protocol"
+src="$root/src"
 runs="${FUZZ_RUNS:-200000}"
 
 mkdir -p "$out"
+# The transponder table's default calls are the reader library's, so that is built in as well.
 clang++ -std=c++20 -O1 -g -Wall -Wextra -Werror \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
     -I"$protocol" -I"$readerlib" -I"$readerlib/include" \
+    -I"$src/transponder" -I"$src/support" -I"$src/platform" \
     "$root/tests/fuzz/fuzz_wire.cpp" \
     "$protocol/WireFrame.cpp" "$protocol/Deframer.cpp" \
     "$protocol/LineTiming.cpp" "$protocol/IsoLayout.cpp" \
     "$readerlib/ReplyCollector.cpp" "$readerlib/ReplyResult.cpp" \
+    "$src/transponder/ZQKRT_Table.cpp" "$src/transponder/ZQKRT_TableArray.cpp" \
+    "$src/support/PubFunctions.cpp" \
+    "$readerlib/zqkrt.cpp" "$readerlib/ReaderTable.cpp" "$readerlib/ReaderParameterAccess.cpp" \
+    "$readerlib/ReaderCommand.cpp" "$readerlib/ReaderTransport.cpp" \
+    "$readerlib/ProtocolLog.cpp" "$readerlib/ParameterText.cpp" "$readerlib/PortTable.cpp" \
+    "$src/platform/SerialPort.cpp" "$src/platform/ComPortNames.cpp" \
     -o "$out/fuzz_wire"
 
 # Seeds in the fuzzer's layout: the planted reply's data, the noise it goes behind, then what the

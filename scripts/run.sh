@@ -15,6 +15,13 @@ cd "$workdir"
 
 [ -f 藥袋正規化.db ] || "$bin/demo-db-maker" --catalogue "$root/data/transponders.tsv"
 
+# The demo's other COM names lead nowhere, so the reader search at every show of the main window
+# probes no real port; a link someone made stays.
+mkdir -p dosdevices
+for port in 1 2 4; do
+    [ -L "dosdevices/com$port" ] || ln -s /nonexistent "dosdevices/com$port"
+done
+
 # The reader stands on COM3; lines written to reader-control reach it as control commands,
 # e.g. echo "place E004015012345678" > build/station/reader-control
 rm -f reader-control

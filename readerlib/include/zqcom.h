@@ -59,7 +59,8 @@ ZQCOM_API int32_t ZQCOM_GetPortList(int32_t previous);
  *   "Baud"          "115200", "57600", "38400", "19200", "9600", "4800", "2400", "1200"
  *   "Frame"         "8E1", "8N1", "8O1" (written in any case)
  *   "TimeOut"       read time-out in milliseconds, decimal 0..60000
- *   "TxTimeControl" "1" or "0"
+ *   "TxTimeControl" "1": the reader library keeps the line quiet for "TxDelayTime" ms before
+ *                   each request (at most 1000 ms, whatever the value); "0": no pause
  *   "TxDelayTime"   milliseconds, decimal 0..60000
  * "Baud" and "Frame" take effect on the line at once. */
 

@@ -98,11 +98,40 @@ ZQKRT_API int32_t ZQKRT_0x69_RFReset(int32_t readerHandle, int32_t busAddress);
 #define ZQKRT_RESPONSE_BUFFER_SIZE 256
 #define ZQKRT_MAX_REQUEST_LENGTH 253
 
+/* A transponder's serial number: 8 bytes, written as 16 hex digits. */
+#define ZQKRT_SERIAL_NUMBER_LENGTH 8
+
+/* Reader statuses of ZQKRT_0xB0_ISOCmd that come with a reply, besides ZQKRT_OK. */
+enum {
+    ZQKRT_STATUS_NO_TRANSPONDER = 0x83,     /* no transponder answered */
+    ZQKRT_STATUS_FIELD_SWITCHED_ON = 0x84,  /* the field was off and is on now */
+    ZQKRT_STATUS_REPLY_INCOMPLETE = 0x90,   /* only part of what was asked for */
+    ZQKRT_STATUS_COLLISION_RESOLVED = 0x93, /* transponders collided and were read one by one */
+    ZQKRT_STATUS_MORE_TRANSPONDERS = 0x94,  /* more transponders than the reply holds */
+    ZQKRT_STATUS_TRANSPONDER_ERROR = 0x95   /* the transponder answered with its error flag */
+};
+
+/* Nonzero for the statuses that come with a reply. */
+static inline int ZQKRT_StatusCarriesReply(int32_t status) {
+    switch (status) {
+    case ZQKRT_OK:
+    case ZQKRT_STATUS_NO_TRANSPONDER:
+    case ZQKRT_STATUS_FIELD_SWITCHED_ON:
+    case ZQKRT_STATUS_REPLY_INCOMPLETE:
+    case ZQKRT_STATUS_COLLISION_RESOLVED:
+    case ZQKRT_STATUS_MORE_TRANSPONDERS:
+    case ZQKRT_STATUS_TRANSPONDER_ERROR:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
 /* Sends an ISO 15693 request (host layout: serial numbers with 0xE0 first) and gives the reply
  * (host layout) in response, which holds ZQKRT_RESPONSE_BUFFER_SIZE bytes, and its length in
- * *responseLength. reserved must be 0. The statuses 0x00, 0x83, 0x84, 0x90, 0x93, 0x94 and 0x95
- * come with a reply; any other status and every error, bad arguments included, leave
- * *responseLength 0 when responseLength is not null. */
+ * *responseLength. reserved must be 0. The statuses of ZQKRT_StatusCarriesReply come with a
+ * reply; any other status and every error, bad arguments included, leave *responseLength 0 when
+ * responseLength is not null. */
 ZQKRT_API int32_t ZQKRT_0xB0_ISOCmd(int32_t readerHandle, int32_t busAddress,
                                     const uint8_t* request, int32_t requestLength,
                                     uint8_t* response, int32_t* responseLength, int32_t reserved);

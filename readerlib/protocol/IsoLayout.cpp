@@ -75,21 +75,6 @@ bool isWellFormedBlockRead(const Bytes& reply) {
 
 } // namespace
 
-bool statusHasReply(std::uint8_t status) {
-    switch (status) {
-    case Ok:
-    case NoTransponder:
-    case FieldSwitchedOn:
-    case ReplyIncomplete:
-    case CollisionResolved:
-    case MoreTransponders:
-    case TransponderError:
-        return true;
-    default:
-        return false;
-    }
-}
-
 std::optional<Bytes> hostRequestToWire(const Bytes& hostRequest) {
     if (hostRequest.empty())
         return std::nullopt;

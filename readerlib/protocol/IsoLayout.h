@@ -1,6 +1,7 @@
 #pragma once
 
 #include "WireFrame.h"
+#include "zqkrt.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,7 +13,7 @@ namespace iso {
 
 using wire::Bytes;
 
-constexpr std::size_t kUidLength = 8;
+constexpr std::size_t kUidLength = ZQKRT_SERIAL_NUMBER_LENGTH;
 constexpr std::size_t kReplyBufferSize = 256;
 
 enum Command : std::uint8_t {
@@ -24,18 +25,16 @@ enum Command : std::uint8_t {
     CustomWrite = 0xA1,
 };
 
-// Reader statuses that come with reply data.
+// Reader statuses that come with reply data (ZQKRT_StatusCarriesReply).
 enum Status : std::uint8_t {
-    Ok = 0x00,
-    NoTransponder = 0x83,
-    FieldSwitchedOn = 0x84,
-    ReplyIncomplete = 0x90,
-    CollisionResolved = 0x93,
-    MoreTransponders = 0x94,
-    TransponderError = 0x95,
+    Ok = ZQKRT_OK,
+    NoTransponder = ZQKRT_STATUS_NO_TRANSPONDER,
+    FieldSwitchedOn = ZQKRT_STATUS_FIELD_SWITCHED_ON,
+    ReplyIncomplete = ZQKRT_STATUS_REPLY_INCOMPLETE,
+    CollisionResolved = ZQKRT_STATUS_COLLISION_RESOLVED,
+    MoreTransponders = ZQKRT_STATUS_MORE_TRANSPONDERS,
+    TransponderError = ZQKRT_STATUS_TRANSPONDER_ERROR,
 };
-
-bool statusHasReply(std::uint8_t status);
 
 // Host request -> wire request: the serial number of an addressed request reversed.
 // nullopt for an unknown command code or a request shorter than its command's fixed part

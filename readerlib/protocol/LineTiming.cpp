@@ -56,4 +56,8 @@ int replyTimeoutMs(std::size_t requestBytes, std::int32_t baud, int bitsPerChara
     return saturatedInt(total);
 }
 
+int txPauseMs(bool timeControl, int delayMs) {
+    return timeControl ? std::clamp(delayMs, 0, kMaxTxDelayMs) : 0;
+}
+
 } // namespace wire

@@ -22,4 +22,12 @@ int interByteTimeoutMs(std::int32_t baud, int bitsPerCharacter);
 int replyTimeoutMs(std::size_t requestBytes, std::int32_t baud, int bitsPerCharacter,
                    int timeOutParameterMs);
 
+// The longest quiet time "TxDelayTime" can ask for before a request, so that a bad setting
+// cannot stall the line.
+constexpr int kMaxTxDelayMs = 1000;
+
+// How long the line stays quiet before each request: with "TxTimeControl" on, "TxDelayTime"
+// held to 0..kMaxTxDelayMs; with it off, 0.
+int txPauseMs(bool timeControl, int delayMs);
+
 } // namespace wire

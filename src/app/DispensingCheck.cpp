@@ -15,23 +15,6 @@ namespace {
 const QString serialNumberField = QStringLiteral("SerialNumber");
 const QString stateField = QStringLiteral("配藥情況");
 
-// Serves the events waiting on the UI thread. A nested loop ends at once, serving nothing, once
-// the application has been told to quit: then this returns false, so a run cannot hold the
-// application open.
-bool serveEvents() {
-    QEventLoop loop;
-    bool served = false;
-    QMetaObject::invokeMethod(
-        &loop,
-        [&] {
-            served = true;
-            loop.quit();
-        },
-        Qt::QueuedConnection);
-    loop.exec();
-    return served;
-}
-
 // The pause before a line is stored: the windows go on painting "配藥中" and the weight, and
 // hand-offs are served, but no input reaches a control that could change the order meanwhile.
 void pauseServingEvents(int ms) {
@@ -91,13 +74,27 @@ bool DispensingCheck::CheckDispensing(const std::function<bool()>& stopRequested
 DispensingCheck::Wait DispensingCheck::waitForTag(int& idleBudget,
                                                   const std::function<bool()>& stopRequested) {
     for (;;) {
-        if (!serveEvents() || stopRequested())
+        if (!waitForTagListChange() || stopRequested())
             return Wait::Over;
         if (window_.tagCount() > 0)
             return Wait::TagListed;
         if (--idleBudget <= 0)
             return Wait::Over;
     }
+}
+
+// A nested loop ends at once, serving nothing, once the application has been told to quit; its
+// result then is not 0, so a run cannot hold the application open.
+bool DispensingCheck::waitForTagListChange() {
+    QEventLoop loop;
+    QTimer::singleShot(std::max(tagWaitMs_, 0), &loop, &QEventLoop::quit);
+    tagWait_ = &loop;
+    return loop.exec() == 0;
+}
+
+void DispensingCheck::tagListChanged() {
+    if (tagWait_)
+        tagWait_->quit();
 }
 
 bool DispensingCheck::turn(const QString& tagSerial) {

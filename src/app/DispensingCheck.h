@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QMutex>
+#include <QPointer>
 #include <QString>
 #include <QWaitCondition>
 #include <functional>
 #include <optional>
+
+class QEventLoop;
 
 namespace db {
 class TADOQuery;
@@ -35,6 +38,7 @@ class DispensingCheck {
 public:
     static constexpr int defaultPauseMs = 3000;
     static constexpr int defaultIdleBudget = 1000000;
+    static constexpr int defaultTagWaitMs = 10;
 
     static QString wrongDrugText() { return QStringLiteral("警告!! 拿錯藥品!!"); }
     static QString dispensingText() { return QStringLiteral("配藥中"); }
@@ -48,13 +52,19 @@ public:
     void setPauseMs(int ms) { pauseMs_ = ms; }
     // How many polls of an empty tag list one run makes before it ends.
     void setIdleBudget(int polls) { idleBudget_ = polls; }
+    // How long a poll waits for the tag list to change.
+    void setTagWaitMs(int ms) { tagWaitMs_ = ms; }
 
     // One run: from the first line, turn after turn while tags are listed, until the idle budget
     // is used up, stopRequested answers true, the order is complete or the application quits.
-    // Between polls of the tag list it serves the UI thread's events, so the tag list and the
-    // weight can change. Returns false, having done nothing, when another run is under way.
-    // A database error ends the run and is raised.
+    // Before each poll of the tag list it serves the UI thread's events until the tag list
+    // changes or the tag wait has passed, so the tag list and the weight can change without the
+    // run keeping the thread busy. Returns false, having done nothing, when another run is under
+    // way. A database error ends the run and is raised.
     bool CheckDispensing(const std::function<bool()>& stopRequested);
+
+    // The window's tag list has changed: a poll waiting for it looks at once.
+    void tagListChanged();
 
     // For checking threads: waits until no run is under way, or at most timeoutMs.
     void waitUntilIdle(unsigned long timeoutMs);
@@ -64,6 +74,8 @@ private:
     enum class Wait { TagListed, Over };
 
     Wait waitForTag(int& idleBudget, const std::function<bool()>& stopRequested);
+    // False once the application has been told to quit.
+    bool waitForTagListChange();
     // Returns true when the order is complete after the turn.
     bool turn(const QString& tagSerial);
     void dispense(db::TADOQuery& lines);
@@ -72,6 +84,8 @@ private:
     DispensingWindow& window_;
     int pauseMs_ = defaultPauseMs;
     int idleBudget_ = defaultIdleBudget;
+    int tagWaitMs_ = defaultTagWaitMs;
+    QPointer<QEventLoop> tagWait_;
     QMutex mutex_;
     QWaitCondition idle_;
     bool running_ = false;

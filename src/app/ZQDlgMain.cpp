@@ -9,9 +9,15 @@
 #include "QueryGridModel.h"
 #include "ReaderErrorMessage.h"
 #include "ReaderHandles.h"
+#include "ReaderIni.h"
+#include "ReaderPortIni.h"
 #include "TADOQuery.h"
 #include "TCheckThread.h"
+#include "TagInventory.h"
+#include "ZQDlgComPort.h"
+#include "ZQDlgFindReader.h"
 #include "ui_ZQDlgMain.h"
+#include "zqcom.h"
 #include "zqkrt.h"
 
 #include <QCalendarWidget>
@@ -32,7 +38,7 @@ constexpr int shownHeight = 380;
 // times at most, so a library that never lets go cannot keep the window open for good.
 constexpr int maxReissuedCloses = 3;
 // A window manager frames the window some time after it is shown, without an event that says
-// so: the frame is looked for this often, for about two seconds.
+// so, and may tell of the frame in steps: the size follows it this often, for about two seconds.
 constexpr int framePollMs = 25;
 constexpr int maxFramePolls = 80;
 
@@ -89,16 +95,19 @@ TForm_Main::TForm_Main()
         }
     });
 
+    inventory_ = std::make_unique<TagInventory>(
+        TagListControls{ui->ListView_TagList, ui->ListBox1, ui->Edt_TagList, ui->Btn_Run,
+                        ui->MItem_ComPort, ui->MItem_SearchReader});
+
     ADOQuery1 = new db::TADOQuery(ADOConnection1, this);
     DataSource1 = new db::QueryGridModel(*ADOQuery1, this);
     ui->DBGrid1->setModel(DataSource1);
     connectHandlers();
     framePoll_.setInterval(framePollMs);
     connect(&framePoll_, &QTimer::timeout, this, [this] {
-        if (frameGeometry() == geometry() && ++framePolls_ < maxFramePolls)
-            return;
-        framePoll_.stop();
         keepOuterSize();
+        if (++framePolls_ >= maxFramePolls)
+            framePoll_.stop();
     });
 
     platform::runGuarded([this] { FormCreate(); });
@@ -129,6 +138,17 @@ void TForm_Main::connectHandlers() {
     });
     connect(ui->DBEdit3, &QLineEdit::textEdited, this, guarded(&TForm_Main::DBEdit3Change));
     connect(ui->Button2, &QPushButton::clicked, this, guarded(&TForm_Main::Button2Click));
+    connect(ui->MItem_ComPort, &QAction::triggered, this, guarded(&TForm_Main::MItem_ComPortClick));
+    connect(ui->MItem_SearchReader, &QAction::triggered, this,
+            guarded(&TForm_Main::MItem_SearchReaderClick));
+    connect(ui->Btn_Run, &QPushButton::clicked, this, guarded(&TForm_Main::Btn_RunClick));
+    connect(ui->Btn_ClearTagList, &QPushButton::clicked, this,
+            guarded(&TForm_Main::Btn_ClearTagListClick));
+    connect(ui->Button1, &QPushButton::clicked, this, guarded(&TForm_Main::Button1Click));
+    connect(ui->ListView_TagList, &QTreeWidget::itemClicked, this,
+            guarded(&TForm_Main::ListView_TagListClick));
+    connect(inventory_.get(), &TagInventory::tagListChanged, this,
+            [this] { check_.tagListChanged(); });
 
     connect(DataSource1, &db::QueryGridModel::currentRowChanged, ui->DBGrid1, [this](int row) {
         if (row >= 0)
@@ -191,6 +211,7 @@ QTreeWidgetItem* TForm_Main::selectedOrder() const {
 }
 
 void TForm_Main::ListView1Click() {
+    Btn_RunClick();
     ui->WeightTemp->clear();
     const QTreeWidgetItem* order = selectedOrder();
     if (order == nullptr)
@@ -303,7 +324,12 @@ void TForm_Main::DBEdit3Change() {
 void TForm_Main::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!event->spontaneous()) {
-        platform::runGuarded([this] { FormShow(); });
+        // Once the window is up: a modal search inside the show would keep the window manager's
+        // frame from the window's geometry.
+        QTimer::singleShot(0, this, [this] {
+            platform::runGuarded([this] { FormShow(); });
+            emit showStepsRun();
+        });
     }
 }
 
@@ -313,14 +339,86 @@ void TForm_Main::FormShow() {
     framePolls_ = 0;
     framePoll_.start();
 
+    iniPath_ = readerIniPath();
     const std::int32_t status = ZQKRT_NewReader(0);
+    // A failed creation keeps the reader of the last show.
+    inventory_->startShow(status < 0 ? ReaderHandle.load() : status, readerCalls_);
     if (status < 0) {
         showReaderError(status);
         return;
     }
     ReaderHandle = status;
+    // The port held since the last show would make the search miss its own reader.
+    closeHeldPort();
+    if (findReader_ != nullptr && findReader_->exec() == QDialog::Rejected)
+        LoadIni();
     ZQKRT_SetReaderPara(ReaderHandle, "LogProt", "1");
     TagDataView = std::make_unique<THexEdit>("DB", 11, 4);
+}
+
+bool TForm_Main::closeHeldPort() {
+    if (PortHandle <= 0)
+        return true;
+    const std::int32_t status = ZQCOM_ClosePort(PortHandle);
+    if (status < 0) {
+        showReaderError(status);
+        return false;
+    }
+    PortHandle = 0;
+    return true;
+}
+
+void TForm_Main::setReaderDialogs(TForm_FindReader& findReader, TForm_ComPort& comPort) {
+    findReader_ = &findReader;
+    comPort_ = &comPort;
+    comPort_->setHost(this);
+}
+
+void TForm_Main::LoadIni() {
+    reader_ini::LoadIni(iniPath_, *this);
+}
+
+void TForm_Main::SaveIni() {
+    reader_ini::SaveIni(iniPath_);
+}
+
+void TForm_Main::setRunEnabled(bool enabled) {
+    ui->Btn_Run->setEnabled(enabled);
+}
+
+void TForm_Main::MItem_ComPortClick() {
+    if (comPort_ == nullptr)
+        return;
+    comPort_->EnablePortButtons(PortHandle > 0);
+    comPort_->exec();
+}
+
+void TForm_Main::MItem_SearchReaderClick() {
+    if (findReader_ == nullptr || !closeHeldPort())
+        return;
+    ZQKRT_SetReaderPara(ReaderHandle, "LogProt", "0");
+    if (findReader_->exec() == QDialog::Rejected)
+        LoadIni();
+    ZQKRT_SetReaderPara(ReaderHandle, "LogProt", "1");
+}
+
+void TForm_Main::Btn_RunClick() {
+    inventory_->Btn_RunClick();
+}
+
+void TForm_Main::Btn_ClearTagListClick() {
+    inventory_->Btn_ClearTagListClick();
+}
+
+void TForm_Main::ListView_TagListClick() {
+    inventory_->ListView_TagListClick(TagDataView.get());
+}
+
+void TForm_Main::Button1Click() {
+    ui->Edit1->clear();
+    const db::TField serial = ADOQuery1->FieldByName(QStringLiteral("SerialNumber"));
+    if (!serial.IsNull())
+        ui->Edit1->setText(serial.AsString());
 }
 
 void TForm_Main::keepOuterSize() {
@@ -356,7 +454,23 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm_Main::FormClose() {
-    return ReaderHandle == 0 || releaseReader();
+    if (ReaderHandle != 0 && !releaseReader())
+        return false;
+    inventory_->stop();
+    walkPortList();
+    return true;
+}
+
+// The reader port stays open for the next show; any other port the library still holds was
+// left behind by a failed step and would block that device for good.
+void TForm_Main::walkPortList() {
+    std::vector<std::int32_t> strays;
+    for (std::int32_t port = ZQCOM_GetPortList(0); port > 0; port = ZQCOM_GetPortList(port)) {
+        if (port != PortHandle)
+            strays.push_back(port);
+    }
+    for (const std::int32_t port : strays)
+        ZQCOM_ClosePort(port);
 }
 
 bool TForm_Main::releaseReader() {

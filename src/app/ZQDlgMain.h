@@ -1,13 +1,17 @@
 #pragma once
 
 #include "DispensingCheck.h"
+#include "ReaderPortHost.h"
 #include "TADOConnection.h"
+#include "ZQKRT_TableArray.h"
 
 #include <QList>
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 class QMenu;
@@ -15,6 +19,9 @@ class QLabel;
 class QTreeWidgetItem;
 class THexEdit;
 class TCheckThread;
+class TagInventory;
+class TForm_FindReader;
+class TForm_ComPort;
 
 namespace db {
 class TADOQuery;
@@ -27,7 +34,7 @@ class TForm_Main;
 
 // The dispensing main window: the day's orders, the chosen order's patient and lines, the
 // dispensing progress, and below the visible area the tag tools and the balance buffer.
-class TForm_Main : public QMainWindow, private DispensingWindow {
+class TForm_Main : public QMainWindow, private DispensingWindow, private ReaderPortHost {
     Q_OBJECT
 
 public:
@@ -37,6 +44,20 @@ public:
     void FormCreate();
     void FormShow();
     void MItem_ExitClick();
+    // The dialogs are made after this window; the show and the menus need them.
+    void setReaderDialogs(TForm_FindReader& findReader, TForm_ComPort& comPort);
+
+    // The reader port from the INI file, and the open port's parameters into it.
+    void LoadIni();
+    void SaveIni() override;
+    void MItem_ComPortClick();
+    void MItem_SearchReaderClick();
+
+    void Btn_RunClick();
+    void Btn_ClearTagListClick();
+    void ListView_TagListClick();
+    // Copies the current line's serial number into Edit1.
+    void Button1Click();
 
     // Lists the orders of the picker's day.
     void LoadOrderList();
@@ -50,11 +71,17 @@ public:
     void Button2Click();
 
     void setDispensingPause(int ms) { check_.setPauseMs(ms); }
+    // The reader calls of the inventory from the next show on; tests put a double in.
+    void setReaderCalls(TZQKRT_ReaderCalls calls) { readerCalls_ = std::move(calls); }
     void setDispensingIdleBudget(int polls) { check_.setIdleBudget(polls); }
 
     // Panel 0 of StatusBar1, where the dispensing warnings appear.
     QLabel* statusPanel() const { return statusPanel_; }
     const THexEdit* tagDataView() const { return TagDataView.get(); }
+
+signals:
+    // The show steps have run, right after the window came up.
+    void showStepsRun();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -65,6 +92,10 @@ private:
     // Returns false when the close is to be issued again later instead.
     bool FormClose();
     bool releaseReader();
+    void walkPortList();
+    // Closes the port held in PortHandle; false, with the error shown, when it stays open.
+    bool closeHeldPort();
+    void setRunEnabled(bool enabled) override;
     // Sizes the window to its outer size, frame included.
     void keepOuterSize();
     void centreOnFirstShow();
@@ -94,6 +125,11 @@ private:
     QLabel* statusPanel_ = nullptr;
     QMenu* PopupMenu1 = nullptr;
     std::unique_ptr<THexEdit> TagDataView;
+    std::unique_ptr<TagInventory> inventory_;
+    TZQKRT_ReaderCalls readerCalls_;
+    TForm_FindReader* findReader_ = nullptr;
+    TForm_ComPort* comPort_ = nullptr;
+    std::string iniPath_;
     int reissuedCloses_ = 0;
     bool placed_ = false;
     QTimer framePoll_;

@@ -474,9 +474,17 @@ std::string readPrivateProfileString(const std::string& section, const std::stri
 
 bool writePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path) {
+    return writePrivateProfileStrings(section, {{key, value}}, path);
+}
+
+bool writePrivateProfileStrings(const std::string& section,
+                                const std::vector<std::pair<std::string, std::string>>& entries,
+                                const std::string& path) {
     const std::string_view sectionName = trim(section);
-    const std::string_view keyName = trim(key);
-    if (!isWritableSection(sectionName) || !isWritableKey(keyName) || hasLineBreakOrNul(value)) {
+    const bool writable = std::ranges::all_of(entries, [](const auto& entry) {
+        return isWritableKey(trim(entry.first)) && !hasLineBreakOrNul(entry.second);
+    });
+    if (entries.empty() || !isWritableSection(sectionName) || !writable) {
         return false;
     }
     const fs::path target = resolvedTarget(path);
@@ -488,8 +496,15 @@ bool writePrivateProfileString(const std::string& section, const std::string& ke
     if (file.state != FileState::readable) {
         return false;
     }
-    const std::string updated = withKey(file.text, sectionName, keyName, value);
-    if (updated.size() > maxFileSize || !readsBack(updated, sectionName, keyName, value)) {
+    std::string updated = file.text;
+    for (const auto& [key, value] : entries) {
+        updated = withKey(updated, sectionName, trim(key), value);
+    }
+    // Checked after all are in: a later key must not have spoiled an earlier one.
+    const bool allReadBack = std::ranges::all_of(entries, [&](const auto& entry) {
+        return readsBack(updated, sectionName, trim(entry.first), entry.second);
+    });
+    if (updated.size() > maxFileSize || !allReadBack) {
         return false;
     }
     return replaceFile(target, updated, lock.status());

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -49,5 +51,12 @@ std::string readPrivateProfileString(const std::string& section, const std::stri
 // a key starting with ';' or '[', an empty section or key.
 bool writePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path);
+
+// Writes each key = value of entries in section as above, all in one replacement of the file:
+// either every key is written or, on any refusal, none is. Other keys of the section stay; an
+// empty list is refused.
+bool writePrivateProfileStrings(const std::string& section,
+                                const std::vector<std::pair<std::string, std::string>>& entries,
+                                const std::string& path);
 
 } // namespace platform

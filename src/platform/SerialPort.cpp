@@ -1,14 +1,13 @@
 #include "SerialPort.h"
 
 #include "ComPortNames.h"
+#include "TerminalSpeeds.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
-#include <optional>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -20,40 +19,8 @@
 namespace platform {
 namespace {
 
-struct BaudCode {
-    std::int32_t baud;
-    speed_t code;
-};
-
-constexpr std::array<BaudCode, 8> kBaudCodes{{{1200, B1200},
-                                              {2400, B2400},
-                                              {4800, B4800},
-                                              {9600, B9600},
-                                              {19200, B19200},
-                                              {38400, B38400},
-                                              {57600, B57600},
-                                              {115200, B115200}}};
-
 // A line that accepts no byte for this long is taken as dead rather than slow.
 constexpr int kWriteStallLimitMs = 5000;
-
-std::optional<speed_t> speedCode(std::int32_t baud) {
-    for (const BaudCode& entry : kBaudCodes) {
-        if (entry.baud == baud) {
-            return entry.code;
-        }
-    }
-    return std::nullopt;
-}
-
-std::int32_t baudOf(speed_t code) {
-    for (const BaudCode& entry : kBaudCodes) {
-        if (entry.code == code) {
-            return entry.baud;
-        }
-    }
-    return 0;
-}
 
 tcflag_t sizeFlag(int dataBits) {
     switch (dataBits) {
@@ -82,7 +49,7 @@ int dataBitsOf(tcflag_t cflag) {
 }
 
 bool isValid(const LineSettings& settings) {
-    return speedCode(settings.baud).has_value() && settings.dataBits >= 5 &&
+    return terminalSpeed(settings.baud).has_value() && settings.dataBits >= 5 &&
            settings.dataBits <= 8 && (settings.stopBits == 1 || settings.stopBits == 2) &&
            (settings.parity == Parity::None || settings.parity == Parity::Even ||
             settings.parity == Parity::Odd);
@@ -102,7 +69,7 @@ void applyTo(termios& attributes, const LineSettings& settings) {
     if (settings.stopBits == 2) {
         attributes.c_cflag |= CSTOPB;
     }
-    const speed_t code = *speedCode(settings.baud);
+    const speed_t code = *terminalSpeed(settings.baud);
     cfsetispeed(&attributes, code);
     cfsetospeed(&attributes, code);
 }
@@ -112,7 +79,7 @@ void applyTo(termios& attributes, const LineSettings& settings) {
 // the character size is only what the port remembers.
 LineSettings settingsOf(const termios& attributes, bool pseudoTerminal, int rememberedDataBits) {
     LineSettings settings;
-    settings.baud = baudOf(cfgetospeed(&attributes));
+    settings.baud = rateOfTerminalSpeed(cfgetospeed(&attributes));
     settings.dataBits = pseudoTerminal ? rememberedDataBits : dataBitsOf(attributes.c_cflag);
     const bool parity =
         pseudoTerminal ? (attributes.c_iflag & INPCK) != 0 : (attributes.c_cflag & PARENB) != 0;

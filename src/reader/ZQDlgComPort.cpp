@@ -1,6 +1,53 @@
 #include "ZQDlgComPort.h"
 
+#include "BaudRates.h"
+#include "ErrorGuard.h"
+#include "MessageBoxes.h"
+#include "ReaderErrorMessage.h"
+#include "ReaderHandles.h"
+#include "ReaderPort.h"
+#include "ZQKRT_TableArray.h"
 #include "ui_ZQDlgComPort.h"
+
+#include <QShowEvent>
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <iterator>
+#include <string>
+
+namespace {
+
+// Leading blanks, a sign, then decimal digits or hex digits after "$" or "0x"; fits 32 bits.
+bool readsAsWholeNumber(const QString& text) {
+    QStringView rest(text);
+    while (rest.startsWith(u' ') || rest.startsWith(u'\t')) {
+        rest = rest.mid(1);
+    }
+    const bool negative = rest.startsWith(u'-');
+    if (negative || rest.startsWith(u'+')) {
+        rest = rest.mid(1);
+    }
+    int base = 10;
+    if (rest.startsWith(u'$') || rest.startsWith(u"0x", Qt::CaseInsensitive)) {
+        base = 16;
+        rest = rest.mid(rest.startsWith(u'$') ? 1 : 2);
+    }
+    const bool digitsOnly =
+        !rest.isEmpty() && std::all_of(rest.begin(), rest.end(), [base](QChar c) {
+            return c.unicode() < 128 &&
+                   (base == 16 ? std::isxdigit(c.unicode()) : std::isdigit(c.unicode()));
+        });
+    bool fits = false;
+    const qint64 magnitude = rest.toLongLong(&fits, base);
+    return digitsOnly && fits && magnitude <= (negative ? qint64{2147483648} : qint64{2147483647});
+}
+
+std::string textOf(const QComboBox* list) {
+    return list->currentText().toStdString();
+}
+
+} // namespace
 
 TForm_ComPort::TForm_ComPort(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -8,6 +55,280 @@ TForm_ComPort::TForm_ComPort(QWidget* parent)
       ui(std::make_unique<Ui::TForm_ComPort>()) {
     ui->setupUi(this);
     setFixedSize(size());
+    connect(ui->Btn_OpenPort, &QPushButton::clicked, this, &TForm_ComPort::Btn_OpenPortClick);
+    connect(ui->Btn_ClosePort, &QPushButton::clicked, this, &TForm_ComPort::Btn_ClosePortClick);
+    connect(ui->Btn_GetPortPara, &QPushButton::clicked, this, &TForm_ComPort::Btn_GetPortParaClick);
+    connect(ui->Btn_SetPortPara, &QPushButton::clicked, this, &TForm_ComPort::Btn_SetPortParaClick);
+    connect(ui->Btn_Baudrate, &QPushButton::clicked, this, &TForm_ComPort::Btn_BaudrateClick);
+    connect(ui->Btn_OK, &QPushButton::clicked, this, &TForm_ComPort::Btn_OKClick);
+    // Also on checks made by the read back, so the delay edit never shows without time control.
+    connect(ui->Chk_TimeControl, &QCheckBox::toggled, this, &TForm_ComPort::Chk_TimeControlClick);
+    connect(ui->Rdo_Com1, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_Com1Click);
+    connect(ui->Rdo_Com2, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_Com2Click);
+    connect(ui->Rdo_Com3, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_Com3Click);
+    connect(ui->Rdo_Com4, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_Com4Click);
+    // Every way of closing (OK, Escape, the close box) ends in done(), which emits finished.
+    connect(this, &QDialog::finished, this, &TForm_ComPort::FormClose);
+    ui->Edt_TimeOut->installEventFilter(this);
+    ui->Edt_DelayTime->installEventFilter(this);
 }
 
 TForm_ComPort::~TForm_ComPort() = default;
+
+void TForm_ComPort::setHost(ReaderPortHost* host) {
+    host_ = host;
+}
+
+void TForm_ComPort::setLibrary(ReaderLibrary library) {
+    library_ = std::move(library);
+}
+
+void TForm_ComPort::EnablePortButtons(bool enabled) {
+    ui->Btn_ClosePort->setEnabled(enabled);
+    ui->Btn_GetPortPara->setEnabled(enabled);
+    ui->Btn_SetPortPara->setEnabled(enabled);
+    ui->Btn_Baudrate->setEnabled(enabled);
+}
+
+void TForm_ComPort::SetRunEnabled(bool enabled) {
+    if (host_ != nullptr) {
+        host_->setRunEnabled(enabled);
+    }
+}
+
+void TForm_ComPort::SelectBaud(const std::string& rate) {
+    ui->Cbo_Baud->setCurrentIndex(ui->Cbo_Baud->findText(QString::fromStdString(rate)));
+}
+
+void TForm_ComPort::ApplyPortSettings() {
+    platform::runGuarded([this] {
+        reader_port::applyPortSettings(library_, PortHandle,
+                                       {textOf(ui->Cbo_Baud), textOf(ui->Cbo_Frame),
+                                        ui->Edt_TimeOut->text().toStdString(),
+                                        ui->Edt_DelayTime->text().toStdString(),
+                                        ui->Chk_TimeControl->isChecked() ? "1" : "0"});
+    });
+}
+
+void TForm_ComPort::Btn_OpenPortClick() {
+    platform::runGuarded([this] {
+        if (PortHandle > 0) {
+            platform::showMessage(QStringLiteral("One Port is already open"),
+                                  QStringLiteral("Error"), platform::MessageIcon::Exclamation);
+            return;
+        }
+        const char digit = ui->Rdo_Com2->isChecked()   ? '2'
+                           : ui->Rdo_Com3->isChecked() ? '3'
+                           : ui->Rdo_Com4->isChecked() ? '4'
+                                                       : '1';
+        const std::int32_t port = library_.OpenPort(std::string(1, digit).c_str());
+        if (port < 0) {
+            showReaderError(port);
+            return;
+        }
+        PortHandle = port;
+        // The buttons and Btn_Run follow the open port even when binding it fails.
+        EnablePortButtons(true);
+        ui->Btn_OpenPort->setEnabled(false);
+        SetRunEnabled(true);
+        if (const std::int32_t status = reader_port::bindReaderToPort(library_, port); status < 0) {
+            showReaderError(status);
+            return;
+        }
+        ApplyPortSettings();
+    });
+}
+
+void TForm_ComPort::Btn_ClosePortClick() {
+    platform::runGuarded([this] {
+        const std::int32_t status = library_.ClosePort(PortHandle);
+        if (status < 0) {
+            showReaderError(status);
+            return;
+        }
+        PortHandle = 0;
+        EnablePortButtons(false);
+        ui->Btn_OpenPort->setEnabled(true);
+        SetRunEnabled(false);
+    });
+}
+
+void TForm_ComPort::ReadBack() {
+    const char* names[] = {"Baud", "Frame", "TimeOut", "TxTimeControl", "TxDelayTime"};
+    std::string values[std::size(names)];
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        const std::int32_t status =
+            reader_port::readPortParameter(library_, PortHandle, names[i], values[i]);
+        if (status < 0) {
+            showReaderError(status);
+            return;
+        }
+    }
+    SelectBaud(values[0]);
+    ui->Cbo_Frame->setCurrentIndex(ui->Cbo_Frame->findText(QString::fromStdString(values[1])));
+    ui->Edt_TimeOut->setText(QString::fromStdString(values[2]));
+    ui->Edt_DelayTime->setText(QString::fromStdString(values[4]));
+    ui->Chk_TimeControl->setChecked(values[3].starts_with('1'));
+}
+
+void TForm_ComPort::Btn_GetPortParaClick() {
+    platform::runGuarded([this] { ReadBack(); });
+}
+
+void TForm_ComPort::Btn_SetPortParaClick() {
+    ApplyPortSettings();
+}
+
+void TForm_ComPort::Btn_BaudrateClick() {
+    platform::runGuarded([this] {
+        const std::int32_t port = PortHandle;
+        if (port <= 0) {
+            return;
+        }
+        std::string savedBaud, savedTimeOut;
+        reader_port::readPortParameter(library_, port, "Baud", savedBaud);
+        reader_port::readPortParameter(library_, port, "TimeOut", savedTimeOut);
+        const auto restore = [&] {
+            library_.SetPortPara(port, "Baud", savedBaud.c_str());
+            library_.SetPortPara(port, "TimeOut", savedTimeOut.c_str());
+            SelectBaud(savedBaud);
+        };
+        TZQKRT_TableArray probe(ReaderHandle, library_.Reader);
+        for (std::size_t i = 0; i < kBaudRates.size(); ++i) {
+            const std::string rate(kBaudRates[i].text);
+            const std::string timeOut(kBaudRates[i].probeTimeOut);
+            std::int32_t status = library_.SetPortPara(port, "baud", rate.c_str());
+            if (status >= 0) {
+                status = library_.SetPortPara(port, "timeout", timeOut.c_str());
+            }
+            if (status < 0) {
+                showReaderError(status);
+                restore();
+                return;
+            }
+            ui->Cbo_Baud->setCurrentIndex(static_cast<int>(i));
+            std::string reply;
+            if (probe.RunCommand(0x52, reply) == 0) {
+                platform::showMessage(
+                    QStringLiteral("FoundReader\r\nBaudrate: %1").arg(QString::fromStdString(rate)),
+                    QStringLiteral("Information"), platform::MessageIcon::Information);
+                library_.SetPortPara(port, "TimeOut", savedTimeOut.c_str());
+                return;
+            }
+        }
+        restore();
+        platform::showMessage(QStringLiteral("Reader not found"), QStringLiteral("Information"),
+                              platform::MessageIcon::Information);
+    });
+}
+
+void TForm_ComPort::Btn_OKClick() {
+    platform::runGuarded([this] { accept(); });
+}
+
+void TForm_ComPort::Chk_TimeControlClick() {
+    platform::runGuarded([this] {
+        const bool shown = ui->Chk_TimeControl->isChecked();
+        ui->Edt_DelayTime->setVisible(shown);
+        ui->Txt_DelayTime->setVisible(shown);
+    });
+}
+
+void TForm_ComPort::Edt_TimeOutExit() {
+    platform::runGuarded([this] {
+        if (!readsAsWholeNumber(ui->Edt_TimeOut->text())) {
+            ui->Edt_TimeOut->setText(QStringLiteral("800"));
+        }
+    });
+}
+
+void TForm_ComPort::Edt_DelayTimeExit() {
+    platform::runGuarded([this] {
+        if (!readsAsWholeNumber(ui->Edt_DelayTime->text())) {
+            ui->Edt_DelayTime->setText(QStringLiteral("5"));
+        }
+    });
+}
+
+void TForm_ComPort::PortChosen(char digit) {
+    platform::runGuarded([this, digit] {
+        std::string number;
+        const std::int32_t port = PortHandle;
+        if (port <= 0 || reader_port::readPortParameter(library_, port, "PortNr", number) < 0) {
+            EnablePortButtons(false);
+            ui->Btn_OpenPort->setEnabled(true);
+            return;
+        }
+        EnablePortButtons(number == std::string(1, digit));
+        ui->Btn_OpenPort->setEnabled(false);
+    });
+}
+
+void TForm_ComPort::Rdo_Com1Click() {
+    PortChosen('1');
+}
+
+void TForm_ComPort::Rdo_Com2Click() {
+    PortChosen('2');
+}
+
+void TForm_ComPort::Rdo_Com3Click() {
+    PortChosen('3');
+}
+
+void TForm_ComPort::Rdo_Com4Click() {
+    PortChosen('4');
+}
+
+void TForm_ComPort::FormShow() {
+    platform::runGuarded([this] {
+        if (PortHandle <= 0) {
+            ui->Cbo_Baud->setCurrentIndex(2);
+            ui->Cbo_Frame->setCurrentIndex(0);
+            ui->Edt_TimeOut->setText(QStringLiteral("800"));
+            ui->Edt_DelayTime->setText(QStringLiteral("5"));
+            ui->Chk_TimeControl->setChecked(true);
+            EnablePortButtons(false);
+            ui->Btn_OpenPort->setEnabled(true);
+            return;
+        }
+        EnablePortButtons(true);
+        ui->Btn_OpenPort->setEnabled(false);
+        ReadBack();
+        std::string number;
+        if (reader_port::readPortParameter(library_, PortHandle, "PortNr", number) < 0 ||
+            number.empty()) {
+            return;
+        }
+        QRadioButton* const radios[] = {ui->Rdo_Com1, ui->Rdo_Com2, ui->Rdo_Com3, ui->Rdo_Com4};
+        if (number[0] >= '1' && number[0] <= '4') {
+            radios[number[0] - '1']->setChecked(true);
+        }
+    });
+}
+
+void TForm_ComPort::FormClose() {
+    platform::runGuarded([this] {
+        if (host_ != nullptr) {
+            host_->SaveIni();
+        }
+    });
+}
+
+void TForm_ComPort::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+bool TForm_ComPort::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == ui->Edt_TimeOut) {
+            Edt_TimeOutExit();
+        } else if (watched == ui->Edt_DelayTime) {
+            Edt_DelayTimeExit();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ReaderLibrary.h"
+#include "ReaderPortHost.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -15,6 +18,39 @@ public:
     explicit TForm_ComPort(QWidget* parent = nullptr);
     ~TForm_ComPort() override;
 
+    void setHost(ReaderPortHost* host); // not owned; the main window
+    void setLibrary(ReaderLibrary library);
+    void EnablePortButtons(bool enabled);
+    void ApplyPortSettings();
+
+public slots:
+    void Btn_OpenPortClick();
+    void Btn_ClosePortClick();
+    void Btn_GetPortParaClick();
+    void Btn_SetPortParaClick();
+    void Btn_BaudrateClick();
+    void Btn_OKClick();
+    void Chk_TimeControlClick();
+    void Edt_TimeOutExit();
+    void Edt_DelayTimeExit();
+    void Rdo_Com1Click();
+    void Rdo_Com2Click();
+    void Rdo_Com3Click();
+    void Rdo_Com4Click();
+    void FormShow();
+    void FormClose();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void ReadBack();
+    void PortChosen(char digit);
+    void SetRunEnabled(bool enabled);
+    void SelectBaud(const std::string& rate);
+
     std::unique_ptr<Ui::TForm_ComPort> ui;
+    ReaderPortHost* host_ = nullptr;
+    ReaderLibrary library_;
 };

@@ -1,6 +1,11 @@
 #include "ZQDlgFindReader.h"
 
+#include "FindReaderThread.h"
 #include "ui_ZQDlgFindReader.h"
+
+#include <QColor>
+#include <QShowEvent>
+#include <utility>
 
 // No close box: the search must be ended through Cancel, which stops its thread first.
 TForm_FindReader::TForm_FindReader(QWidget* parent)
@@ -13,6 +18,80 @@ TForm_FindReader::TForm_FindReader(QWidget* parent)
     headline.setPixelSize(16);
     ui->Txt_Reader->setFont(headline);
     setFixedSize(size());
+    connect(ui->Btn_Ok, &QPushButton::clicked, this, &TForm_FindReader::Btn_OkClick);
+    connect(ui->Btn_Cancel, &QPushButton::clicked, this, &TForm_FindReader::Btn_CancelClick);
 }
 
-TForm_FindReader::~TForm_FindReader() = default;
+// The search's steps use the controls, so it ends before they go.
+TForm_FindReader::~TForm_FindReader() {
+    StopSearch();
+}
+
+void TForm_FindReader::setLibrary(ReaderLibrary library) {
+    Library = std::move(library);
+}
+
+void TForm_FindReader::reject() {
+    if (ui->Btn_Cancel->isEnabled())
+        Btn_CancelClick();
+}
+
+void TForm_FindReader::showEvent(QShowEvent* event) {
+    // A window system's show (e.g. after minimising) is no new show of the dialog.
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TForm_FindReader::FormShow() {
+    StopSearch();
+    ui->Btn_Ok->setEnabled(false);
+    ui->Btn_Cancel->setEnabled(true);
+    ShowHeadline(QString(), Qt::black);
+    FindReaderView view;
+    view.Searching = [this](const QString& summary) {
+        ShowHeadline(QStringLiteral("Search Reader"), Qt::black);
+        ui->Txt_Out->setText(summary);
+    };
+    view.Found = [this](const QString& summary) {
+        ShowHeadline(QStringLiteral("Found Reader"), QColor(0, 128, 0));
+        ui->Txt_Out->setText(summary);
+        ui->Btn_Ok->setEnabled(true);
+        ui->Btn_Cancel->setEnabled(false);
+    };
+    view.NotFound = [this] {
+        ShowHeadline(QStringLiteral("No Reader found"), QColor(255, 0, 0));
+        ui->Txt_Out->setText(QStringLiteral("Set Default-Values\r\nfrom IniFile"));
+    };
+    FindReaderThread = std::make_unique<TFindReaderThread>(Library, std::move(view));
+    FindReaderThread->start(QThread::NormalPriority);
+}
+
+void TForm_FindReader::done(int result) {
+    StopSearch();
+    QDialog::done(result);
+}
+
+void TForm_FindReader::Btn_OkClick() {
+    done(QDialog::Accepted);
+}
+
+void TForm_FindReader::Btn_CancelClick() {
+    done(QDialog::Rejected);
+}
+
+// Serves the search's hand-offs while it waits, as they need the UI thread.
+void TForm_FindReader::StopSearch() {
+    if (!FindReaderThread)
+        return;
+    FindReaderThread->Terminate();
+    FindReaderThread->WaitFor();
+    FindReaderThread.reset();
+}
+
+void TForm_FindReader::ShowHeadline(const QString& text, const QColor& colour) {
+    QPalette palette = ui->Txt_Reader->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    ui->Txt_Reader->setPalette(palette);
+    ui->Txt_Reader->setText(text);
+}

@@ -21,3 +21,23 @@ inline constexpr std::array<BaudRate, 8> kBaudRates{{{115200, "115200", "50"},
                                                      {4800, "4800", "100"},
                                                      {2400, "2400", "200"},
                                                      {1200, "1200", "400"}}};
+
+// The entry of a rate, or null when the list has none.
+constexpr const BaudRate* findBaudRate(std::int32_t rate) {
+    for (const BaudRate& entry : kBaudRates) {
+        if (entry.rate == rate) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// The entry whose text is exactly text, or null.
+constexpr const BaudRate* findBaudRate(std::string_view text) {
+    for (const BaudRate& entry : kBaudRates) {
+        if (entry.text == text) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}

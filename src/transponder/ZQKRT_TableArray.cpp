@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <limits>
 #include <utility>
 
@@ -11,7 +12,18 @@ namespace {
 
 constexpr std::int32_t kBroadcastAddress = 255;
 constexpr std::int32_t kUnknownCommand = -1;
+// An inventory reply: the count byte, then per transponder its type, a byte not read and the
+// serial number, as hex text.
+constexpr std::size_t kCountChars = 2;
 constexpr std::size_t kInventoryEntryChars = 20;
+constexpr std::size_t kTypeOffset = 0;
+constexpr std::size_t kTypeChars = 2;
+constexpr std::size_t kSerialOffset = 4;
+constexpr std::size_t kSerialChars = 2 * ZQKRT_SERIAL_NUMBER_LENGTH;
+static_assert(kSerialOffset + kSerialChars == kInventoryEntryChars);
+// What the response buffer of ZQKRT_0xB0_ISOCmd can carry: the count byte and whole entries.
+constexpr std::size_t kMaxInventoryEntries =
+    (ZQKRT_RESPONSE_BUFFER_SIZE - 1) / (kInventoryEntryChars / 2);
 // Blocks past this index lie outside WriteBlocks whatever the block size (see GetRequestData).
 constexpr std::int64_t kLastWritableBlock = 254;
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
@@ -68,9 +80,23 @@ bool IsIsoCommandCode(const std::string& code) {
            code == "2B";
 }
 
-bool IsStatusWithReply(std::int32_t status) {
-    return status == 0 || status == 0x83 || status == 0x84 || status == 0x90 || status == 0x93 ||
-           status == 0x94 || status == 0x95;
+bool IsHexText(const std::string& text, std::size_t pos, std::size_t length) {
+    return pos + length <= text.size() &&
+           std::all_of(text.begin() + static_cast<std::ptrdiff_t>(pos),
+                       text.begin() + static_cast<std::ptrdiff_t>(pos + length),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+// The transponders whose whole entry, within the count the reply announces and the most the
+// response buffer carries, is hex text inside the reply.
+std::size_t EntriesInInventoryReply(const std::string& replyHex) {
+    const int announced =
+        IsHexText(replyHex, 0, kCountChars) ? HexPairToInt(replyHex.substr(0, kCountChars)) : 0;
+    std::size_t entries = 0;
+    while (entries < static_cast<std::size_t>(announced) && entries < kMaxInventoryEntries &&
+           IsHexText(replyHex, kCountChars + entries * kInventoryEntryChars, kInventoryEntryChars))
+        ++entries;
+    return entries;
 }
 
 } // namespace
@@ -127,9 +153,13 @@ bool TZQKRT_TableArray::SelectBySerial(const std::string& serialHex) {
 }
 
 bool TZQKRT_TableArray::DecodeInventory(const std::string& replyHex) {
-    for (std::size_t i = 0; i < Items.size(); ++i) {
-        Items[i].SetTagTypeHex(Piece(replyHex, kInventoryEntryChars * i + 2, 2));
-        Items[i].SetSerialNumberHex(Piece(replyHex, kInventoryEntryChars * i + 6, 16));
+    const std::size_t entries = std::min(Items.size(), EntriesInInventoryReply(replyHex));
+    Items.resize(entries);
+    Count = static_cast<std::int32_t>(entries);
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::size_t entry = kCountChars + kInventoryEntryChars * i;
+        Items[i].SetTagTypeHex(replyHex.substr(entry + kTypeOffset, kTypeChars));
+        Items[i].SetSerialNumberHex(replyHex.substr(entry + kSerialOffset, kSerialChars));
     }
     return true;
 }
@@ -277,8 +307,12 @@ std::int32_t TZQKRT_TableArray::RunCommand(int command, std::string& reply) {
         reply.clear();
         return status;
     }
-    // Addressed commands take the selected record's serial number and store into it.
-    if (!IsIsoCommandCode(CommandCode) || (CommandCode != "01" && SelectedRecord() == nullptr))
+    // Addressed commands take the selected serial number and store into the selected record:
+    // both must still be the same transponder.
+    const TZQKRT_Table* selected = SelectedRecord();
+    if (!IsIsoCommandCode(CommandCode) ||
+        (CommandCode != "01" &&
+         (selected == nullptr || selected->GetSerialNumberHex() != SelectedSerial)))
         return kUnknownCommand;
     const BlockRange range = RequestBlockRange();
     const std::string request = BuildIsoRequest(range);
@@ -287,7 +321,7 @@ std::int32_t TZQKRT_TableArray::RunCommand(int command, std::string& reply) {
     const std::int32_t status = Calls.ISOCmd(
         reader, kBroadcastAddress, reinterpret_cast<const std::uint8_t*>(request.data()),
         static_cast<std::int32_t>(request.size()), response.data(), &responseLength, 0);
-    if (!IsStatusWithReply(status))
+    if (!ZQKRT_StatusCarriesReply(status))
         return status;
     const int length = std::clamp<std::int32_t>(responseLength, 0, ZQKRT_RESPONSE_BUFFER_SIZE);
     reply = DecodeIsoReply(BufToHex(response.data(), length), range);

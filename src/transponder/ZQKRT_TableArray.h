@@ -47,9 +47,13 @@ public:
     void RemoveAll();
     void ReleaseItems();
 
-    // Writes setting or field number selector. Selectors 13 and 15 return false when Selected
-    // names no record. Selector 12 throws TConversionError for text that is not a decimal
-    // number; for an index that names no record it returns false, with Selected set to it and
+    // Writes setting or field number selector. Selector 5 decodes an inventory reply into the
+    // records there are, in order, and drops every record it could not fill: Count is then the
+    // number of transponders decoded, never more than the reply's count byte announces, than
+    // the whole entries of hex text it holds, or than a reply buffer carries (25), and every
+    // record has an 8-byte serial number. Selectors 13 and 15 return false when Selected names
+    // no record. Selector 12 throws TConversionError for text that is not a decimal number;
+    // for an index that names no record it returns false, with Selected set to it and
     // SelectedSerial empty, so that later operations on the selected record fail.
     bool SetValue(int selector, const std::string& text);
     // Reads field number selector of the selected record into text; false, with text
@@ -63,9 +67,10 @@ public:
     // Runs reader command 0x52 (baud query), 0x69 (RF reset) or 0xB0 (the ISO command of
     // CommandCode) and gives its status. 0x52, 0x69 and unknown numbers (-1) empty reply.
     // 0xB0 gives -1, leaving reply and sending nothing, for an unknown CommandCode or, for any
-    // code but "01", when Selected names no record; after a reader status that comes with a
-    // reply, reply is what is left of the decoded reply's hex text and the result is 0;
-    // otherwise reply is left as it was. Throws TConversionError, before sending, when
+    // code but "01", when Selected names no record, or a record that is no longer the
+    // transponder of SelectedSerial (the table was refilled since). After a reader status that
+    // comes with a reply, reply is what is left of the decoded reply's hex text and the result
+    // is 0; otherwise reply is left as it was. Throws TConversionError, before sending, when
     // FirstBlock or BlockCount is needed and is not a decimal number.
     std::int32_t RunCommand(int command, std::string& reply);
 

@@ -7,6 +7,7 @@
 #include "WeightText.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -133,8 +134,13 @@ private slots:
         bench.database.addSampleOrder();
         bench.openOrder();
         bench.check.setIdleBudget(25);
+        QElapsedTimer timer;
+        timer.start();
         QVERIFY(bench.check.CheckDispensing(giveUpLater()));
         QCOMPARE(bench.window.emptyPolls, 25);
+        // Each poll waited for the tag list instead of spinning.
+        QVERIFY2(timer.elapsed() >= 25 * DispensingCheck::defaultTagWaitMs * 9 / 10,
+                 qPrintable(QString::number(timer.elapsed())));
         QVERIFY(bench.window.log.isEmpty());
         QVERIFY(bench.state(1).isNull());
     }
@@ -156,6 +162,27 @@ private slots:
         QVERIFY(bench.check.CheckDispensing(giveUpLater()));
         QCOMPARE(bench.window.log, QStringList{warning});
         QCOMPARE(bench.window.emptyPolls, 10);
+    }
+
+    // A change of the tag list ends a poll's wait at once: here the wait would outlast the
+    // deadline that ends the run.
+    void tagListChangeEndsTheWait() {
+        Bench bench;
+        bench.database.addSampleOrder();
+        bench.openOrder();
+        bench.check.setTagWaitMs(30000);
+        QTimer::singleShot(0, [&] {
+            bench.window.tags = QStringList{QStringLiteral("E999")};
+            bench.check.tagListChanged();
+        });
+        bench.window.onLog = [&](const QString&) {
+            QTimer::singleShot(0, [&] { bench.check.tagListChanged(); });
+        };
+        const QDeadlineTimer deadline(20000);
+        QVERIFY(bench.check.CheckDispensing(
+            [&] { return !bench.window.log.isEmpty() || deadline.hasExpired(); }));
+        QVERIFY(!deadline.hasExpired());
+        QCOMPARE(bench.window.log, QStringList{warning});
     }
 
     void orderWithoutLinesEndsAtOnce() {

@@ -7,15 +7,18 @@
 #include "ZQDlgComPort.h"
 #include "ZQDlgFindReader.h"
 #include "ZQDlgMain.h"
+#include "zqcom.h"
 #include "zqkrt.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,8 +36,13 @@ class TestStartup : public QObject {
 
     QWidget* picture() const { return windows->OrderForm().findChild<QWidget*>("Image1"); }
 
+    // A click that shows the main window returns once its show steps have run.
     void clickPicture(QPoint at = QPoint(400, 150)) {
+        QSignalSpy shown(&windows->Form_Main(), &TForm_Main::showStepsRun);
+        const bool wasVisible = windows->Form_Main().isVisible();
         QTest::mouseClick(picture(), Qt::LeftButton, Qt::NoModifier, at);
+        if (!wasVisible && windows->Form_Main().isVisible())
+            QVERIFY(shown.count() > 0 || shown.wait(30000));
     }
 
     // Under a window manager the frame comes some time after the show: the outer size counts
@@ -55,7 +63,26 @@ class TestStartup : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(workFolder.isValid() && QDir::setCurrent(workFolder.path())); }
+    // Every COM name leads nowhere, so the search at each show never touches a real port.
+    void initTestCase() {
+        QVERIFY(workFolder.isValid() && QDir::setCurrent(workFolder.path()));
+        QVERIFY(QDir().mkpath("dosdevices"));
+        for (int port = 1; port <= 4; ++port)
+            QVERIFY(
+                QFile::link(workFolder.filePath("none"), QString("dosdevices/com%1").arg(port)));
+    }
+
+    // The search at every show finds no reader: it is answered with Cancel, as a user would.
+    void cancelEverySearch() {
+        auto* answer = new QTimer(&windows->Form_Main());
+        connect(answer, &QTimer::timeout, answer, [this] {
+            TForm_FindReader& search = windows->Form_FindReader();
+            auto* cancel = search.findChild<QPushButton*>("Btn_Cancel");
+            if (search.isVisible() && cancel->isEnabled())
+                cancel->click();
+        });
+        answer->start(20);
+    }
 
     // Creating the main window reports the missing database once; the tests count the
     // messages that come after.
@@ -66,6 +93,7 @@ private slots:
         messages->clear();
         windows->OrderForm().show();
         QVERIFY(QTest::qWaitForWindowExposed(&windows->OrderForm()));
+        cancelEverySearch();
     }
 
     void cleanup() {
@@ -195,6 +223,23 @@ private slots:
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!endedByGuard);
         QVERIFY(windows->Form_Main().isVisible());
+    }
+
+    // A search that finds nothing is cancelled and the port comes from the INI file: here one
+    // that cannot be opened, which is reported and leaves the inventory unstartable.
+    void cancelledSearchRestoresThePortFromTheIniFile() {
+        QFile ini("ZQKRT_Tovrel.ini");
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[COMPORT]\r\nCOM=2\r\n");
+        ini.close();
+        clickPicture();
+        QVERIFY(ini.remove());
+        QCOMPARE(messages->messages().size(), 1);
+        QCOMPARE(messages->messages().first().text,
+                 QStringLiteral("ZQCOM-ErrorCode: %1").arg(ZQCOM_ERR_OPEN_FAILED));
+        QVERIFY(!windows->Form_Main().findChild<QPushButton*>("Btn_Run")->isEnabled());
+        QCOMPARE(PortHandle.load(), 0);
+        QCOMPARE(logProt(), QStringLiteral("1"));
     }
 
     // Uses up the library's readers, so it runs last.

@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMutex>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTableView>
@@ -139,6 +141,26 @@ void duringRun(const Station& station, const std::function<bool()>& step) {
         timer->deleteLater();
     });
     timer->start(0);
+}
+
+QMutex readerMutex;
+
+// Reader calls whose inventory finds the transponders in `serials` (16 hex digits each), read
+// under readerMutex.
+TZQKRT_ReaderCalls readerPresenting(const QStringList& serials) {
+    TZQKRT_ReaderCalls calls;
+    calls.RFReset = [](std::int32_t, std::int32_t) { return 0; };
+    calls.ISOCmd = [&serials](std::int32_t, std::int32_t, const std::uint8_t*, std::int32_t,
+                              std::uint8_t* response, std::int32_t* length, std::int32_t) {
+        QMutexLocker lock(&readerMutex);
+        QByteArray reply(1, static_cast<char>(serials.size()));
+        for (const QString& serial : serials)
+            reply += QByteArray(2, '\0') + QByteArray::fromHex(serial.toLatin1());
+        std::copy(reply.begin(), reply.end(), response);
+        *length = static_cast<std::int32_t>(reply.size());
+        return 0;
+    };
+    return calls;
 }
 
 class PaintWatcher : public QObject {
@@ -285,14 +307,20 @@ private slots:
         QCOMPARE(station.orders()->topLevelItem(0)->checkState(0), Qt::Checked);
     }
 
-    // What the pharmacist sees while a line waits to be stored: recorded at each paint.
+    // What the pharmacist sees while a line waits to be stored, recorded at each paint of the
+    // shown window, whose inventory reads a reader that presents `onReader`.
     void dispensedLineIsOnScreenDuringThePause() {
+        const QString first = QStringLiteral("E004010000000001");
+        const QString second = QStringLiteral("E004010000000002");
         Station station;
-        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001", "E002"});
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {first, second});
         station.open();
+        QStringList onReader{second};
+        station.window->setReaderCalls(readerPresenting(onReader));
         station.window->setDispensingPause(300);
+        QSignalSpy shown(station.window.get(), &TForm_Main::showStepsRun);
         station.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(station.window.get()));
+        QVERIFY(shown.wait(30000));
         WeightText = QStringLiteral("+0012.34");
         QLabel* panel = station.window->statusPanel();
         QLineEdit* weight = station.edit("WeightTemp");
@@ -308,11 +336,11 @@ private slots:
         });
         panel->installEventFilter(&watcher);
         weight->installEventFilter(&watcher);
-        station.setTags({"E002"});
         duringRun(station, [&] {
             if (station.state(QStringLiteral("1"), 2) != QVariant(dispensed))
                 return false;
-            station.setTags({});
+            QMutexLocker lock(&readerMutex);
+            onReader.clear();
             return true;
         });
         station.clickOrder(0);
@@ -327,7 +355,7 @@ private slots:
         QVERIFY(pausing != painted.end());
         QCOMPARE(pausing->warning, QString());
         QCOMPARE(pausing->weight, QStringLiteral("+0012.34克"));
-        station.window->hide();
+        station.window->close();
     }
 
     void columnNamedTwiceLeavesTheCheckUnstarted() {

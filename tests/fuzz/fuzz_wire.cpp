@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the deframer, the reply collector, the reply path of the reader
-// commands and the ISO layouts, and checks what must always hold.
+// commands, the ISO layouts and the transponder table's decoding of replies, and checks what
+// must always hold.
 //
 // The input's last bytes (taken first) pick the request, a reply to it planted in the line, and
 // how the line arrives: in reads of which some end in silence, where partial frames are dropped
@@ -7,9 +8,11 @@
 // around it.
 #include "Deframer.h"
 #include "IsoLayout.h"
+#include "PubFunctions.h"
 #include "ReplyCollector.h"
 #include "ReplyResult.h"
 #include "WireFrame.h"
+#include "ZQKRT_TableArray.h"
 #include "zqkrt.h"
 
 #include <algorithm>
@@ -17,6 +20,7 @@
 #include <cstdlib>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -97,7 +101,7 @@ void replyPath(std::uint8_t isoCommand, const wire::Frame& reply) {
     check(status == reply.status || status == ZQKRT_ERR_FRAMING ||
           status == ZQKRT_ERR_BUFFER_TOO_SMALL);
     check(length >= 0 && std::size_t(length) <= response.size());
-    if (status != reply.status || !iso::statusHasReply(reply.status))
+    if (status != reply.status || !ZQKRT_StatusCarriesReply(reply.status))
         check(length == 0);
     if (length > 0)
         check(std::size_t(length) == reply.data.size());
@@ -173,6 +177,69 @@ void collect(std::uint8_t address, std::uint8_t command, const wire::Bytes& stre
     }
 }
 
+constexpr std::size_t kMaxTableEntries = 25;
+constexpr std::size_t kEntryChars = 20;
+constexpr const char* kSelectedSerial = "E004010012345678";
+
+// Inventory text decoded into a table with records added first: no more records than whole
+// entries in the text, each with its 8-byte serial number.
+void checkInventoryDecode(const TZQKRT_TableArray& table, const std::string& text,
+                          std::size_t added) {
+    const std::size_t entries = text.size() >= 2 ? (text.size() - 2) / kEntryChars : 0;
+    check(std::size_t(table.Count) == table.Items.size());
+    check(table.Items.size() <= std::min({added, entries, kMaxTableEntries}));
+    for (const TZQKRT_Table& record : table.Items)
+        check(record.SerialNumber.size() == ZQKRT_SERIAL_NUMBER_LENGTH);
+}
+
+// The table's commands with reply bytes and status from the library, and inventory text given
+// to it directly, as the inventory does after adding as many records as the reply announces.
+void tableDecode(std::uint8_t status, const wire::Bytes& replyBytes, std::uint8_t records,
+                 std::uint16_t blocks, const std::string& text) {
+    TZQKRT_ReaderCalls calls;
+    calls.ISOCmd = [&](std::int32_t, std::int32_t, const std::uint8_t*, std::int32_t,
+                       std::uint8_t* response, std::int32_t* length, std::int32_t) {
+        const std::size_t size =
+            std::min<std::size_t>(replyBytes.size(), ZQKRT_RESPONSE_BUFFER_SIZE);
+        std::copy_n(replyBytes.begin(), size, response);
+        *length = std::int32_t(size);
+        return std::int32_t(status);
+    };
+    for (const char* code : {"01", "23", "2B", "A0", "A1", "24"}) {
+        TZQKRT_TableArray table(1, calls);
+        table.Add();
+        table.SetValue(5, std::string("010000") + kSelectedSerial);
+        table.SetValue(12, "0");
+        table.SetValue(8, code);
+        table.SetValue(9, "00");
+        table.FirstBlock = std::to_string(std::int8_t(blocks & 0xFF));
+        table.BlockCount = std::to_string(blocks >> 8);
+        std::string reply = "kept";
+        const std::int32_t result = table.RunCommand(0xB0, reply);
+        if (!ZQKRT_StatusCarriesReply(status)) {
+            check(result == status && reply == "kept");
+            continue;
+        }
+        check(result == 0 && reply.size() <= 2 * replyBytes.size());
+        if (std::string(code) != "01")
+            continue;
+        check(reply == BufToHex(replyBytes.data(), int(replyBytes.size())));
+        table.RemoveAll();
+        for (std::uint8_t i = 0; i < records; ++i)
+            table.Add();
+        check(table.SetValue(5, reply));
+        checkInventoryDecode(table, reply, records);
+        for (std::size_t i = 0; i < table.Items.size(); ++i)
+            check(table.Items[i].GetSerialNumberHex() == reply.substr(2 + kEntryChars * i + 4, 16));
+    }
+
+    TZQKRT_TableArray table;
+    for (std::uint8_t i = 0; i < records; ++i)
+        table.Add();
+    check(table.SetValue(5, text));
+    checkInventoryDecode(table, text, records);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -221,6 +288,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         deframe(wire::FrameKind::Request, stream, replyAt);
         deframe(wire::FrameKind::Reply, stream, replyAt);
         convert(noise);
+        tableDecode(planted.status, planted.data, planted.address, plantAt,
+                    std::string(noise.begin(), noise.end()));
     } catch (...) {
         check(false);
     }

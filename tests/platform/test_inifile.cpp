@@ -255,6 +255,22 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("new.ini")));
     }
 
+    // All keys go in one replacement: one refused key leaves the file as it was.
+    void severalKeysAllOrNone() {
+        const QByteArray before = "[COMPORT]\r\nCOM=1\r\nNote=kept\r\n";
+        writeBytes(iniPath, before);
+        QVERIFY(!platform::writePrivateProfileStrings("COMPORT", {{"COM", "2"}, {"Baud", "9\n6"}},
+                                                      path()));
+        QVERIFY(!platform::writePrivateProfileStrings("COMPORT", {}, path()));
+        QCOMPARE(readBytes(iniPath), before);
+        QVERIFY(platform::writePrivateProfileStrings(
+            "COMPORT", {{"COM", "2"}, {"Baud", "9600"}, {"Frame", "8N1"}}, path()));
+        QCOMPARE(readBytes(iniPath),
+                 QByteArray("[COMPORT]\r\nCOM=2\r\nNote=kept\r\nBaud=9600\r\nFrame=8N1\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"ZQKRT_Tovrel.ini"});
+    }
+
     void binaryGarbageSurvivesReadAndWrite() {
         QRandomGenerator random(15693);
         QByteArray garbage(64 * 1024, '\0');

@@ -1,3 +1,6 @@
+#include "IniFile.h"
+#include "MessageBoxes.h"
+#include "ReaderPortBench.h"
 #include "ZQDlgComPort.h"
 
 #include <QCheckBox>
@@ -8,11 +11,185 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <cstring>
+
+namespace {
+
+template <typename T = QAbstractButton> T* control(const TForm_ComPort& dialog, const char* name) {
+    return dialog.findChild<T*>(name);
+}
+
+// Enabled states of Btn_OpenPort, the four port buttons and Btn_OK, as '1' and '0'.
+QString buttons(const TForm_ComPort& dialog) {
+    QString states;
+    for (const char* name : {"Btn_OpenPort", "Btn_ClosePort", "Btn_GetPortPara", "Btn_SetPortPara",
+                             "Btn_Baudrate", "Btn_OK"}) {
+        states += control(dialog, name)->isEnabled() ? '1' : '0';
+    }
+    return states;
+}
+
+QStringList texts(const platform::MessageRecorder& recorder) {
+    QStringList texts;
+    for (const platform::Message& message : recorder.messages())
+        texts << message.text;
+    return texts;
+}
+
+} // namespace
 
 class TestZQDlgComPort : public QObject {
     Q_OBJECT
 
+    ReaderPortBench bench;
+    platform::MessageRecorder messages;
+
 private slots:
+    void initTestCase() {
+        QString error;
+        QVERIFY2(bench.start(error), qPrintable(error));
+    }
+
+    void init() {
+        bench.closePort();
+        messages.clear();
+        QVERIFY(bench.emulator.command("frame 8E1"));
+    }
+
+    void buttonsFollowThePort() {
+        FakePortHost host;
+        TForm_ComPort dialog;
+        dialog.setHost(&host);
+        dialog.show();
+        QCOMPARE(buttons(dialog), QString("100001"));
+        control(dialog, "Btn_OpenPort")->click();
+        const std::int32_t port = PortHandle;
+        QCOMPARE(buttons(dialog), QString("011111"));
+        dialog.Btn_OpenPortClick();
+        QCOMPARE(PortHandle.load(), port);
+        control(dialog, "Rdo_Com3")->click();
+        QCOMPARE(buttons(dialog), QString("000001"));
+        control(dialog, "Rdo_Com1")->click();
+        QCOMPARE(buttons(dialog), QString("011111"));
+        control(dialog, "Btn_ClosePort")->click();
+        QCOMPARE(host.runEnabled, std::optional<bool>(false));
+        QCOMPARE(buttons(dialog), QString("100001"));
+
+        // A port that opens but cannot be bound to the reader is still open.
+        const std::int32_t reader = ReaderHandle.exchange(0);
+        control(dialog, "Btn_OpenPort")->click();
+        ReaderHandle = reader;
+        QVERIFY(PortHandle > 0);
+        QCOMPARE(host.runEnabled, std::optional<bool>(true));
+        QCOMPARE(buttons(dialog), QString("011111"));
+        QCOMPARE(texts(messages),
+                 (QStringList{"One Port is already open",
+                              "ZQCOM-ErrorCode: " + QString::number(ZQKRT_ERR_BAD_HANDLE)}));
+    }
+
+    void baudRateProbe_data() {
+        QTest::addColumn<QString>("readerFrame");
+        QTest::addColumn<QString>("failingRate");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("baud");
+        const char* rows[][5] = {{"found", "8E1", "", "FoundReader\r\nBaudrate: 9600", "9600"},
+                                 {"not found", "8O1", "", "Reader not found", "19200"},
+                                 {"fails half-way", "8O1", "4800", "ZQCOM-ErrorCode: -3", "19200"}};
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3])
+                                  << QString(row[4]);
+    }
+
+    // Ends at the saved time-out, and at the saved rate unless a rate answered.
+    void baudRateProbe() {
+        QFETCH(QString, readerFrame);
+        QFETCH(QString, failingRate);
+        QFETCH(QString, message);
+        QFETCH(QString, baud);
+        QVERIFY(bench.emulator.command("frame " + readerFrame));
+        ReaderLibrary library;
+        library.SetPortPara = [failing = failingRate.toStdString()](
+                                  std::int32_t port, const char* name, const char* value) {
+            return std::strcmp(name, "baud") == 0 && value == failing
+                       ? std::int32_t{ZQCOM_ERR_BAD_VALUE}
+                       : ZQCOM_SetPortPara(port, name, value);
+        };
+        TForm_ComPort dialog;
+        dialog.setLibrary(library);
+        dialog.show();
+        control<QComboBox>(dialog, "Cbo_Baud")->setCurrentText("19200");
+        control<QLineEdit>(dialog, "Edt_TimeOut")->setText("700");
+        control(dialog, "Btn_OpenPort")->click();
+        control(dialog, "Btn_Baudrate")->click();
+        QCOMPARE(texts(messages), QStringList{message});
+        QCOMPARE(bench.portParameter("Baud") + "/" + bench.portParameter("TimeOut"),
+                 baud.toStdString() + "/700");
+        QCOMPARE(control<QComboBox>(dialog, "Cbo_Baud")->currentText(), baud);
+    }
+
+    // Any close saves through the host: nothing without a port, so an old file stays as it was;
+    // with one, all its settings, which the next show reads back.
+    void closingSavesAnOpenPort() {
+        FakePortHost host;
+        QFile file(QString::fromStdString(host.iniPath));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("COM=4") == 5);
+        file.close();
+        TForm_ComPort dialog;
+        dialog.setHost(&host);
+        dialog.show();
+        control(dialog, "Btn_OK")->click();
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("COM=4"));
+
+        dialog.show();
+        control<QComboBox>(dialog, "Cbo_Baud")->setCurrentText("9600");
+        control<QLineEdit>(dialog, "Edt_TimeOut")->setText("700");
+        control(dialog, "Chk_TimeControl")->click();
+        control(dialog, "Btn_OpenPort")->click();
+        dialog.close();
+        std::string saved;
+        for (const char* key : {"COM", "Baud", "Frame", "Timeout", "TxTimeControl", "TxDelayTime"})
+            saved += platform::readPrivateProfileString("COMPORT", key, "?", host.iniPath) + " ";
+        QCOMPARE(saved, std::string("1 9600 8E1 700 0 5 "));
+
+        control(dialog, "Chk_TimeControl")->click();
+        control(dialog, "Rdo_Com2")->click();
+        dialog.show();
+        QCOMPARE(control<QLineEdit>(dialog, "Edt_TimeOut")->text(), QString("700"));
+        QVERIFY(control<QWidget>(dialog, "Edt_DelayTime")->isHidden());
+        QVERIFY(control<QWidget>(dialog, "Txt_DelayTime")->isHidden());
+        QVERIFY(control(dialog, "Rdo_Com1")->isChecked());
+        QVERIFY(messages.messages().isEmpty());
+    }
+
+    void editFallsBackUnlessWholeNumber_data() {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("left");
+        const char* rows[][4] = {{"letters", "Edt_TimeOut", "abc", "800"},
+                                 {"empty", "Edt_TimeOut", "", "800"},
+                                 {"blanks, sign, hex", "Edt_TimeOut", "  -$1F", "  -$1F"},
+                                 {"smallest", "Edt_TimeOut", "-0x80000000", "-0x80000000"},
+                                 {"too large", "Edt_TimeOut", "2147483648", "800"},
+                                 {"trailing blank", "Edt_DelayTime", "12 ", "5"},
+                                 {"prefix only", "Edt_DelayTime", "0x", "5"}};
+        for (const auto& row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
+    }
+
+    void editFallsBackUnlessWholeNumber() {
+        QFETCH(QString, edit);
+        QFETCH(QString, text);
+        QFETCH(QString, left);
+        TForm_ComPort dialog;
+        auto* field = control<QLineEdit>(dialog, qPrintable(edit));
+        field->setText(text);
+        QFocusEvent focusLeft(QEvent::FocusOut);
+        QCoreApplication::sendEvent(field, &focusLeft);
+        QCOMPARE(field->text(), left);
+    }
+
     void controlHasKindAndCaption_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("kind");

@@ -1,13 +1,154 @@
+#include "BaudRates.h"
+#include "FindReaderThread.h"
+#include "ReaderEmulatorProcess.h"
+#include "ReaderHandles.h"
 #include "ZQDlgFindReader.h"
+#include "zqcom.h"
+#include "zqkrt.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+
+using namespace std::string_literals;
+
+namespace {
+
+constexpr int kLimitMs = 120000;
+const QString kNoReaderText = "Set Default-Values\r\nfrom IniFile";
+
+// A reader line in memory, used by one thread at a time: the search waits while its steps run.
+// Every open, close, setting and probe is logged as text; COM1 and COM3 open, and a reader
+// answers the baud query only on COM3 at 8O1 and 2400. The one call named by failOn fails.
+struct FakeLine {
+    QString failOn;
+    QStringList log;
+    // The parameters of the port opened last, names in lower case.
+    std::map<QString, std::string> port;
+
+    int record(const QString& call) {
+        log << call;
+        return call == failOn ? -1 : 0;
+    }
+
+    ReaderLibrary library() {
+        ReaderLibrary calls;
+        calls.OpenPort = [this](const char* nr) {
+            if (record(QString("open %1").arg(nr)) < 0 || (nr != "1"s && nr != "3"s))
+                return -7;
+            port = {{"portnr", nr}, {"txtimecontrol", "1"}, {"txdelaytime", "5"}};
+            return 10 + std::atoi(nr);
+        };
+        calls.ClosePort = [this](std::int32_t handle) {
+            return record(QString("close %1").arg(handle));
+        };
+        calls.SetReaderPara = [this](std::int32_t, const char* name, const char* value) {
+            return record(QString("%1 %2").arg(name, value));
+        };
+        calls.SetPortPara = [this](std::int32_t handle, const char* name, const char* value) {
+            port[QString(name).toLower()] = value;
+            return record(QString("%1 %2 %3").arg(handle).arg(name, value));
+        };
+        calls.GetPortPara = [this](std::int32_t, const char* name, char* value, std::size_t size) {
+            const std::string text = port[QString(name).toLower()];
+            if (text.size() >= size)
+                return -6;
+            std::memcpy(value, text.c_str(), text.size() + 1);
+            return 0;
+        };
+        calls.Reader.GetBaud = [this](std::int32_t, std::int32_t) {
+            record("probe");
+            const bool answers =
+                port["portnr"] == "3" && port["frame"] == "8O1" && port["baud"] == "2400";
+            return answers ? 0 : ZQKRT_ERR_TIMEOUT;
+        };
+        return calls;
+    }
+};
+
+// The calls of a search on port handle port, frame by frame, up to the probe at lastBaud of
+// lastFrame.
+QStringList attempts(int port, const QString& lastFrame, const QString& lastBaud) {
+    QStringList calls{QString("PortHnd %1").arg(port)};
+    for (const QString frame : {"8E1", "8N1", "8O1"}) {
+        calls << QString("%1 Frame %2").arg(port).arg(frame);
+        for (const BaudRate& rate : kBaudRates) {
+            const QString baud = QString::fromLatin1(rate.text);
+            calls << QString("%1 Baud %2").arg(port).arg(baud)
+                  << QString("%1 timeout %2").arg(port).arg(QString::fromLatin1(rate.probeTimeOut))
+                  << "probe";
+            if (frame == lastFrame && baud == lastBaud)
+                return calls;
+        }
+    }
+    return calls;
+}
+
+QString summary(const QString& port, const QString& baud, const QString& frame,
+                const QString& timeOut, const QString& timeControl, const QString& delay) {
+    return QString("PortNr: %1\r\nBaudrate: %2\r\nFrame: %3\r\nTimeOut: %4\r\nTimeControl: "
+                   "%5\r\nDelayTime: %6")
+        .arg(port, baud, frame, timeOut, timeControl, delay);
+}
+
+template <typename T> T* child(QWidget& dialog, const char* name) {
+    return dialog.findChild<T*>(name);
+}
+
+// Runs the dialog modally; once ready holds, act runs inside the modal loop. When ready never
+// holds, the dialog is ended anyway. Gives whether ready held.
+bool execUntil(TForm_FindReader& dialog, const std::function<bool()>& ready,
+               const std::function<void()>& act, int& result) {
+    bool reached = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        reached = QTest::qWaitFor(ready, kLimitMs);
+        if (reached)
+            act();
+        else
+            dialog.done(QDialog::Rejected);
+    });
+    result = dialog.exec();
+    return reached;
+}
+
+bool headlineIs(QWidget& dialog, const QString& text) {
+    return child<QLabel>(dialog, "Txt_Reader")->text() == text;
+}
+
+void writeIni(const QByteArray& content) {
+    QFile ini("ZQKRT_Tovrel.ini");
+    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(ini.write(content), content.size());
+}
+
+} // namespace
 
 class TestZQDlgFindReader : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void findsTheReaderAtItsFrameAndRateAtEachShow();
+    void searchEndsOnAFailedCall_data();
+    void searchEndsOnAFailedCall();
+    void emulatorOnCom2IsFoundAfterCom1();
+    void emulatorNowhereGivesNoReader();
+    void emulatorSearchStopsAtCancelOrWithTheDialog();
+
     void controlsAtCreation_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("kind");
@@ -55,10 +196,8 @@ private slots:
         QTest::newRow("headline") << "Txt_Reader"
                                   << "No Reader found";
         QTest::newRow("summary") << "Txt_Out"
-                                 << "PortNr: 4\nBaudrate: 115200\nFrame: 8E1\nTimeOut: 65535\n"
-                                    "TimeControl: 1\nDelayTime: 65535";
-        QTest::newRow("no reader") << "Txt_Out"
-                                   << "Set Default-Values\nfrom IniFile";
+                                 << summary("4", "115200", "8E1", "65535", "1", "65535");
+        QTest::newRow("no reader") << "Txt_Out" << kNoReaderText;
     }
 
     void longestTextsFit() {
@@ -101,7 +240,235 @@ private slots:
                          qPrintable(control->objectName() + " / " + other->objectName()));
         }
     }
+
+private:
+    ReaderLibrary countingLibrary();
+    bool linkPorts(const QStringList& targets);
+
+    QString previousDirectory_;
+    QTemporaryDir folder_;
+    ReaderEmulatorProcess com1_;
+    ReaderEmulatorProcess com2_;
+    std::atomic<int> realProbes_{0};
 };
+
+void TestZQDlgFindReader::initTestCase() {
+    QVERIFY(folder_.isValid());
+    const QString emulator = QCoreApplication::applicationDirPath() + "/reader-emulator";
+    QString error;
+    QVERIFY2(
+        com1_.start(emulator, folder_.filePath("com1"), {"--port", "COM1", "--no-delays"}, error),
+        qPrintable(error));
+    QVERIFY(com1_.command("fault silence"));
+    QVERIFY2(com2_.start(emulator, folder_.filePath("com2"),
+                         {"--port", "COM2", "--rate", "9600", "--frame", "8N1", "--no-delays"},
+                         error),
+             qPrintable(error));
+    QVERIFY(QDir(folder_.path()).mkpath("station/dosdevices"));
+    previousDirectory_ = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder_.filePath("station")));
+    ReaderHandle = ZQKRT_NewReader(0);
+    QVERIFY(ReaderHandle > 0);
+}
+
+void TestZQDlgFindReader::cleanupTestCase() {
+    com1_.stop();
+    com2_.stop();
+    QDir::setCurrent(previousDirectory_);
+}
+
+void TestZQDlgFindReader::init() {
+    PortHandle = 0;
+    realProbes_ = 0;
+}
+
+void TestZQDlgFindReader::cleanup() {
+    QFile::remove("ZQKRT_Tovrel.ini");
+}
+
+// The double's reader sits on COM3 at 8O1 and 2400; COM1 opens and stays silent, COM2 has no
+// device. A second show searches anew and takes the INI file's values whole.
+void TestZQDlgFindReader::findsTheReaderAtItsFrameAndRateAtEachShow() {
+    FakeLine line;
+    TForm_FindReader dialog;
+    dialog.setLibrary(line.library());
+    auto* ok = child<QPushButton>(dialog, "Btn_Ok");
+    auto* cancel = child<QPushButton>(dialog, "Btn_Cancel");
+    auto* out = child<QLabel>(dialog, "Txt_Out");
+    const QStringList search = QStringList{"open 1"} + attempts(11, "", "") +
+                               QStringList{"close 11", "open 2", "open 3"} +
+                               attempts(13, "8O1", "2400");
+    const auto found = [&] { return headlineIs(dialog, "Found Reader"); };
+    bool escapeIgnored = false;
+    int result = 0;
+    QVERIFY(execUntil(
+        dialog, found,
+        [&] {
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            dialog.close();
+            escapeIgnored = dialog.isVisible() && ok->isEnabled() && !cancel->isEnabled();
+            ok->click();
+        },
+        result));
+    QCOMPARE(result, int(QDialog::Accepted));
+    QVERIFY(escapeIgnored);
+    QCOMPARE(line.log, search);
+    QCOMPARE(out->text(), summary("3", "2400", "8O1", "200", "1", "5"));
+    QCOMPARE(child<QLabel>(dialog, "Txt_Reader")->palette().color(QPalette::WindowText),
+             QColor(0, 128, 0));
+    QCOMPARE(PortHandle.load(), 13);
+
+    writeIni("[COMPORT]\nTimeout=123456789\nTxTimeControl=0\n");
+    line.log.clear();
+    QVERIFY(execUntil(
+        dialog, found, [&] { ok->click(); }, result));
+    QCOMPARE(result, int(QDialog::Accepted));
+    const QStringList foundWithIni{"13 TimeOut 123456789", "13 TxTimeControl 0",
+                                   "13 TxDelayTime 5"};
+    QCOMPARE(line.log, search + foundWithIni);
+    QCOMPARE(out->text(), summary("3", "2400", "8O1", "123456789", "0", "5"));
+}
+
+void TestZQDlgFindReader::searchEndsOnAFailedCall_data() {
+    QTest::addColumn<QString>("failOn");
+    QTest::addColumn<QStringList>("lastCalls");
+    QTest::addColumn<int>("progressShown");
+    QTest::addColumn<int>("portHandle");
+    QTest::addColumn<int>("lastStatus");
+    QTest::newRow("frame: port left open")
+        << "11 Frame 8N1" << QStringList{"probe", "11 Frame 8N1"} << 8 << 11 << -1;
+    QTest::newRow("time-out: port closed")
+        << "11 timeout 400" << QStringList{"11 timeout 400", "close 11"} << 7 << 0 << 0;
+    QTest::newRow("close") << "close 11" << QStringList{"probe", "close 11"} << 24 << 11 << -1;
+}
+
+void TestZQDlgFindReader::searchEndsOnAFailedCall() {
+    QFETCH(QString, failOn);
+    QFETCH(QStringList, lastCalls);
+    QFETCH(int, progressShown);
+    QFETCH(int, portHandle);
+    QFETCH(int, lastStatus);
+    FakeLine line;
+    line.failOn = failOn;
+    int progress = 0;
+    bool ended = false;
+    TFindReaderThread thread(line.library(),
+                             {[&](const QString&) { ++progress; },
+                              [&](const QString&) { ended = true; }, [&] { ended = true; }});
+    thread.start();
+    thread.WaitFor();
+    QCOMPARE(line.log.mid(line.log.size() - lastCalls.size()), lastCalls);
+    QCOMPARE(progress, progressShown);
+    QVERIFY(!ended);
+    QCOMPARE(PortHandle.load(), portHandle);
+    QCOMPARE(thread.GetLastStatus(), lastStatus);
+}
+
+ReaderLibrary TestZQDlgFindReader::countingLibrary() {
+    ReaderLibrary library;
+    library.Reader.GetBaud = [this](std::int32_t reader, std::int32_t address) {
+        ++realProbes_;
+        return ZQKRT_0x52_GetBaud(reader, address);
+    };
+    return library;
+}
+
+// Links COM1..COM4 to the given emulator links (folder-relative); an empty one to no device.
+bool TestZQDlgFindReader::linkPorts(const QStringList& targets) {
+    for (int n = 1; n <= 4; ++n) {
+        const QString link = QString("dosdevices/com%1").arg(n);
+        QFile::remove(link);
+        const QString target = targets.value(n - 1);
+        if (!QFile::link(folder_.filePath(target.isEmpty() ? "none" : target), link))
+            return false;
+    }
+    return true;
+}
+
+void TestZQDlgFindReader::emulatorOnCom2IsFoundAfterCom1() {
+    QVERIFY(linkPorts({"com1/dosdevices/com1", "com2/dosdevices/com2", "", ""}));
+    writeIni("[COMPORT]\r\nTimeout=300\r\nTxTimeControl=0\r\nTxDelayTime=7\r\n");
+    TForm_FindReader dialog;
+    dialog.setLibrary(countingLibrary());
+    int result = 0;
+    QVERIFY(execUntil(
+        dialog, [&] { return headlineIs(dialog, "Found Reader"); },
+        [&] { child<QPushButton>(dialog, "Btn_Ok")->click(); }, result));
+    QCOMPARE(result, int(QDialog::Accepted));
+    // COM1's 24, COM2's eight at 8E1 and four at 8N1, then the one that is answered.
+    QCOMPARE(realProbes_.load(), 24 + 8 + 4 + 1);
+    QCOMPARE(child<QLabel>(dialog, "Txt_Out")->text(),
+             summary("2", "9600", "8N1", "300", "0", "7"));
+    const std::int32_t port = PortHandle;
+    QVERIFY(port > 0);
+    const auto portPara = [port](const char* name) {
+        char text[ZQCOM_VALUE_BUFFER_SIZE] = {};
+        return ZQCOM_GetPortParaBuf(port, name, text, sizeof text) == 0 ? QString(text) : "<error>";
+    };
+    QCOMPARE(portPara("TimeOut"), QString("300"));
+    QCOMPARE(portPara("TxTimeControl"), QString("0"));
+    QCOMPARE(portPara("TxDelayTime"), QString("7"));
+    QCOMPARE(ZQKRT_0x52_GetBaud(ReaderHandle, 255), 0);
+    QCOMPARE(ZQCOM_ClosePort(port), 0);
+}
+
+void TestZQDlgFindReader::emulatorNowhereGivesNoReader() {
+    QVERIFY(linkPorts({"", "", "", ""}));
+    TForm_FindReader dialog;
+    dialog.setLibrary(countingLibrary());
+    bool onlyCancel = false;
+    int result = 0;
+    QVERIFY(execUntil(
+        dialog, [&] { return headlineIs(dialog, "No Reader found"); },
+        [&] {
+            onlyCancel = !child<QPushButton>(dialog, "Btn_Ok")->isEnabled() &&
+                         child<QPushButton>(dialog, "Btn_Cancel")->isEnabled();
+            dialog.close();
+        },
+        result));
+    QVERIFY(onlyCancel);
+    QCOMPARE(result, int(QDialog::Rejected));
+    QCOMPARE(child<QLabel>(dialog, "Txt_Out")->text(), kNoReaderText);
+    QCOMPARE(child<QLabel>(dialog, "Txt_Reader")->palette().color(QPalette::WindowText),
+             QColor(255, 0, 0));
+    QCOMPARE(realProbes_.load(), 0);
+    QCOMPARE(PortHandle.load(), 0);
+}
+
+// Cancel ends the search after the running probe at most, and so does destroying the dialog;
+// either way the port under test is closed.
+void TestZQDlgFindReader::emulatorSearchStopsAtCancelOrWithTheDialog() {
+    QVERIFY(linkPorts({"com1/dosdevices/com1", "", "", ""}));
+    const auto portClosed = [] {
+        const std::int32_t reopened = ZQCOM_OpenPort("1");
+        return PortHandle == 0 && reopened > 0 && ZQCOM_ClosePort(reopened) == 0;
+    };
+    const auto searching = [](TForm_FindReader& dialog) {
+        return [&dialog] { return headlineIs(dialog, "Search Reader"); };
+    };
+    {
+        TForm_FindReader dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitFor(searching(dialog), kLimitMs));
+    }
+    QVERIFY(portClosed());
+
+    TForm_FindReader dialog;
+    dialog.setLibrary(countingLibrary());
+    int probesAtCancel = 0;
+    int result = 0;
+    QVERIFY(execUntil(
+        dialog, searching(dialog),
+        [&] {
+            probesAtCancel = realProbes_;
+            child<QPushButton>(dialog, "Btn_Cancel")->click();
+        },
+        result));
+    QCOMPARE(result, int(QDialog::Rejected));
+    QVERIFY(realProbes_ <= probesAtCancel + 1);
+    QVERIFY(headlineIs(dialog, "No Reader found"));
+    QVERIFY(portClosed());
+}
 
 QTEST_MAIN(TestZQDlgFindReader)
 #include "test_zqdlgfindreader.moc"

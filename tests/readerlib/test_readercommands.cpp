@@ -125,6 +125,8 @@ private slots:
     void protocolLogShowsEachFrame();
     void rateAndFrameMustMatchTheReader();
     void callsFromSeveralThreads();
+    void txTimeControlKeepsTheLineQuiet_data();
+    void txTimeControlKeepsTheLineQuiet();
     void hangupFailsUntilThePortIsReopened();
     // Last: the late reply may still come after it.
     void slowReplyBeyondTheTimeOut();
@@ -133,6 +135,7 @@ private:
     void placeTags(const QStringList& uids);
     void setPort(const char* name, const char* value);
     void openAndBind();
+    int quietBeforeLastRequestMs();
 
     QString previousDirectory_;
     QTemporaryDir directory_;
@@ -164,6 +167,8 @@ void TestReaderCommands::init() {
     QVERIFY(emulator_.command("fault none"));
     QVERIFY(emulator_.command("clear"));
     setPort("TimeOut", "200");
+    setPort("TxTimeControl", "1");
+    setPort("TxDelayTime", "5");
 }
 
 void TestReaderCommands::openAndBind() {
@@ -181,6 +186,18 @@ void TestReaderCommands::placeTags(const QStringList& uids) {
 
 void TestReaderCommands::setPort(const char* name, const char* value) {
     QCOMPARE(ZQCOM_SetPortPara(port_, name, value), ZQCOM_OK);
+}
+
+// What the emulator saw: -1 when it does not say.
+int TestReaderCommands::quietBeforeLastRequestMs() {
+    for (const QString& line : emulator_.control("status")) {
+        if (line.startsWith("quiet ")) {
+            bool number = false;
+            const int ms = line.mid(6).toInt(&number);
+            return number ? ms : -1;
+        }
+    }
+    return -1;
 }
 
 void TestReaderCommands::rfResetSwitchesTheFieldOn() {
@@ -474,6 +491,41 @@ void TestReaderCommands::callsFromSeveralThreads() {
     }
     QCOMPARE(wrong.load(), 0);
     QCOMPARE(ZQKRT_SetReaderPara(second, "LogProt", "0"), ZQKRT_OK);
+}
+
+void TestReaderCommands::txTimeControlKeepsTheLineQuiet_data() {
+    QTest::addColumn<QString>("timeControl");
+    QTest::addColumn<QString>("delay");
+    QTest::addColumn<int>("pause");
+
+    QTest::newRow("on") << "1"
+                        << "300" << 300;
+    QTest::newRow("held to the longest pause") << "1"
+                                               << "60000" << wire::kMaxTxDelayMs;
+    QTest::newRow("off") << "0"
+                         << "1000" << 0;
+}
+
+// The emulator measures the quiet on the line before each request; the commands' own time shows
+// that a pause is kept, and a generous limit that no pause is kept beyond the setting.
+void TestReaderCommands::txTimeControlKeepsTheLineQuiet() {
+    QFETCH(QString, timeControl);
+    QFETCH(QString, delay);
+    QFETCH(int, pause);
+    setPort("TxTimeControl", qPrintable(timeControl));
+    setPort("TxDelayTime", qPrintable(delay));
+    QCOMPARE(ZQKRT_0x52_GetBaud(reader_, kBroadcast), 0);
+
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(ZQKRT_0x52_GetBaud(reader_, kBroadcast), 0);
+        const int quiet = quietBeforeLastRequestMs();
+        QVERIFY2(quiet >= pause, qPrintable(QString::number(quiet)));
+    }
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY2(elapsed >= 2 * pause, qPrintable(QString::number(elapsed)));
+    QVERIFY2(elapsed < 2 * pause + 2000, qPrintable(QString::number(elapsed)));
 }
 
 void TestReaderCommands::hangupFailsUntilThePortIsReopened() {

@@ -4,9 +4,12 @@
 #include "zqkrt.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -21,6 +24,7 @@ private slots:
     void cleanupTestCase();
     void repliesAreChecked_data();
     void repliesAreChecked();
+    void strayBytesPutOffTheRequest();
 
 private:
     QString previousDirectory_;
@@ -110,6 +114,37 @@ void TestReplyValidation::repliesAreChecked() {
     if (command == 0xB0) {
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(buffer), length), response);
     }
+}
+
+// Bytes that arrive while a request waits for the line to fall quiet start the pause again, and
+// are not taken for the request's reply.
+void TestReplyValidation::strayBytesPutOffTheRequest() {
+    const int pauseMs = 1000;
+    QCOMPARE(ZQCOM_SetPortPara(port_, "TxTimeControl", "1"), ZQCOM_OK);
+    QCOMPARE(ZQCOM_SetPortPara(port_, "TxDelayTime", std::to_string(pauseMs).c_str()), ZQCOM_OK);
+    const wire::Bytes bytes =
+        wire::encode(wire::FrameKind::Reply, {0, 0x52, 0x00, {0x02}}).value_or(wire::Bytes{});
+    const std::string reply(bytes.begin(), bytes.end());
+    // A rate query, answered; with stray, a reply 300 ms into its pause after the last one.
+    // Gives the time from the stray bytes (or the start) to the request, -1 when it fails.
+    auto getBaud = [&](bool stray) -> qint64 {
+        std::atomic<int32_t> result{-1};
+        std::thread host([&] { result = ZQKRT_0x52_GetBaud(handle_, 255); });
+        if (stray)
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        QElapsedTimer sinceStray;
+        sinceStray.start();
+        if (stray)
+            reader_.send(reply);
+        const bool requestCame = reader_.receive(6).size() == 6;
+        const qint64 elapsed = sinceStray.elapsed();
+        reader_.send(reply);
+        host.join();
+        return requestCame && result == 0 ? elapsed : -1;
+    };
+    QVERIFY(getBaud(false) >= 0);
+    const qint64 quietMs = getBaud(true);
+    QVERIFY2(quietMs >= pauseMs, qPrintable(QString::number(quietMs)));
 }
 
 QTEST_GUILESS_MAIN(TestReplyValidation)

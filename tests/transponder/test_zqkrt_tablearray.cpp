@@ -73,7 +73,7 @@ class TestZqkrtTableArray : public QObject {
 private slots:
     void inventoryDecoding();
     void selection();
-    void noSelectedRecord();
+    void staleSelection();
     void settings();
     void requestBytes();
     void notANumberSendsNothing();
@@ -87,25 +87,39 @@ void TestZqkrtTableArray::inventoryDecoding() {
     struct Case {
         const char* name;
         int records;
-        const char* reply;
+        std::string reply;
         const char* expected;
     };
+    const std::string entry = "0000E004010012345678";
+    std::string full = "1A";
+    for (int i = 0; i < 26; ++i)
+        full += entry;
     const Case cases[] = {
         {"one", 1, "010000E004010012345678", " 00/E004010012345678"},
         {"two", 2, "0201AAE00401001234567803BBE004010087654321",
          " 01/E004010012345678 03/E004010087654321"},
-        {"ends in the serial, odd", 1, "010000E00401001", " 00/23"},
-        {"ends in the serial, even", 1, "010300E0040100", " 03/E0040100"},
-        {"ends in the type", 1, "01A", " 0A/"},
+        {"lower case", 1, "0100aae004010012345678", " 00/E004010012345678"},
+        {"none announced", 1, "00" + entry, ""},
+        {"ends in the serial", 1, "010000E00401001", ""},
+        {"ends in the type", 1, "01A", ""},
+        {"second cut short", 2, "0201AAE00401001234567803BBE0040100", " 01/E004010012345678"},
+        {"serial not hex", 2, "02" + entry + "0000E0040100123456G8", " 00/E004010012345678"},
+        {"count not hex", 1, "0X" + entry, ""},
         {"more announced than records", 1, "0301AAE004010012345678", " 01/E004010012345678"},
-        {"more records than announced", 2, "010000E004010012345678", " 00/E004010012345678 /"},
+        {"more records than announced", 2, "01" + entry + entry, " 00/E004010012345678"},
+        {"more records than entries", 3, "03" + entry, " 00/E004010012345678"},
+        {"more than a reply carries", 26, full, nullptr},
     };
     for (const Case& c : cases) {
         TZQKRT_TableArray table;
         for (int i = 0; i < c.records; ++i)
             table.Add();
         QVERIFY(table.SetValue(5, c.reply));
-        QCOMPARE(table.Count, c.records);
+        QCOMPARE(std::size_t(table.Count), table.Items.size());
+        if (c.expected == nullptr) {
+            QCOMPARE(table.Count, 25);
+            continue;
+        }
         QCOMPARE(Records(c.name, table), QString(c.name) + ":" + c.expected);
     }
 }
@@ -135,27 +149,56 @@ void TestZqkrtTableArray::selection() {
     }
 }
 
-// Selected naming no record, by an index beyond the records or after RemoveAll.
-void TestZqkrtTableArray::noSelectedRecord() {
+// A selection left stale by an index beyond the records, by emptying the table or by
+// refilling it with other transponders gives no data and sends nothing.
+void TestZqkrtTableArray::staleSelection() {
     FakeReader reader;
     TZQKRT_TableArray table(7, reader.Calls());
     Prepare(table, "2B");
     QVERIFY(!table.SetValue(12, "1"));
     QCOMPARE(table.SelectedSerial, std::string());
-    table.SetValue(12, "0");
-    table.SetValue(8, "01");
+    const std::string three = "03" + std::string("0000E004010000000001") + "0000E004010000000002" +
+                              "0000E004010000000003";
+    for (int i = 0; i < 2; ++i)
+        table.Add();
+    table.SetValue(5, three);
+    QVERIFY(table.SetValue(12, "2"));
     table.RemoveAll();
     QCOMPARE(table.Count, 0);
-    QCOMPARE(table.CommandCode, std::string("01"));
+    QVERIFY(!table.SetValue(7, "E004010000000003"));
+    QCOMPARE(table.Selected, 2);
+    QCOMPARE(table.SelectedSerial, std::string("E004010000000003"));
     std::string text = "kept";
     for (int selector : {6, 7, 13, 14, 15})
         QVERIFY(!table.GetValue(selector, text));
-    QVERIFY(!table.SetValue(13, "8"));
-    QCOMPARE(table.GetBlockData(3, text), -1);
-    text = "kept";
-    QCOMPARE(table.RunCommand(0xB0, text), 0);
-    table.SetValue(8, "2B");
-    QCOMPARE(table.RunCommand(0xB0, text), -1);
+    QCOMPARE(text, std::string("kept"));
+    QVERIFY(!table.SetValue(13, "8") && !table.SetValue(15, "8"));
+    for (int kind = 1; kind <= 4; ++kind) {
+        QCOMPARE(table.GetBlockData(kind, text), -1);
+        QCOMPARE(text, std::string());
+    }
+    auto addressedCommandsRefused = [&](const char* when) {
+        for (const char* code : {"A0", "A1", "23", "24", "2B"}) {
+            table.SetValue(8, code);
+            table.FirstBlock = table.BlockCount = "1";
+            std::string reply = "kept";
+            const QString label = QString("%1 %2: ").arg(when, code);
+            QCOMPARE(label + QString::number(table.RunCommand(0xB0, reply)) + reply.c_str(),
+                     label + "-1kept");
+        }
+        QVERIFY(reader.requests.isEmpty());
+    };
+    addressedCommandsRefused("emptied");
+
+    for (int i = 0; i < 3; ++i)
+        table.Add();
+    table.SetValue(5, "03" + std::string("0000E004010000000009") + "0000E004010000000008" +
+                          "0000E004010000000007");
+    QCOMPARE(table.Count, 3);
+    addressedCommandsRefused("refilled");
+    table.SetValue(8, "01");
+    std::string reply;
+    QCOMPARE(table.RunCommand(0xB0, reply), 0);
     QCOMPARE(reader.requests.size(), 1);
 }
 

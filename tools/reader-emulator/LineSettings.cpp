@@ -1,31 +1,13 @@
 #include "LineSettings.h"
 
 #include "LineTiming.h"
+#include "TerminalSpeeds.h"
 
-#include <array>
 #include <cctype>
 #include <charconv>
 #include <termios.h>
 
 namespace emulator {
-namespace {
-
-struct Rate {
-    std::int32_t baud;
-    speed_t code;
-};
-
-// In the order of the reader's rate index.
-constexpr std::array<Rate, 8> kRates{{{115200, B115200},
-                                      {57600, B57600},
-                                      {38400, B38400},
-                                      {19200, B19200},
-                                      {9600, B9600},
-                                      {4800, B4800},
-                                      {2400, B2400},
-                                      {1200, B1200}}};
-
-} // namespace
 
 std::optional<LineFrame> parseFrame(std::string_view text) {
     if (text.size() != 3 || text[0] != '8' || text[2] != '1') {
@@ -56,12 +38,11 @@ std::string frameName(LineFrame frame) {
 }
 
 std::optional<std::uint8_t> rateIndex(std::int32_t baud) {
-    for (std::size_t index = 0; index < kRates.size(); ++index) {
-        if (kRates[index].baud == baud) {
-            return static_cast<std::uint8_t>(index);
-        }
+    const BaudRate* rate = findBaudRate(baud);
+    if (rate == nullptr) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return static_cast<std::uint8_t>(rate - kBaudRates.data());
 }
 
 std::optional<std::int32_t> parseRate(std::string_view text) {
@@ -83,13 +64,7 @@ std::string lineText(const Line& line) {
 
 Line lineFromTermios(const termios& attributes) {
     Line line;
-    line.baud = 0;
-    const speed_t speed = cfgetospeed(&attributes);
-    for (const Rate& rate : kRates) {
-        if (rate.code == speed) {
-            line.baud = rate.baud;
-        }
-    }
+    line.baud = rateOfTerminalSpeed(cfgetospeed(&attributes));
     if ((attributes.c_iflag & INPCK) == 0) {
         line.frame = LineFrame::N81;
     } else {

@@ -114,12 +114,19 @@ void Service::readLine() {
     long received = 0;
     while ((received = link_.read(chunk, sizeof chunk)) > 0) {
         lastByte_ = Clock::now();
+        const bool frameWasOpen = deframer_.hasPartialFrame();
+        bool framesCame = false;
         deframer_.feed(chunk, static_cast<std::size_t>(received));
         while (auto frame = deframer_.next()) {
+            framesCame = true;
             if (requests_.size() < kMaxQueuedRequests) {
                 requests_.push_back(std::move(*frame));
             }
         }
+        if (!frameWasOpen && (framesCame || deframer_.hasPartialFrame())) {
+            quietBeforeLastRequest_ = lastByte_ - lastLineActivity_;
+        }
+        lastLineActivity_ = lastByte_;
     }
     if (received < 0) {
         std::fprintf(stderr, "reader-emulator: line read failed\n");
@@ -168,11 +175,20 @@ void Service::planNextReply() {
 
 void Service::sendDueReply(Clock::time_point now) {
     if (pending_ && now >= pending_->due) {
+        // Taken before the write: the host may see the reply before the write returns.
+        lastLineActivity_ = Clock::now();
         if (!link_.write(pending_->bytes)) {
             std::fprintf(stderr, "reader-emulator: reply not taken by the line\n");
         }
         pending_.reset();
     }
+}
+
+std::optional<std::int64_t> Service::quietBeforeLastRequestMs() const {
+    if (!quietBeforeLastRequest_) {
+        return std::nullopt;
+    }
+    return std::chrono::duration_cast<std::chrono::milliseconds>(*quietBeforeLastRequest_).count();
 }
 
 int Service::pollTimeoutMs(Clock::time_point now) const {

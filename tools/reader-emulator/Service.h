@@ -23,6 +23,9 @@ public:
     // Runs one control line, hang-up and quit included.
     ControlReply control(const std::string& line);
     bool quitRequested() const { return quit_; }
+    // How long the line was quiet, sent and received alike, before the last request began to
+    // arrive, in ms; nullopt before the first.
+    std::optional<std::int64_t> quietBeforeLastRequestMs() const;
     // Until quit or a terminating signal; the exit code.
     int run();
 
@@ -52,6 +55,8 @@ private:
     int signalFd_ = -1;
     wire::Deframer deframer_{wire::FrameKind::Request};
     Clock::time_point lastByte_;
+    Clock::time_point lastLineActivity_;
+    std::optional<Clock::duration> quietBeforeLastRequest_;
     std::deque<wire::Frame> requests_;
     std::optional<Pending> pending_;
     LineSplitter input_;

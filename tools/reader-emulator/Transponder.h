@@ -1,6 +1,7 @@
 #pragma once
 
 #include "WireFrame.h"
+#include "zqkrt.h"
 
 #include <array>
 #include <cstddef>
@@ -11,7 +12,7 @@ namespace emulator {
 
 using wire::Bytes;
 
-constexpr std::size_t kUidLength = 8;
+constexpr std::size_t kUidLength = ZQKRT_SERIAL_NUMBER_LENGTH;
 constexpr std::uint8_t kUidPrefix = 0xE0;
 // What Get System Information can tell: block counts and sizes are sent less one, in a byte
 // and in five bits.

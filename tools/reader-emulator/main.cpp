@@ -83,14 +83,15 @@ int main(int argc, char** argv) {
         link.removeLink();
         return fail(error);
     }
-    reader.setStatusSource([&] {
-        return std::vector<std::string>{"port " + options->port + " " + link.linkPath() + " -> " +
-                                            link.slavePath(),
-                                        "host " + emulator::lineText(link.hostLine())};
-    });
-
     emulator::Service service(reader, link, options->controlPath.empty() ? nullptr : &server,
                               options->controlPath.empty());
+    reader.setStatusSource([&] {
+        const auto quiet = service.quietBeforeLastRequestMs();
+        return std::vector<std::string>{
+            "port " + options->port + " " + link.linkPath() + " -> " + link.slavePath(),
+            "host " + emulator::lineText(link.hostLine()),
+            "quiet " + (quiet ? std::to_string(*quiet) : std::string("none"))};
+    });
     if (!options->scriptPath.empty() && !runScript(service, options->scriptPath, error)) {
         link.removeLink();
         return fail(error);

@@ -1,0 +1,281 @@
+// The tag list against the reader emulator with its line and air delays on: the time from a tag
+// laid on the reader to its row in the list, beside the time of one inventory pass; and the CPU
+// the station spends while the inventory runs, no tag lies on the reader and a dispensing check
+// waits for one.
+
+#include "DayText.h"
+#include "DemoDatabaseMaker.h"
+#include "DispensingCheck.h"
+#include "OrderStatements.h"
+#include "ReaderEmulatorProcess.h"
+#include "TADOConnection.h"
+#include "TADOQuery.h"
+#include "TagInventory.h"
+#include "zqcom.h"
+#include "zqkrt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Millis = std::chrono::duration<double, std::milli>;
+
+const QString kUid = QStringLiteral("E004010012345678");
+constexpr int kPlacements = 200;
+constexpr int kLimitMs = 10000;
+// Placements are spread over the phase of the inventory's passes.
+constexpr int kMaxPhaseMs = 40;
+constexpr int kIdleSeconds = 4;
+
+// The main window's share: the tag list controls, and the dispensing check that reads them.
+class Station : private DispensingWindow {
+public:
+    explicit Station(db::TADOQuery& lines) : lines_(lines) {
+        list.setHeaderLabels({QStringLiteral("TagType"), QStringLiteral("SerialNumber")});
+        QObject::connect(&inventory, &TagInventory::tagListChanged, &list, [this] {
+            updates.push_back(Clock::now());
+            check.tagListChanged();
+        });
+    }
+
+    QTreeWidget list;
+    QListWidget seen;
+    QLineEdit count;
+    QPushButton run;
+    QAction comPort;
+    QAction searchReader;
+    TagInventory inventory{{&list, &seen, &count, &run, &comPort, &searchReader}};
+    DispensingCheck check{*this};
+    std::vector<Clock::time_point> updates;
+    // Looks of the dispensing check at the tag list.
+    mutable long polls = 0;
+
+private:
+    db::TADOQuery& orderLines() override { return lines_; }
+    int tagCount() const override {
+        ++polls;
+        return list.topLevelItemCount();
+    }
+    std::optional<QString> firstTagSerial() const override {
+        if (list.topLevelItemCount() == 0)
+            return std::nullopt;
+        return list.topLevelItem(0)->text(1);
+    }
+    void showWarning(const QString&) override {}
+    void showWeight(const QString&) override {}
+    void clearSeenTags() override {}
+    void orderCompleted() override {}
+
+    db::TADOQuery& lines_;
+};
+
+ReaderEmulatorProcess* emulator = nullptr;
+Station* station = nullptr;
+
+bool listed() {
+    return !station->list.findItems(kUid, Qt::MatchExactly, 1).isEmpty();
+}
+
+// Serves the UI thread until a list update after which done holds; the time of that update, or
+// none after kLimitMs.
+std::optional<Clock::time_point> serveUntil(const std::function<bool()>& done) {
+    QEventLoop loop;
+    std::optional<Clock::time_point> at;
+    QObject::connect(&station->inventory, &TagInventory::tagListChanged, &loop, [&] {
+        if (!at && done()) {
+            at = Clock::now();
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(kLimitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return at;
+}
+
+void serveFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+double percentile(std::vector<double> values, double fraction) {
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<std::size_t>(fraction * static_cast<double>(values.size()));
+    return values[std::min(rank, values.size() - 1)];
+}
+
+double medianPassMs(const std::vector<Clock::time_point>& updates) {
+    std::vector<double> intervals;
+    for (std::size_t i = 1; i < updates.size(); ++i)
+        intervals.push_back(Millis(updates[i] - updates[i - 1]).count());
+    return intervals.empty() ? 0.0 : percentile(intervals, 0.5);
+}
+
+void placementToRow(benchmark::State& state) {
+    if (!emulator->command("clear") || !serveUntil([] { return !listed(); })) {
+        state.SkipWithError("the field did not empty");
+        return;
+    }
+    std::mt19937 random(1);
+    std::uniform_int_distribution<int> phaseMs(0, kMaxPhaseMs);
+    std::vector<double> latencies;
+    station->updates.clear();
+    for (auto _ : state) {
+        serveFor(phaseMs(random));
+        const Clock::time_point placed = Clock::now();
+        if (!emulator->command("place " + kUid)) {
+            state.SkipWithError("the emulator refused the tag");
+            break;
+        }
+        const std::optional<Clock::time_point> shown = serveUntil(listed);
+        if (!shown) {
+            state.SkipWithError("the tag never showed");
+            break;
+        }
+        latencies.push_back(Millis(*shown - placed).count());
+        state.SetIterationTime(latencies.back() / 1000.0);
+        if (!emulator->command("remove " + kUid) || !serveUntil([] { return !listed(); })) {
+            state.SkipWithError("the tag never went");
+            break;
+        }
+    }
+    if (latencies.empty())
+        return;
+    const double passMs = medianPassMs(station->updates);
+    state.counters["median_ms"] = percentile(latencies, 0.5);
+    state.counters["p99_ms"] = percentile(latencies, 0.99);
+    state.counters["pass_ms"] = passMs;
+    state.counters["p99_in_passes"] = passMs > 0 ? percentile(latencies, 0.99) / passMs : 0;
+}
+
+BENCHMARK(placementToRow)->Iterations(kPlacements)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+double cpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    const auto seconds = [](const timeval& time) {
+        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Argument 1: a dispensing check run waits meanwhile; 0: the inventory alone.
+void cpuWithoutTag(benchmark::State& state) {
+    if (!emulator->command("clear") || !serveUntil([] { return !listed(); })) {
+        state.SkipWithError("the field did not empty");
+        return;
+    }
+    const bool checking = state.range(0) != 0;
+    for (auto _ : state) {
+        const double uiBefore = cpuSeconds(RUSAGE_THREAD);
+        const double processBefore = cpuSeconds(RUSAGE_SELF);
+        station->polls = 0;
+        const Clock::time_point start = Clock::now();
+        const Clock::time_point end = start + std::chrono::seconds(kIdleSeconds);
+        if (checking)
+            station->check.CheckDispensing([end] { return Clock::now() >= end; });
+        else
+            serveFor(kIdleSeconds * 1000);
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        state.counters["ui_thread_cpu_pct"] = 100 * (cpuSeconds(RUSAGE_THREAD) - uiBefore) / wall;
+        state.counters["process_cpu_pct"] = 100 * (cpuSeconds(RUSAGE_SELF) - processBefore) / wall;
+        // How long a run with no tag lasts, its whole idle budget spent at this pace.
+        if (checking && station->polls > 0)
+            state.counters["idle_run_h"] = DispensingCheck::defaultIdleBudget * wall /
+                                           static_cast<double>(station->polls) / 3600;
+    }
+}
+
+BENCHMARK(cpuWithoutTag)
+    ->ArgName("check")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kSecond);
+
+// A demo database and the lines of one of today's orders in query.
+void openOrderLines(db::TADOQuery& query, const QString& path) {
+    demodb::MakerSettings settings;
+    settings.outputPath = path;
+    settings.cataloguePath = QStringLiteral(DSP_TRANSPONDER_CATALOGUE);
+    settings.demo.today = QDate::currentDate();
+    demodb::makeDemoDatabase(settings);
+    const QString day = db::DayText(settings.demo.today);
+    query.SQL = db::orderListStatement(day);
+    query.Open();
+    if (query.RecordCount() <= 0)
+        throw std::runtime_error("no order today in the demo database");
+    const QString sequence = query.FieldByName(QStringLiteral("領藥序號")).AsString();
+    query.Close();
+    query.SQL = db::orderLinesStatement(sequence, day);
+    query.Open();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QTemporaryDir emulatorFolder;
+    QTemporaryDir databaseFolder;
+    ReaderEmulatorProcess emulated;
+    QString error;
+    if (!emulatorFolder.isValid() || !databaseFolder.isValid() ||
+        !emulated.start(QCoreApplication::applicationDirPath() + "/reader-emulator",
+                        emulatorFolder.path(), {}, error) ||
+        !QDir::setCurrent(emulatorFolder.path())) {
+        std::fprintf(stderr, "no reader emulator: %s\n", qPrintable(error));
+        return 1;
+    }
+    const std::int32_t port = ZQCOM_OpenPort("1");
+    const std::int32_t reader = ZQKRT_NewReader(0);
+    if (port <= 0 || reader <= 0 ||
+        ZQKRT_SetReaderPara(reader, "PortHnd", std::to_string(port).c_str()) != ZQKRT_OK) {
+        std::fprintf(stderr, "cannot bind a reader to the emulator's port\n");
+        return 1;
+    }
+    const QString databasePath = databaseFolder.filePath(db::TADOConnection::defaultFileName());
+    db::TADOConnection connection(databasePath);
+    db::TADOQuery lines(connection);
+    try {
+        openOrderLines(lines, databasePath);
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "bench_taglist: %s\n", failure.what());
+        return 1;
+    }
+    Station running(lines);
+    running.inventory.startShow(reader);
+    running.inventory.Btn_RunClick();
+    emulator = &emulated;
+    station = &running;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    running.inventory.stop();
+    ZQCOM_ClosePort(port);
+    return 0;
+}

@@ -1,0 +1,127 @@
+#include "FindReaderThread.h"
+
+#include "BaudRates.h"
+#include "IniFile.h"
+#include "ReaderHandles.h"
+#include "ReaderIni.h"
+
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace {
+
+constexpr std::array<const char*, 4> kPorts{"1", "2", "3", "4"};
+constexpr std::array<const char*, 3> kFrames{"8E1", "8N1", "8O1"};
+constexpr std::int32_t kGetBaud = 0x52;
+
+} // namespace
+
+TFindReaderThread::TFindReaderThread(ReaderLibrary library, FindReaderView view)
+    : Library(std::move(library)), View(std::move(view)), Table(ReaderHandle, Library.Reader) {}
+
+TFindReaderThread::~TFindReaderThread() {
+    Terminate();
+    WaitFor();
+}
+
+void TFindReaderThread::Execute() {
+    for (const char* portNr : kPorts) {
+        if (!SearchPort(portNr))
+            return;
+    }
+    Synchronize([this] { ShowNoReader(); });
+}
+
+bool TFindReaderThread::SearchPort(const char* portNr) {
+    TestPort = Library.OpenPort(portNr);
+    if (TestPort < 0)
+        return true;
+    PortHandle = TestPort.load();
+    LastStatus = Library.SetReaderPara(ReaderHandle, "PortHnd", std::to_string(TestPort).c_str());
+    for (const char* frame : kFrames) {
+        LastStatus = Library.SetPortPara(TestPort, "Frame", frame);
+        if (LastStatus < 0)
+            return false;
+        for (const BaudRate& rate : kBaudRates) {
+            Library.SetPortPara(TestPort, "Baud", std::string(rate.text).c_str());
+            LastStatus =
+                Library.SetPortPara(TestPort, "timeout", std::string(rate.probeTimeOut).c_str());
+            if (LastStatus < 0) {
+                CloseTestPort();
+                return false;
+            }
+            std::string reply;
+            if (Table.RunCommand(kGetBaud, reply) == 0) {
+                Synchronize([this] { ShowReaderFound(); });
+                return false;
+            }
+            Synchronize([this] { ShowSearchProgress(); });
+            if (Terminated()) {
+                Synchronize([this] { ShowNoReader(); });
+                CloseTestPort();
+                return false;
+            }
+        }
+    }
+    LastStatus = Library.ClosePort(TestPort);
+    if (LastStatus < 0)
+        return false;
+    PortHandle = 0;
+    return true;
+}
+
+void TFindReaderThread::CloseTestPort() {
+    LastStatus = Library.ClosePort(TestPort);
+    if (LastStatus >= 0)
+        PortHandle = 0;
+}
+
+// A parameter the port does not give is shown empty: the summary then still names the others.
+std::string TFindReaderThread::PortPara(const char* name) const {
+    std::array<char, ZQCOM_VALUE_BUFFER_SIZE> value{};
+    if (Library.GetPortPara(TestPort, name, value.data(), value.size()) < 0)
+        return {};
+    return std::string(value.data(), strnlen(value.data(), value.size()));
+}
+
+QString TFindReaderThread::Summary(const std::string& timeOut, const std::string& timeControl,
+                                   const std::string& delay) const {
+    return QString::fromStdString("PortNr: " + PortPara("PortNr") +
+                                  "\r\nBaudrate: " + PortPara("Baud") + "\r\n" +
+                                  "Frame: " + PortPara("Frame") + "\r\nTimeOut: " + timeOut +
+                                  "\r\nTimeControl: " + timeControl + "\r\nDelayTime: " + delay);
+}
+
+void TFindReaderThread::ShowSearchProgress() {
+    View.Searching(
+        Summary(PortPara("TimeOut"), PortPara("TxTimeControl"), PortPara("TxDelayTime")));
+}
+
+// The INI file's values are taken whole, however long: the port library refuses what it
+// cannot use, and a cut value would be another value.
+void TFindReaderThread::ShowReaderFound() {
+    const std::string iniPath = readerIniPath();
+    std::error_code error;
+    if (!std::filesystem::exists(iniPath, error)) {
+        View.Found(
+            Summary(PortPara("TimeOut"), PortPara("TxTimeControl"), PortPara("TxDelayTime")));
+        return;
+    }
+    const auto iniValue = [&iniPath](const char* key, const char* defaultValue) {
+        return platform::readPrivateProfileString(kReaderIniSection, key, defaultValue, iniPath);
+    };
+    const std::string timeOut = iniValue("Timeout", "800");
+    const std::string timeControl = iniValue("TxTimeControl", "1");
+    const std::string delay = iniValue("TxDelayTime", "5");
+    Library.SetPortPara(TestPort, "TimeOut", timeOut.c_str());
+    Library.SetPortPara(TestPort, "TxTimeControl", timeControl.c_str());
+    Library.SetPortPara(TestPort, "TxDelayTime", delay.c_str());
+    View.Found(Summary(timeOut, timeControl, delay));
+}
+
+void TFindReaderThread::ShowNoReader() {
+    View.NotFound();
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "ReaderLibrary.h"
+#include "WorkerThread.h"
+#include "ZQKRT_TableArray.h"
+
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Where the search shows its steps; each runs on the UI thread.
+struct FindReaderView {
+    std::function<void(const QString& summary)> Searching;
+    std::function<void(const QString& summary)> Found;
+    std::function<void()> NotFound;
+};
+
+// Tries ports 1 to 4, each frame and each rate until a reader answers the baud query, and
+// leaves that port open in PortHandle. Made suspended: the owner starts it. It ends by itself
+// after its last step and does not free itself.
+class TFindReaderThread final : public platform::WorkerThread {
+    Q_OBJECT
+
+public:
+    TFindReaderThread(ReaderLibrary library, FindReaderView view);
+    // The body uses this class's members, so it must end before they go.
+    ~TFindReaderThread() override;
+
+    // The status of the last library call the search recorded.
+    std::int32_t GetLastStatus() const { return LastStatus; }
+
+protected:
+    void Execute() override;
+
+private:
+    // False when the search is over, whether found, cancelled or failed.
+    bool SearchPort(const char* portNr);
+    void CloseTestPort();
+    std::string PortPara(const char* name) const;
+    QString Summary(const std::string& timeOut, const std::string& timeControl,
+                    const std::string& delay) const;
+    void ShowSearchProgress();
+    void ShowReaderFound();
+    void ShowNoReader();
+
+    ReaderLibrary Library;
+    FindReaderView View;
+    std::atomic<std::int32_t> LastStatus{0};
+    // Read by the show steps on the UI thread.
+    std::atomic<std::int32_t> TestPort{0};
+    TZQKRT_TableArray Table;
+};

@@ -1,0 +1,95 @@
+#include "ReadTagsThread.h"
+
+#include "PubFunctions.h"
+#include "ZQKRT_TableArray.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+namespace {
+
+constexpr int kRFReset = 0x69;
+constexpr int kIsoCommand = 0xB0;
+constexpr std::int32_t kFieldSwitchedOn = 0x84;
+constexpr int kDecodeInventory = 5;
+constexpr int kCommandCode = 8;
+constexpr int kMode = 9;
+constexpr std::size_t kCountChars = 2;
+
+// Clears the running flag however the body ends.
+class RunningMark {
+public:
+    explicit RunningMark(std::atomic<bool>& running) : running_(running) { running_ = true; }
+    ~RunningMark() { running_ = false; }
+    RunningMark(const RunningMark&) = delete;
+    RunningMark& operator=(const RunningMark&) = delete;
+
+private:
+    std::atomic<bool>& running_;
+};
+
+} // namespace
+
+TReadTagsThread::TReadTagsThread(TZQKRT_TableArray& table, std::mutex& tableGuard,
+                                 std::atomic<bool>& running, ListUpdate update)
+    : Table(table), tableGuard_(tableGuard), running_(running), update_(std::move(update)) {}
+
+TReadTagsThread::~TReadTagsThread() {
+    Stop();
+    WaitFor();
+}
+
+void TReadTagsThread::Stop() {
+    Terminate();
+    // Taken so that the notification cannot slip in between the pause's test and its wait.
+    { const std::lock_guard lock(pauseMutex_); }
+    pauseEnd_.notify_all();
+}
+
+void TReadTagsThread::Execute() {
+    using Clock = std::chrono::steady_clock;
+    const RunningMark mark(running_);
+    TagCount = 0;
+    Clock::time_point lastGoodPass = Clock::now();
+    bool listEmptied = false;
+    while (!Terminated()) {
+        if (Pass()) {
+            lastGoodPass = Clock::now();
+            listEmptied = false;
+            Synchronize([this] { update_(TagCount); });
+            continue;
+        }
+        if (!listEmptied && Clock::now() - lastGoodPass >= failureSpan) {
+            listEmptied = true;
+            Synchronize([this] { update_(0); });
+        } else {
+            Synchronize([] {});
+        }
+        PauseAfterFailure();
+    }
+}
+
+bool TReadTagsThread::Pass() {
+    const std::lock_guard lock(tableGuard_);
+    Table.RemoveAll();
+    std::string reply;
+    const std::int32_t reset = Table.RunCommand(kRFReset, reply);
+    if (reset != 0 && reset != kFieldSwitchedOn)
+        return false;
+    Table.SetValue(kCommandCode, "01");
+    Table.SetValue(kMode, "00");
+    if (Table.RunCommand(kIsoCommand, reply) < 0)
+        return false;
+    // The table keeps only the transponders the reply really holds.
+    TagCount = std::max(HexPairToInt(reply.substr(0, kCountChars)), 0);
+    for (std::int32_t i = 0; i < TagCount; ++i)
+        Table.Add();
+    Table.SetValue(kDecodeInventory, reply);
+    return true;
+}
+
+void TReadTagsThread::PauseAfterFailure() {
+    std::unique_lock lock(pauseMutex_);
+    pauseEnd_.wait_for(lock, failurePause, [this] { return Terminated(); });
+}

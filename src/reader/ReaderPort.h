@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ReaderLibrary.h"
+
+#include <cstdint>
+#include <string>
+
+// Steps on the reader port that the settings dialog and the INI file share.
+namespace reader_port {
+
+// The port parameters as text, as the library takes and gives them.
+struct PortSettings {
+    std::string Baud;
+    std::string Frame;
+    std::string TimeOut;
+    std::string TxDelayTime;
+    std::string TxTimeControl;
+};
+
+// Reads parameter name of port whole into value (empty on failure); gives the library status.
+std::int32_t readPortParameter(const ReaderLibrary& library, std::int32_t port, const char* name,
+                               std::string& value);
+
+// Binds the reader of this show to port; gives the library status.
+std::int32_t bindReaderToPort(const ReaderLibrary& library, std::int32_t port);
+
+// Sets the five parameters in the order the reader expects them; the first failure is shown
+// and ends it, leaving the ones set before. False on a failure.
+bool applyPortSettings(const ReaderLibrary& library, std::int32_t port,
+                       const PortSettings& settings);
+
+} // namespace reader_port

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "ZQKRT_TableArray.h"
+
+#include <QObject>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class QAction;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+class THexEdit;
+class TReadTagsThread;
+
+// The main window's controls, not owned; they must outlive the TagInventory.
+struct TagListControls {
+    QTreeWidget* ListView_TagList;
+    QListWidget* ListBox1;
+    QLineEdit* Edt_TagList;
+    QPushButton* Btn_Run;
+    QAction* MItem_ComPort;
+    QAction* MItem_SearchReader;
+};
+
+// The tag list of the main window: the transponder table, the inventory thread that fills it,
+// and the list that shows it. Runs on the UI thread.
+class TagInventory : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TagInventory(TagListControls controls, QObject* parent = nullptr);
+    // Stops a running thread first.
+    ~TagInventory() override;
+
+    // At each show of the main window: a new, empty table for the reader, owned here; the
+    // inventory counts as not running.
+    void startShow(std::int32_t readerHandle, TZQKRT_ReaderCalls calls = {});
+    void Btn_RunClick();
+    // Close step: ends the inventory thread, serving its hand-offs meanwhile, then empties the
+    // table, the tag list and its count text and gives the controls back their idle state.
+    void stop();
+    bool InventoryRunning() const { return running_; }
+    void Btn_ClearTagListClick();
+    // Shows the block data of the selected row's transponder in view; null does nothing.
+    void ListView_TagListClick(THexEdit* view);
+
+signals:
+    // After every list update, and after the list was emptied.
+    void tagListChanged();
+
+private:
+    void updateList(std::int32_t tagCount);
+    void endThread();
+    // Selects the transponder with serialHex; false when the table no longer holds it.
+    bool selectTransponder(const std::string& serialHex);
+
+    TagListControls controls_;
+    std::mutex tableGuard_;
+    std::unique_ptr<TZQKRT_TableArray> table_;
+    std::atomic<bool> running_{false};
+    std::unique_ptr<TReadTagsThread> thread_;
+    // Set while the owner goes: the list update then no longer touches the controls.
+    bool detached_ = false;
+};

@@ -1,0 +1,165 @@
+// The station's reader side end to end: the real windows, reader library and dispensing check
+// against the reader emulator, with a prescription database file of the test's own.
+#include "DayText.h"
+#include "MessageBoxes.h"
+#include "OrderSystem.h"
+#include "ReaderEmulatorProcess.h"
+#include "ReaderHandles.h"
+#include "Startup.h"
+#include "TestDatabase.h"
+#include "WeightText.h"
+#include "ZQDlgFindReader.h"
+#include "ZQDlgMain.h"
+
+#include <QAction>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+const QDate day(2009, 7, 7);
+const QString first = QStringLiteral("E004010000000001");
+const QString second = QStringLiteral("E004010000000002");
+const QString foreign = QStringLiteral("E0040100000000FF");
+const QString dispensed = QStringLiteral("配藥完成");
+
+// Steps taken while the UI thread serves events, also inside the dispensing run; each step
+// runs once its condition holds.
+class Script : public QObject {
+public:
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    explicit Script(QList<Step> steps) : steps_(std::move(steps)) {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            if (!steps_.isEmpty() && steps_.first().ready()) {
+                const Step step = steps_.takeFirst();
+                step.act();
+            }
+        });
+        timer_.start(10);
+    }
+    bool done() const { return steps_.isEmpty(); }
+
+private:
+    QList<Step> steps_;
+    QTimer timer_;
+};
+
+} // namespace
+
+class TestReaderDispensing : public QObject {
+    Q_OBJECT
+
+    TestDatabase database;
+    ReaderEmulatorProcess emulator;
+    platform::MessageRecorder messages;
+    std::unique_ptr<StationWindows> windows;
+
+    template <typename T> T* child(const char* name) const {
+        T* found = windows->Form_Main().findChild<T*>(QString::fromLatin1(name));
+        if (found == nullptr)
+            qFatal("no child %s", name);
+        return found;
+    }
+    QTreeWidget* orders() const { return child<QTreeWidget>("ListView1"); }
+    QString lineState(int item) {
+        return database.lineState(db::DayText(day), QStringLiteral("1"), item).toString();
+    }
+    bool place(const QString& uid) { return emulator.command("place " + uid); }
+    bool remove(const QString& uid) { return emulator.command("remove " + uid); }
+
+    // Shows the main window; its search is answered with OK once it has found the reader.
+    void showStation() {
+        Script answer(
+            {{[this] {
+                  auto* ok = windows->Form_FindReader().findChild<QPushButton*>("Btn_Ok");
+                  return windows->Form_FindReader().isVisible() && ok->isEnabled();
+              },
+              [this] { windows->Form_FindReader().findChild<QPushButton*>("Btn_Ok")->click(); }}});
+        QSignalSpy shown(&windows->Form_Main(), &TForm_Main::showStepsRun);
+        showMainWindow(windows->Form_Main());
+        QVERIFY(shown.wait(30000));
+        QVERIFY(answer.done());
+        QVERIFY(PortHandle > 0);
+    }
+
+private slots:
+    void initTestCase() {
+        QDir().mkpath("dosdevices");
+        for (int port = 2; port <= 4; ++port)
+            QVERIFY(
+                QFile::link(database.folder() + "/none", QString("dosdevices/com%1").arg(port)));
+        QString error;
+        QVERIFY2(emulator.start(QCoreApplication::applicationDirPath() + "/reader-emulator",
+                                database.folder(), {"--port", "COM1", "--no-delays"}, error),
+                 qPrintable(error));
+        database.addPatient(QStringLiteral("P1"), QStringLiteral("王小明"), 1);
+        database.addOrder(db::DayText(day), QStringLiteral("1"), QStringLiteral("P1"));
+        database.addDrug(QStringLiteral("A"), first);
+        database.addDrug(QStringLiteral("B"), second);
+        database.addLine(db::DayText(day), QStringLiteral("1"), 1, QStringLiteral("A"));
+        database.addLine(db::DayText(day), QStringLiteral("1"), 2, QStringLiteral("B"));
+        windows = std::make_unique<StationWindows>();
+        windows->Form_Main().setDispensingPause(0);
+        child<QDateEdit>("DateTimePicker1")->setDate(day);
+        QCOMPARE(orders()->topLevelItemCount(), 1);
+    }
+
+    void cleanupTestCase() { windows.reset(); }
+
+    // A foreign container warns and beeps; the order's containers laid one after the other
+    // are stored, and the last one completes the order.
+    void containersOnTheReaderDispenseTheOrder() {
+        WeightText = QStringLiteral("+0012.34");
+        showStation();
+        QVERIFY(place(foreign));
+        QString warning;
+        Script script({{[this] { return messages.beeps() > 0; },
+                        [&] {
+                            warning = windows->Form_Main().statusPanel()->text();
+                            QVERIFY(remove(foreign) && place(first));
+                        }},
+                       {[this] { return lineState(1) == dispensed; },
+                        [this] { QVERIFY(remove(first) && place(second)); }}});
+        QTest::mouseClick(orders()->viewport(), Qt::LeftButton, {},
+                          orders()->visualItemRect(orders()->topLevelItem(0)).center());
+        QTRY_VERIFY_WITH_TIMEOUT(orders()->isEnabled(), 30000);
+        QVERIFY(script.done());
+        QCOMPARE(warning, QStringLiteral("警告!! 拿錯藥品!!"));
+        QCOMPARE(lineState(1), dispensed);
+        QCOMPARE(lineState(2), dispensed);
+        QCOMPARE(orders()->topLevelItem(0)->checkState(0), Qt::Checked);
+        QCOMPARE(child<QLineEdit>("WeightTemp")->text(), QStringLiteral("+0012.34克"));
+        QCOMPARE(child<QPushButton>("Btn_Run")->text(), QStringLiteral("&Stop"));
+        QVERIFY(!child<QAction>("MItem_SearchReader")->isEnabled());
+    }
+
+    // Closing stops the inventory and resets the tag tools; the next show finds the reader on
+    // the port it still holds.
+    void closeStopsTheInventoryAndTheNextShowFindsTheReader() {
+        QVERIFY(windows->Form_Main().isVisible());
+        QTRY_COMPARE(child<QTreeWidget>("ListView_TagList")->topLevelItemCount(), 1);
+        windows->Form_Main().MItem_ExitClick();
+        QVERIFY(!windows->Form_Main().isVisible());
+        QCOMPARE(child<QTreeWidget>("ListView_TagList")->topLevelItemCount(), 0);
+        QCOMPARE(child<QLineEdit>("Edt_TagList")->text(), QString());
+        QCOMPARE(child<QPushButton>("Btn_Run")->text(), QStringLiteral("&Run"));
+        QVERIFY(child<QAction>("MItem_ComPort")->isEnabled());
+        QVERIFY(child<QAction>("MItem_SearchReader")->isEnabled());
+        showStation();
+        QVERIFY(messages.messages().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestReaderDispensing)
+#include "test_readerdispensing.moc"
