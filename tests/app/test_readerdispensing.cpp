@@ -10,6 +10,7 @@
 #include "WeightText.h"
 #include "ZQDlgFindReader.h"
 #include "ZQDlgMain.h"
+#include "zqkrt.h"
 
 #include <QAction>
 #include <QDateEdit>
@@ -74,6 +75,11 @@ class TestReaderDispensing : public QObject {
     QTreeWidget* orders() const { return child<QTreeWidget>("ListView1"); }
     QString lineState(int item) {
         return database.lineState(db::DayText(day), QStringLiteral("1"), item).toString();
+    }
+    static QString logProt() {
+        char value[256] = {};
+        return ZQKRT_GetReaderPara(ReaderHandle, "LogProt", value) < 0 ? QString()
+                                                                       : QString::fromLatin1(value);
     }
     bool place(const QString& uid) { return emulator.command("place " + uid); }
     bool remove(const QString& uid) { return emulator.command("remove " + uid); }
@@ -157,6 +163,27 @@ private slots:
         QVERIFY(child<QAction>("MItem_ComPort")->isEnabled());
         QVERIFY(child<QAction>("MItem_SearchReader")->isEnabled());
         showStation();
+        QVERIFY(messages.messages().isEmpty());
+    }
+
+    // The menu search lets go of the open port first (else it could not find its own reader),
+    // and keeps the protocol log off while it runs.
+    void menuSearchFindsTheReaderOnItsOwnPort() {
+        QVERIFY(PortHandle > 0);
+        QString logDuringSearch;
+        Script answer({{[this] {
+                            auto* ok = windows->Form_FindReader().findChild<QPushButton*>("Btn_Ok");
+                            return windows->Form_FindReader().isVisible() && ok->isEnabled();
+                        },
+                        [&] {
+                            logDuringSearch = logProt();
+                            windows->Form_FindReader().findChild<QPushButton*>("Btn_Ok")->click();
+                        }}});
+        child<QAction>("MItem_SearchReader")->trigger();
+        QVERIFY(answer.done());
+        QCOMPARE(logDuringSearch, QStringLiteral("0"));
+        QCOMPARE(logProt(), QStringLiteral("1"));
+        QVERIFY(PortHandle > 0);
         QVERIFY(messages.messages().isEmpty());
     }
 };
