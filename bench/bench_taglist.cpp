@@ -85,6 +85,7 @@ private:
     }
     void showWarning(const QString&) override {}
     void showWeight(const QString&) override {}
+    QString weightText() const override { return {}; }
     void clearSeenTags() override {}
     void orderCompleted() override {}
 

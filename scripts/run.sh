@@ -18,7 +18,7 @@ cd "$workdir"
 # The demo's other COM names lead nowhere, so the reader search at every show of the main window
 # probes no real port; a link someone made stays.
 mkdir -p dosdevices
-for port in 1 2 4; do
+for port in 2 4; do
     [ -L "dosdevices/com$port" ] || ln -s /nonexistent "dosdevices/com$port"
 done
 
@@ -30,7 +30,12 @@ exec 3<>reader-control
 "$bin/reader-emulator" --port COM3 --dir "$workdir" --catalogue "$root/data/transponders.tsv" \
     <&3 >reader-emulator.log 2>&1 &
 emulator=$!
-trap 'kill "$emulator" 2>/dev/null || true; rm -f reader-control' EXIT
+# The balance the station polls stands on COM1; its control socket build/station/balance.sock
+# takes commands such as "weight 12.34" (docs/balance-emulator.md).
+"$bin/balance-emulator" --port COM1 --dir "$workdir" --control "$workdir/balance.sock" \
+    </dev/null >balance-emulator.log 2>&1 &
+balance=$!
+trap 'kill "$emulator" "$balance" 2>/dev/null || true; rm -f reader-control' EXIT
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: the station shows itself over VNC; connect a viewer to localhost:5900."

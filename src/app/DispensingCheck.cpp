@@ -4,7 +4,6 @@
 #include "FieldLookup.h"
 #include "MessageBoxes.h"
 #include "TADOQuery.h"
-#include "WeightText.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -129,7 +128,7 @@ void DispensingCheck::dispense(db::TADOQuery& lines) {
     try {
         db::TField state = lines.FieldByName(stateField);
         state.SetValue(dispensingText());
-        window_.showWeight(WeightText + QStringLiteral("克"));
+        window_.showWeight(window_.weightText() + QStringLiteral("克"));
         pauseServingEvents(pauseMs_);
         state.SetValue(dispensedText());
         lines.Post();

@@ -25,6 +25,8 @@ public:
     virtual std::optional<QString> firstTagSerial() const = 0;
     virtual void showWarning(const QString& text) = 0;
     virtual void showWeight(const QString& text) = 0;
+    // The balance's latest reading, as the balance subsystem keeps it.
+    virtual QString weightText() const = 0;
     // Forgets the serial numbers the inventory has seen.
     virtual void clearSeenTags() = 0;
     // Every line of the order is dispensed.

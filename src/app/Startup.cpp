@@ -29,6 +29,7 @@ StationWindows::StationWindows(const std::function<void(QWidget&)>& created) {
     formComPort_ = create<TForm_ComPort>(created);
     form1_ = create<TForm1>(created);
     formMain_->setReaderDialogs(*formFindReader_, *formComPort_);
+    formMain_->setBalanceWindow(*form1_);
     // Closing the entry window ends the application, whatever else is open. quit() would
     // first close every window and so run the main window's close steps; exit() does not.
     QObject::connect(orderForm_.get(), &TOrderForm::closed, QCoreApplication::instance(),

@@ -1,5 +1,6 @@
 #include "ZQDlgMain.h"
 
+#include "BalanceLink.h"
 #include "DayText.h"
 #include "ErrorGuard.h"
 #include "FieldLookup.h"
@@ -14,6 +15,8 @@
 #include "TADOQuery.h"
 #include "TCheckThread.h"
 #include "TagInventory.h"
+#include "Unit1.h"
+#include "WeightReading.h"
 #include "ZQDlgComPort.h"
 #include "ZQDlgFindReader.h"
 #include "ui_ZQDlgMain.h"
@@ -21,6 +24,7 @@
 #include "zqkrt.h"
 
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLabel>
@@ -99,6 +103,8 @@ TForm_Main::TForm_Main()
         TagListControls{ui->ListView_TagList, ui->ListBox1, ui->Edt_TagList, ui->Btn_Run,
                         ui->MItem_ComPort, ui->MItem_SearchReader});
 
+    balanceLink_ = std::make_unique<BalanceLink>(ui->MemoTemp);
+
     ADOQuery1 = new db::TADOQuery(ADOConnection1, this);
     DataSource1 = new db::QueryGridModel(*ADOQuery1, this);
     ui->DBGrid1->setModel(DataSource1);
@@ -141,6 +147,7 @@ void TForm_Main::connectHandlers() {
     connect(ui->MItem_ComPort, &QAction::triggered, this, guarded(&TForm_Main::MItem_ComPortClick));
     connect(ui->MItem_SearchReader, &QAction::triggered, this,
             guarded(&TForm_Main::MItem_SearchReaderClick));
+    connect(ui->MItem_Balance, &QAction::triggered, this, guarded(&TForm_Main::MItem_BalanceClick));
     connect(ui->Btn_Run, &QPushButton::clicked, this, guarded(&TForm_Main::Btn_RunClick));
     connect(ui->Btn_ClearTagList, &QPushButton::clicked, this,
             guarded(&TForm_Main::Btn_ClearTagListClick));
@@ -286,6 +293,10 @@ void TForm_Main::showWeight(const QString& text) {
     ui->WeightTemp->setText(text);
 }
 
+QString TForm_Main::weightText() const {
+    return weightReading_ == nullptr ? QString() : weightReading_->WeightText();
+}
+
 void TForm_Main::clearSeenTags() {
     ui->ListBox1->clear();
 }
@@ -334,6 +345,7 @@ void TForm_Main::showEvent(QShowEvent* event) {
 }
 
 void TForm_Main::FormShow() {
+    startBalance();
     keepOuterSize();
     centreOnFirstShow();
     framePolls_ = 0;
@@ -372,6 +384,28 @@ void TForm_Main::setReaderDialogs(TForm_FindReader& findReader, TForm_ComPort& c
     findReader_ = &findReader;
     comPort_ = &comPort;
     comPort_->setHost(this);
+}
+
+void TForm_Main::startBalance() {
+    if (balanceWindow_ != nullptr) {
+        balanceWindow_->findChild<QTimer*>(QStringLiteral("Timer1"))->start();
+        balanceWindow_->btnSendClick();
+        balanceWindow_->findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(true);
+        balanceWindow_->btnSendClick();
+    }
+    balanceLink_->startAtShow();
+}
+
+void TForm_Main::MItem_BalanceClick() {
+    if (balanceWindow_ == nullptr)
+        return;
+    balanceWindow_->show();
+    balanceWindow_->raise();
+}
+
+void TForm_Main::setBalanceWindow(TForm1& balance) {
+    balanceWindow_ = &balance;
+    weightReading_ = &balance;
 }
 
 void TForm_Main::LoadIni() {

@@ -22,6 +22,9 @@ class TCheckThread;
 class TagInventory;
 class TForm_FindReader;
 class TForm_ComPort;
+class TForm1;
+class BalanceLink;
+class WeightReading;
 
 namespace db {
 class TADOQuery;
@@ -46,12 +49,18 @@ public:
     void MItem_ExitClick();
     // The dialogs are made after this window; the show and the menus need them.
     void setReaderDialogs(TForm_FindReader& findReader, TForm_ComPort& comPort);
+    // The balance terminal window: its polling is set going at each show, and its reading is
+    // the weight the dispensing check shows.
+    void setBalanceWindow(TForm1& balance);
+    // Where the weight comes from, for a window without its balance window.
+    void setWeightReading(const WeightReading* reading) { weightReading_ = reading; }
 
     // The reader port from the INI file, and the open port's parameters into it.
     void LoadIni();
     void SaveIni() override;
     void MItem_ComPortClick();
     void MItem_SearchReaderClick();
+    void MItem_BalanceClick();
 
     void Btn_RunClick();
     void Btn_ClearTagListClick();
@@ -78,6 +87,7 @@ public:
     // Panel 0 of StatusBar1, where the dispensing warnings appear.
     QLabel* statusPanel() const { return statusPanel_; }
     const THexEdit* tagDataView() const { return TagDataView.get(); }
+    const BalanceLink& balanceLink() const { return *balanceLink_; }
 
 signals:
     // The show steps have run, right after the window came up.
@@ -90,6 +100,8 @@ protected:
 
 private:
     // Returns false when the close is to be issued again later instead.
+    // The balance share of the show steps: the terminal window's polling and the polling link.
+    void startBalance();
     bool FormClose();
     bool releaseReader();
     void walkPortList();
@@ -118,6 +130,7 @@ private:
     std::optional<QString> firstTagSerial() const override;
     void showWarning(const QString& text) override;
     void showWeight(const QString& text) override;
+    QString weightText() const override;
     void clearSeenTags() override;
     void orderCompleted() override;
 
@@ -129,6 +142,9 @@ private:
     TZQKRT_ReaderCalls readerCalls_;
     TForm_FindReader* findReader_ = nullptr;
     TForm_ComPort* comPort_ = nullptr;
+    TForm1* balanceWindow_ = nullptr;
+    std::unique_ptr<BalanceLink> balanceLink_;
+    const WeightReading* weightReading_ = nullptr;
     std::string iniPath_;
     int reissuedCloses_ = 0;
     bool placed_ = false;

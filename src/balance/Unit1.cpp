@@ -1,8 +1,17 @@
 #include "Unit1.h"
 
+#include "BalanceLine.h"
+#include "ErrorGuard.h"
+#include "MessageBoxes.h"
 #include "ui_Unit1.h"
 
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QTextCursor>
 #include <QTimer>
+#include <algorithm>
+#include <array>
+#include <string>
 
 namespace {
 
@@ -13,9 +22,26 @@ QFont pixelFont(const QString& family, int pixels) {
     return font;
 }
 
+// What each entry of the command list does on the balance, by index.
+const std::array<const char*, 9> kExplanations = {
+    "校正",
+    "與天平的 [ON/OFF] 鍵相同",
+    "與天平的 [PRINT] 鍵相同",
+    "稱重資料的需求",
+    "與天平的 [RE-ZERO]鍵相同",
+    "與天平的 [RANGE] 鍵相同",
+    "與天平的 [SAMPLE]鍵相同",
+    "與天平的 [MODE] 鍵相同 (Unit 指令)",
+    "與天平的 [ZERO] 鍵相同 (Zero 指令)",
+};
+
+constexpr int kReplyWaitMs = 1000;
+
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TForm1>()) {
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TForm1>()), Timer1(new QTimer(this)),
+      replyWait_(new QTimer(this)) {
     ui->setupUi(this);
     move(313, 158); // the generated setup sizes a top-level form but does not place it
     setBackgroundRole(QPalette::Button);
@@ -32,9 +58,128 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent, Qt::Window), ui(std::make_uniq
     portPalette.setColor(QPalette::WindowText, Qt::blue);
     ui->rdCOM->setPalette(portPalette);
 
-    auto* timer = new QTimer(this);
-    timer->setObjectName(QStringLiteral("Timer1"));
-    timer->setInterval(100);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    replyWait_->setSingleShot(true);
+    replyWait_->setTimerType(Qt::PreciseTimer);
+    replyWait_->setInterval(kReplyWaitMs);
+
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(replyWait_, &QTimer::timeout, this, &TForm1::FinishTick);
+    connect(ui->btnOpenPort, &QPushButton::clicked, this, &TForm1::btnOpenPortClick);
+    connect(ui->btnSend, &QPushButton::clicked, this, &TForm1::btnSendClick);
+    connect(ui->btnEnd, &QPushButton::clicked, this, &TForm1::btnEndClick);
+    // The spin box reports value changes only, with its editor's signals blocked; the editor
+    // reports typing, where a field that is not whole counts as the minimum.
+    connect(ui->SpinEdit1, &QSpinBox::textChanged, this, &TForm1::SpinEdit1Change);
+    connect(ui->SpinEdit1->findChild<QLineEdit*>(), &QLineEdit::textChanged, this,
+            &TForm1::SpinEdit1Change);
+    connect(ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::btnOpenPortClick() {
+    platform::runGuarded([this] {
+        if (port_.isOpen()) {
+            platform::showMessage(QStringLiteral("通訊埠已開啟!不需再開!"),
+                                  QCoreApplication::applicationName(), platform::MessageIcon::None);
+            return;
+        }
+        OpenTerminalPort();
+    });
+}
+
+void TForm1::OpenTerminalPort() {
+    const int position = ui->rdCOM_COM2->isChecked() ? 1 : 0;
+    balance::openBalanceLine(port_, "COM" + std::to_string(position + 1), platform::Parity::Even);
+}
+
+void TForm1::btnSendClick() {
+    platform::runGuarded([this] {
+        if (Timer1->isActive()) {
+            Timer1->stop();
+            ui->btnSend->setText(QStringLiteral("Start"));
+        } else {
+            Timer1->start();
+            ui->btnSend->setText(QStringLiteral("Stop"));
+        }
+    });
+}
+
+void TForm1::btnEndClick() {
+    platform::runGuarded([this] {
+        ClosePort();
+        close();
+    });
+}
+
+// A weight read from a closed port would be stale.
+void TForm1::ClosePort() {
+    if (!port_.isOpen()) {
+        return;
+    }
+    replyWait_->stop();
+    port_.close();
+    weightText_.clear();
+}
+
+void TForm1::SpinEdit1Change() {
+    platform::runGuarded([this] {
+        bool whole = false;
+        const int seconds = ui->SpinEdit1->cleanText().toInt(&whole);
+        const int minimum = ui->SpinEdit1->minimum();
+        Timer1->setInterval(
+            (whole ? std::clamp(seconds, minimum, ui->SpinEdit1->maximum()) : minimum) * 1000);
+    });
+}
+
+void TForm1::ComboBox1Change() {
+    platform::runGuarded([this] {
+        const int index = ui->ComboBox1->currentIndex();
+        if (index >= 0 && index < static_cast<int>(kExplanations.size())) {
+            ui->Edit1->setText(QString::fromUtf8(kExplanations[static_cast<std::size_t>(index)]));
+        }
+    });
+}
+
+// The first half of a tick; ticks that come while the reply is awaited are skipped.
+void TForm1::Timer1Timer() {
+    platform::runGuarded([this] {
+        if (!port_.isOpen() || replyWait_->isActive()) {
+            return;
+        }
+        // A late reply to an earlier request would shift the cut.
+        port_.purgeReceive();
+        static constexpr char kRequest[] = {'Q', '\r', '\n'};
+        port_.write(kRequest, sizeof kRequest);
+        ui->mReceive->clear();
+        reply_.clear();
+        receive();
+        replyWait_->start();
+    });
+}
+
+void TForm1::FinishTick() {
+    platform::runGuarded([this] {
+        if (!port_.isOpen()) {
+            return;
+        }
+        receive();
+        weightText_ = QString::fromLatin1(reply_.mid(4, 8));
+    });
+}
+
+void TForm1::receive() {
+    const QByteArray bytes = balance::takeWaitingBytes(port_);
+    if (bytes.isEmpty()) {
+        return;
+    }
+    reply_.append(bytes);
+    // Appended without taking the focus from the field the user is in.
+    QTextCursor end(ui->mReceive->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(QString::fromLatin1(bytes));
+    ui->mReceive->setTextCursor(end);
+    ui->mReceive->ensureCursorVisible();
+}

@@ -10,6 +10,8 @@ class FakeDispensingWindow : public DispensingWindow {
 public:
     explicit FakeDispensingWindow(db::TADOQuery& query) : query_(query) {}
 
+    // The balance's reading.
+    QString weight;
     // Serial numbers of the tag list, row 0 first.
     QStringList tags;
     // "status:<text>", "weight:<text>", "cleared", "completed", in the order they happened.
@@ -39,6 +41,7 @@ public:
     }
     void showWarning(const QString& text) override { record(QStringLiteral("status:") + text); }
     void showWeight(const QString& text) override { record(QStringLiteral("weight:") + text); }
+    QString weightText() const override { return weight; }
     void clearSeenTags() override { record(QStringLiteral("cleared")); }
     void orderCompleted() override { record(QStringLiteral("completed")); }
 

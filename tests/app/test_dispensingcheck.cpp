@@ -4,7 +4,6 @@
 #include "OrderStatements.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
-#include "WeightText.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -57,7 +56,6 @@ class TestDispensingCheck : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { WeightText.clear(); }
 
     // Lines A and B, B's tag in the field, the query on A.
     void wrongDrugThenRightDrug() {
@@ -111,7 +109,7 @@ private slots:
         Bench bench;
         bench.addOneLineOrder();
         bench.openOrder();
-        WeightText = weight;
+        bench.window.weight = weight;
         bench.window.tags = QStringList{QStringLiteral("E001"), QStringLiteral("E777")};
         QVERIFY(bench.check.CheckDispensing(giveUpLater()));
         QCOMPARE(bench.window.log, QStringList({"status:", shown, "completed"}));

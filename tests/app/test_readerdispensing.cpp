@@ -7,7 +7,7 @@
 #include "ReaderHandles.h"
 #include "Startup.h"
 #include "TestDatabase.h"
-#include "WeightText.h"
+#include "Unit1.h"
 #include "ZQDlgFindReader.h"
 #include "ZQDlgMain.h"
 #include "zqkrt.h"
@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -63,6 +64,8 @@ class TestReaderDispensing : public QObject {
 
     TestDatabase database;
     ReaderEmulatorProcess emulator;
+    ReaderEmulatorProcess polledBalance;
+    ReaderEmulatorProcess terminalBalance;
     platform::MessageRecorder messages;
     std::unique_ptr<StationWindows> windows;
 
@@ -100,15 +103,27 @@ class TestReaderDispensing : public QObject {
     }
 
 private slots:
+    // Each emulator in a folder of its own, linked under its COM name here: the polled balance
+    // on COM1, where the polling link opens it, the terminal window's balance on COM2, the
+    // reader on COM3.
+    void startEmulator(ReaderEmulatorProcess& process, const char* program, int port) {
+        const QString folder = database.folder() + QString("/com%1").arg(port);
+        const QString name = QString("COM%1").arg(port);
+        QString error;
+        QVERIFY2(process.start(QCoreApplication::applicationDirPath() + "/" + program, folder,
+                               {"--port", name, "--no-delays"}, error),
+                 qPrintable(error));
+        QVERIFY(QFile::link(folder + QString("/dosdevices/com%1").arg(port),
+                            QString("dosdevices/com%1").arg(port)));
+    }
+
     void initTestCase() {
         QDir().mkpath("dosdevices");
-        for (int port = 2; port <= 4; ++port)
-            QVERIFY(
-                QFile::link(database.folder() + "/none", QString("dosdevices/com%1").arg(port)));
-        QString error;
-        QVERIFY2(emulator.start(QCoreApplication::applicationDirPath() + "/reader-emulator",
-                                database.folder(), {"--port", "COM1", "--no-delays"}, error),
-                 qPrintable(error));
+        QVERIFY(QFile::link(database.folder() + "/none", "dosdevices/com4"));
+        startEmulator(polledBalance, "balance-emulator", 1);
+        startEmulator(terminalBalance, "balance-emulator", 2);
+        startEmulator(emulator, "reader-emulator", 3);
+        QVERIFY(terminalBalance.command("weight 12.34"));
         database.addPatient(QStringLiteral("P1"), QStringLiteral("王小明"), 1);
         database.addOrder(db::DayText(day), QStringLiteral("1"), QStringLiteral("P1"));
         database.addDrug(QStringLiteral("A"), first);
@@ -117,6 +132,11 @@ private slots:
         database.addLine(db::DayText(day), QStringLiteral("1"), 2, QStringLiteral("B"));
         windows = std::make_unique<StationWindows>();
         windows->Form_Main().setDispensingPause(0);
+        // The terminal window reads the weight that the dispensing check shows.
+        TForm1& terminal = windows->Form1();
+        terminal.findChild<QRadioButton*>("rdCOM_COM2")->setChecked(true);
+        terminal.btnOpenPortClick();
+        QVERIFY(terminal.portOpen());
         child<QDateEdit>("DateTimePicker1")->setDate(day);
         QCOMPARE(orders()->topLevelItemCount(), 1);
     }
@@ -126,8 +146,8 @@ private slots:
     // A foreign container warns and beeps; the order's containers laid one after the other
     // are stored, and the last one completes the order.
     void containersOnTheReaderDispenseTheOrder() {
-        WeightText = QStringLiteral("+0012.34");
         showStation();
+        QTRY_COMPARE_WITH_TIMEOUT(windows->Form1().WeightText(), QStringLiteral("00012.34"), 20000);
         QVERIFY(place(foreign));
         QString warning;
         Script script({{[this] { return messages.beeps() > 0; },
@@ -145,7 +165,7 @@ private slots:
         QCOMPARE(lineState(1), dispensed);
         QCOMPARE(lineState(2), dispensed);
         QCOMPARE(orders()->topLevelItem(0)->checkState(0), Qt::Checked);
-        QCOMPARE(child<QLineEdit>("WeightTemp")->text(), QStringLiteral("+0012.34克"));
+        QCOMPARE(child<QLineEdit>("WeightTemp")->text(), QStringLiteral("00012.34克"));
         QCOMPARE(child<QPushButton>("Btn_Run")->text(), QStringLiteral("&Stop"));
         QVERIFY(!child<QAction>("MItem_SearchReader")->isEnabled());
     }

@@ -1,6 +1,8 @@
+#include "BalanceLink.h"
 #include "HexEdit.h"
 #include "MessageBoxes.h"
 #include "OrderSystem.h"
+#include "ReaderEmulatorProcess.h"
 #include "ReaderHandles.h"
 #include "Startup.h"
 #include "Unit1.h"
@@ -11,6 +13,7 @@
 #include "zqkrt.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QDir>
@@ -31,6 +34,7 @@ class TestStartup : public QObject {
 
     // An empty working folder: there is no prescription database.
     QTemporaryDir workFolder;
+    ReaderEmulatorProcess balance;
     std::unique_ptr<StationWindows> windows;
     platform::MessageRecorder* messages = nullptr;
 
@@ -63,19 +67,27 @@ class TestStartup : public QObject {
     }
 
 private slots:
-    // Every COM name leads nowhere, so the search at each show never touches a real port.
+    // A balance answers on COM1; the other COM names lead nowhere, so the search at each show
+    // never touches a real port.
     void initTestCase() {
         QVERIFY(workFolder.isValid() && QDir::setCurrent(workFolder.path()));
         QVERIFY(QDir().mkpath("dosdevices"));
-        for (int port = 1; port <= 4; ++port)
+        for (int port = 2; port <= 4; ++port)
             QVERIFY(
                 QFile::link(workFolder.filePath("none"), QString("dosdevices/com%1").arg(port)));
+        QString error;
+        QVERIFY2(balance.start(QCoreApplication::applicationDirPath() + "/balance-emulator",
+                               workFolder.path(), {"--port", "COM1", "--no-delays"}, error),
+                 qPrintable(error));
     }
 
     // The search at every show finds no reader: it is answered with Cancel, as a user would.
     void cancelEverySearch() {
         auto* answer = new QTimer(&windows->Form_Main());
         connect(answer, &QTimer::timeout, answer, [this] {
+            // The windows' destruction serves events too, with the windows half gone.
+            if (windows == nullptr)
+                return;
             TForm_FindReader& search = windows->Form_FindReader();
             auto* cancel = search.findChild<QPushButton*>("Btn_Cancel");
             if (search.isVisible() && cancel->isEnabled())
@@ -142,6 +154,13 @@ private slots:
         QVERIFY(ReaderHandle > 0);
         QCOMPARE(logProt(), QStringLiteral("1"));
         QVERIFY(main.tagDataView() != nullptr);
+        // The balance's polling runs, its terminal window hidden.
+        TForm1& terminal = windows->Form1();
+        QVERIFY(!terminal.isVisible());
+        QVERIFY(terminal.findChild<QTimer*>("Timer1")->isActive());
+        QCOMPARE(terminal.findChild<QPushButton*>("btnSend")->text(), QStringLiteral("Stop"));
+        QVERIFY(terminal.findChild<QCheckBox*>("CheckBox1")->isChecked());
+        QVERIFY(main.balanceLink().portOpen());
         int lines = 0;
         int bytesPerLine = 0;
         main.tagDataView()->GetLayout(lines, bytesPerLine);
@@ -179,6 +198,10 @@ private slots:
         QVERIFY(main.isVisible());
         QVERIFY(ReaderHandle != firstReader);
         compareOuterSize(main, QSize(680, 380));
+        // The balance port of the first show is kept, and polled by one worker still.
+        QVERIFY(main.balanceLink().portOpen());
+        QCOMPARE(main.balanceLink().workerCount(), 1);
+        QCOMPARE(messages->messages().size(), 0);
     }
 
     void exitFromTheMenuClosesTheWindow() {

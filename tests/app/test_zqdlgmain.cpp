@@ -2,7 +2,7 @@
 #include "MessageBoxes.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
-#include "WeightText.h"
+#include "WeightReading.h"
 #include "ZQDlgMain.h"
 
 #include <QCalendarWidget>
@@ -41,16 +41,21 @@ QStringList gridHeaders(const QTableView& grid) {
 }
 
 // The main window over a database of its own, showing the orders of `day`.
+struct FixedWeight : WeightReading {
+    QString text;
+    QString WeightText() const override { return text; }
+};
+
 struct Station {
     TestDatabase database;
+    FixedWeight weight;
     platform::MessageRecorder messages;
     std::unique_ptr<TForm_Main> window;
     bool gaveUp = false;
 
-    Station() { WeightText.clear(); }
-
     void open() {
         window = std::make_unique<TForm_Main>();
+        window->setWeightReading(&weight);
         window->setDispensingPause(0);
         window->setDispensingIdleBudget(500);
         picker()->setDate(day);
@@ -321,7 +326,7 @@ private slots:
         QSignalSpy shown(station.window.get(), &TForm_Main::showStepsRun);
         station.window->show();
         QVERIFY(shown.wait(30000));
-        WeightText = QStringLiteral("+0012.34");
+        station.weight.text = QStringLiteral("+0012.34");
         QLabel* panel = station.window->statusPanel();
         QLineEdit* weight = station.edit("WeightTemp");
         struct Seen {
@@ -404,7 +409,7 @@ private slots:
         station.addOrder(QStringLiteral("2"), QStringLiteral("陳美麗"), 0, {"E001"});
         station.open();
         station.setTags({"E001"});
-        WeightText = QStringLiteral("+0012.34");
+        station.weight.text = QStringLiteral("+0012.34");
         station.window->statusPanel()->setText(warning);
         station.clickOrder(1);
         QCOMPARE(station.state(QStringLiteral("2"), 1), QVariant(dispensed));

@@ -1,20 +1,73 @@
+#include "MessageBoxes.h"
+#include "PseudoTerminal.h"
+#include "SerialPort.h"
 #include "Unit1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 
+namespace {
+
+const QByteArray kPrimeReply = "ST,+00099.99  g\r\n";
+
+// Puts a port name on the master side of terminal, or on nothing.
+bool linkPort(int number, const QString& target) {
+    const QString link = QString("dosdevices/com%1").arg(number);
+    QFile::remove(link);
+    return QFile::link(target, link);
+}
+
+// One whole tick answered with reply, as a balance answers after it has seen the request.
+// A second tick that comes while the first awaits its reply must send nothing.
+void tickWith(TForm1& window, const PseudoTerminal& balance, const QByteArray& reply,
+              const QString& expected) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    window.Timer1Timer();
+    window.Timer1Timer();
+    QCOMPARE(balance.receive(3), std::string("Q\r\n"));
+    // Sent after the tick has returned: a tick that blocked through its pause would miss it.
+    QVERIFY(balance.send(reply.toStdString()));
+    QTRY_COMPARE_WITH_TIMEOUT(window.WeightText(), expected, 10000);
+    QVERIFY(elapsed.elapsed() >= 950);
+}
+
+} // namespace
+
+// Runs in a folder of its own whose dosdevices/com1..com4 lead nowhere, so no real port is met.
 class TestUnit1 : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() {
+        previousDirectory_ = QDir::currentPath();
+        folder_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(folder_->isValid());
+        QVERIFY(QDir::setCurrent(folder_->path()));
+        QVERIFY(QDir().mkdir("dosdevices"));
+        for (int port = 1; port <= 4; ++port)
+            QVERIFY(linkPort(port, folder_->filePath("none")));
+    }
+
+    void cleanup() {
+        QDir::setCurrent(previousDirectory_);
+        folder_.reset();
+    }
+
     void windowIsPlacedAndCaptioned() {
         TForm1 window;
         QVERIFY(window.isWindow());
@@ -129,6 +182,136 @@ private slots:
         QVERIFY(window->isHidden());
         delete window;
     }
+
+    // Each row: a first tick with a known weight, a late copy of a reply left waiting, then
+    // the row's reply. The command list's choice never changes the request.
+    void tickCutsCharactersFiveToTwelve_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("weight line") << QByteArray("ST,+00012.34  g\r\n") << "00012.34";
+        QTest::newRow("four characters") << QByteArray("ST,+") << "";
+        QTest::newRow("no reply") << QByteArray() << "";
+        QTest::newRow("short") << QByteArray("ST,+001") << "001";
+        QTest::newRow("zero byte") << QByteArray("ST,+000\0"
+                                                 "12.34  g\r\n",
+                                                 18)
+                                   << "000";
+        QTest::newRow("one character a byte") << QByteArray("US,-\xB5"
+                                                            "1.5\xB0 g\r\n")
+                                              << QString::fromLatin1("\xB5"
+                                                                     "1.5\xB0 g\r");
+    }
+
+    void tickCutsCharactersFiveToTwelve() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, expected);
+        PseudoTerminal balance;
+        QVERIFY(balance.isValid());
+        QVERIFY(linkPort(1, QString::fromStdString(balance.slavePath())));
+        platform::MessageRecorder messages;
+        TForm1 window;
+        window.findChild<QComboBox*>("ComboBox1")->setCurrentIndex(0);
+        QCOMPARE(window.findChild<QLineEdit*>("Edit1")->text(), QString("校正"));
+        window.btnOpenPortClick();
+        QVERIFY(window.portOpen());
+
+        tickWith(window, balance, kPrimeReply, "00099.99");
+        QVERIFY(balance.send("ST,+00077.77  g\r\n"));
+        QTest::qWait(300); // lets the late reply reach the port's receive queue
+        tickWith(window, balance, reply, expected);
+        QVERIFY(messages.messages().isEmpty());
+    }
+
+    void openingAndClosingThePort() {
+        platform::MessageRecorder messages;
+        TForm1 window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        window.btnOpenPortClick();
+        QCOMPARE(messages.messages().size(), 1);
+        QCOMPARE(messages.messages().last().text, QString("開啟通訊埠錯誤!!"));
+        QCOMPARE(messages.messages().last().caption, QString());
+        QVERIFY(!window.portOpen());
+
+        // COM1 held elsewhere, as by the polling link.
+        PseudoTerminal held;
+        QVERIFY(linkPort(1, QString::fromStdString(held.slavePath())));
+        platform::SerialPort holder;
+        QVERIFY(holder.open("COM1"));
+        window.btnOpenPortClick();
+        QCOMPARE(messages.messages().size(), 2);
+        QCOMPARE(messages.messages().last().text, QString("開啟通訊埠錯誤!!"));
+        QVERIFY(!window.portOpen());
+
+        PseudoTerminal balance;
+        QVERIFY(linkPort(2, QString::fromStdString(balance.slavePath())));
+        window.findChild<QRadioButton*>("rdCOM_COM2")->click();
+        window.btnOpenPortClick();
+        QCOMPARE(messages.messages().size(), 2);
+        QVERIFY(window.portOpen());
+        const termios line = balance.line();
+        QCOMPARE(cfgetospeed(&line), speed_t(B2400));
+        QCOMPARE(line.c_iflag & INPCK, tcflag_t(INPCK));
+        QCOMPARE(line.c_cflag & PARODD, tcflag_t(0));
+
+        window.btnOpenPortClick();
+        QCOMPARE(messages.messages().size(), 3);
+        QCOMPARE(messages.messages().last().text, QString("通訊埠已開啟!不需再開!"));
+        QVERIFY(window.portOpen());
+
+        // The reply comes into view while the user stays in the field being typed in.
+        auto* field = window.findChild<QLineEdit*>("Edit1");
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        field->setFocus();
+        QTRY_VERIFY(field->hasFocus());
+        tickWith(window, balance, kPrimeReply, "00099.99");
+        QVERIFY(field->hasFocus());
+        auto* view = window.findChild<QPlainTextEdit*>("mReceive");
+        QCOMPARE(view->toPlainText(), QString("ST,+00099.99  g\n"));
+        QCOMPARE(view->textCursor().position(), view->document()->characterCount() - 1);
+
+        window.btnEndClick();
+        QVERIFY(!window.portOpen());
+        QVERIFY(window.isHidden());
+        QCOMPARE(window.WeightText(), QString());
+        window.Timer1Timer();
+        QCOMPARE(balance.receive(1, 300), std::string());
+        QCOMPARE(messages.messages().size(), 3);
+
+        window.btnOpenPortClick();
+        QVERIFY(window.portOpen());
+    }
+
+    // The main window's show steps, on the hidden window; then the request period in seconds.
+    void showStepsLeaveTheTimerRunning() {
+        TForm1 window;
+        auto* timer = window.findChild<QTimer*>("Timer1");
+        auto* send = window.findChild<QPushButton*>("btnSend");
+        auto* repeat = window.findChild<QCheckBox*>("CheckBox1");
+        timer->start();
+        window.btnSendClick();
+        QVERIFY(!timer->isActive());
+        QCOMPARE(send->text(), QString("Start"));
+        repeat->setChecked(true);
+        window.btnSendClick();
+        QVERIFY(timer->isActive());
+        QCOMPARE(send->text(), QString("Stop"));
+        QVERIFY(repeat->isChecked());
+        QVERIFY(window.isHidden());
+
+        auto* seconds = window.findChild<QSpinBox*>("SpinEdit1");
+        seconds->setValue(5);
+        QCOMPARE(timer->interval(), 5000);
+        seconds->findChild<QLineEdit*>()->setText("");
+        QCOMPARE(timer->interval(), 1000);
+        QVERIFY(timer->isActive());
+    }
+
+private:
+    QString previousDirectory_;
+    std::unique_ptr<QTemporaryDir> folder_;
 };
 
 QTEST_MAIN(TestUnit1)

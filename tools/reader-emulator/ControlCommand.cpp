@@ -1,9 +1,9 @@
 #include "ControlCommand.h"
 
+#include "ControlWords.h"
 #include "HexFields.h"
 #include "Transponder.h"
 
-#include <cctype>
 #include <vector>
 
 namespace emulator {
@@ -11,81 +11,13 @@ namespace {
 
 constexpr std::uint8_t kMaxOwnAddress = 254;
 
-std::vector<std::string> words(std::string_view line) {
-    std::vector<std::string> result;
-    std::size_t position = 0;
-    while (position < line.size()) {
-        const std::size_t begin = line.find_first_not_of(" \t\r\n", position);
-        if (begin == std::string_view::npos) {
-            break;
-        }
-        const std::size_t end = std::min(line.find_first_of(" \t\r\n", begin), line.size());
-        result.emplace_back(line.substr(begin, end - begin));
-        position = end;
-    }
-    return result;
+bool takeUid(ArgumentReader& reader, std::size_t index, wire::Bytes& out) {
+    return reader.take(parseUid(reader.word(index)), out, "UID must be 16 hex digits starting E0");
 }
-
-std::string lowered(std::string text) {
-    for (char& character : text) {
-        character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
-    }
-    return text;
-}
-
-std::optional<bool> parseOnOff(const std::string& word) {
-    const std::string value = lowered(word);
-    if (value == "on") {
-        return true;
-    }
-    if (value == "off") {
-        return false;
-    }
-    return std::nullopt;
-}
-
-// Parses the arguments of one verb into command; false with error set when they are wrong.
-class ArgumentReader {
-public:
-    ArgumentReader(const std::vector<std::string>& words, std::string& error)
-        : words_(words), error_(error) {}
-
-    bool count(std::size_t minimum, std::size_t maximum, const std::string& usage) {
-        const std::size_t arguments = words_.size() - 1;
-        if (arguments < minimum || arguments > maximum) {
-            return fail("usage: " + usage);
-        }
-        return true;
-    }
-    bool has(std::size_t index) const { return index < words_.size(); }
-
-    bool uid(std::size_t index, wire::Bytes& out) {
-        return take(parseUid(words_[index]), out, "UID must be 16 hex digits starting E0");
-    }
-    bool onOff(std::size_t index, bool& out) {
-        return take(parseOnOff(words_[index]), out, "expected on or off");
-    }
-    template <typename Value, typename Parsed>
-    bool take(const std::optional<Parsed>& parsed, Value& out, const std::string& message) {
-        if (!parsed) {
-            return fail(message);
-        }
-        out = static_cast<Value>(*parsed);
-        return true;
-    }
-    const std::string& word(std::size_t index) const { return words_[index]; }
-    bool fail(const std::string& message) {
-        error_ = message;
-        return false;
-    }
-
-private:
-    const std::vector<std::string>& words_;
-    std::string& error_;
-};
 
 bool parsePlace(ArgumentReader& reader, ControlCommand& command) {
-    if (!reader.count(1, 4, "place UID [TYPE BLOCKS BLOCKSIZE]") || !reader.uid(1, command.uid)) {
+    if (!reader.count(1, 4, "place UID [TYPE BLOCKS BLOCKSIZE]") ||
+        !takeUid(reader, 1, command.uid)) {
         return false;
     }
     if (!reader.has(2)) {
@@ -131,15 +63,15 @@ bool parseArguments(ArgumentReader& reader, ControlCommand& command) {
     case ControlVerb::Place:
         return parsePlace(reader, command);
     case ControlVerb::Remove:
-        return reader.count(1, 1, "remove UID") && reader.uid(1, command.uid);
+        return reader.count(1, 1, "remove UID") && takeUid(reader, 1, command.uid);
     case ControlVerb::Block:
-        return reader.count(3, 3, "block UID INDEX HEX") && reader.uid(1, command.uid) &&
+        return reader.count(3, 3, "block UID INDEX HEX") && takeUid(reader, 1, command.uid) &&
                reader.take(parseDecimal(reader.word(2), 0, kMaxBlockCount - 1), command.blockIndex,
                            "INDEX must be a block number") &&
                reader.take(parseHexBytes(reader.word(3), kMaxBlockSize), command.data,
                            "HEX must be the block's bytes in hex");
     case ControlVerb::ReadOnly:
-        return reader.count(2, 2, "readonly UID on|off") && reader.uid(1, command.uid) &&
+        return reader.count(2, 2, "readonly UID on|off") && takeUid(reader, 1, command.uid) &&
                reader.onOff(2, command.on);
     case ControlVerb::Rate:
         return reader.count(1, 1, "rate 1200..115200") &&
@@ -182,7 +114,7 @@ std::optional<ControlVerb> verbOf(const std::string& word) {
 
 std::optional<ControlCommand> parseControlCommand(std::string_view line, std::string& error) {
     error.clear();
-    const std::vector<std::string> parts = words(line);
+    const std::vector<std::string> parts = splitWords(line);
     ControlCommand command;
     if (parts.empty() || parts[0][0] == '#') {
         return command;

@@ -12,25 +12,11 @@ namespace {
 // What a "place UID" of an unknown UID makes: the common 28 blocks of 4 bytes.
 constexpr TransponderShape kDefaultShape{0x00, 28, 4};
 
-ControlReply failed(std::string error) {
-    ControlReply reply;
-    reply.error = std::move(error);
-    return reply;
-}
-
 std::string byteText(std::uint8_t byte) {
     return hexText(wire::Bytes{byte});
 }
 
 } // namespace
-
-std::string ControlReply::text() const {
-    std::string result;
-    for (const std::string& line : lines) {
-        result += line + "\n";
-    }
-    return result + finalLine() + "\n";
-}
 
 Emulator::Emulator(const Line& line, std::uint8_t address, bool delays, Catalogue catalogue)
     : catalogue_(std::move(catalogue)), delays_(delays) {
@@ -41,7 +27,7 @@ Emulator::Emulator(const Line& line, std::uint8_t address, bool delays, Catalogu
 ControlReply Emulator::executeLine(std::string_view line) {
     std::string error;
     const auto command = parseControlCommand(line, error);
-    return command ? execute(*command) : failed(error);
+    return command ? execute(*command) : failedReply(error);
 }
 
 ControlReply Emulator::execute(const ControlCommand& command) {
@@ -89,7 +75,7 @@ ControlReply Emulator::execute(const ControlCommand& command) {
 
 ControlReply Emulator::place(const ControlCommand& command) {
     if (findTransponder(state_.field, command.uid) != nullptr) {
-        return failed("transponder " + hexText(command.uid) + " is in the field already");
+        return failedReply("transponder " + hexText(command.uid) + " is in the field already");
     }
     TransponderShape shape = kDefaultShape;
     if (command.shape) {
@@ -99,7 +85,7 @@ ControlReply Emulator::place(const ControlCommand& command) {
     }
     auto transponder = makeTransponder(command.uid, shape.type, shape.blockCount, shape.blockSize);
     if (!transponder) {
-        return failed("cannot make transponder " + hexText(command.uid));
+        return failedReply("cannot make transponder " + hexText(command.uid));
     }
     state_.field.push_back(std::move(*transponder));
     return {};
@@ -108,7 +94,7 @@ ControlReply Emulator::place(const ControlCommand& command) {
 ControlReply Emulator::changeTransponder(const ControlCommand& command) {
     Transponder* tag = findTransponder(state_.field, command.uid);
     if (tag == nullptr) {
-        return failed("transponder " + hexText(command.uid) + " is not in the field");
+        return failedReply("transponder " + hexText(command.uid) + " is not in the field");
     }
     switch (command.verb) {
     case ControlVerb::Remove:
@@ -119,11 +105,11 @@ ControlReply Emulator::changeTransponder(const ControlCommand& command) {
         break;
     default:
         if (command.blockIndex >= tag->blockCount()) {
-            return failed("block " + std::to_string(command.blockIndex) + " past the last, " +
-                          std::to_string(tag->blockCount() - 1));
+            return failedReply("block " + std::to_string(command.blockIndex) + " past the last, " +
+                               std::to_string(tag->blockCount() - 1));
         }
         if (command.data.size() != tag->blockSize) {
-            return failed("a block holds " + std::to_string(tag->blockSize) + " bytes");
+            return failedReply("a block holds " + std::to_string(tag->blockSize) + " bytes");
         }
         std::copy(command.data.begin(), command.data.end(),
                   tag->memory.begin() + command.blockIndex * tag->blockSize);

@@ -2,6 +2,7 @@
 
 #include "Catalogue.h"
 #include "ControlCommand.h"
+#include "ControlReply.h"
 #include "Fault.h"
 #include "ReaderState.h"
 
@@ -12,19 +13,6 @@
 #include <vector>
 
 namespace emulator {
-
-// The answer to one control line: lines to show before the final "ok" or "error: ...", and
-// what the program around has to do.
-struct ControlReply {
-    std::vector<std::string> lines;
-    std::string error;
-    bool quit = false;
-    bool hangup = false;
-
-    std::string finalLine() const { return error.empty() ? "ok" : "error: " + error; }
-    // The lines and the final line, each ended by a newline.
-    std::string text() const;
-};
 
 // Bytes to put on the line, and when: counted from the request's arrival.
 struct PlannedReply {

@@ -1,11 +1,10 @@
 #include "LineSettings.h"
 
+#include "BaudRates.h"
 #include "LineTiming.h"
-#include "TerminalSpeeds.h"
 
 #include <cctype>
 #include <charconv>
-#include <termios.h>
 
 namespace emulator {
 
@@ -62,15 +61,16 @@ std::string lineText(const Line& line) {
     return std::to_string(line.baud) + " " + frameName(line.frame);
 }
 
-Line lineFromTermios(const termios& attributes) {
-    Line line;
-    line.baud = rateOfTerminalSpeed(cfgetospeed(&attributes));
-    if ((attributes.c_iflag & INPCK) == 0) {
-        line.frame = LineFrame::N81;
-    } else {
-        line.frame = (attributes.c_cflag & PARODD) != 0 ? LineFrame::O81 : LineFrame::E81;
+Line lineOf(const HostLine& host) {
+    switch (host.parity) {
+    case HostParity::None:
+        return Line{host.baud, LineFrame::N81};
+    case HostParity::Odd:
+        return Line{host.baud, LineFrame::O81};
+    case HostParity::Even:
+        break;
     }
-    return line;
+    return Line{host.baud, LineFrame::E81};
 }
 
 } // namespace emulator

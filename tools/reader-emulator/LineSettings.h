@@ -1,11 +1,11 @@
 #pragma once
 
+#include "HostLine.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-
-struct termios;
 
 namespace emulator {
 
@@ -30,9 +30,8 @@ std::optional<std::int32_t> parseRate(std::string_view text);
 int bitsPerCharacter(LineFrame frame);
 std::string lineText(const Line& line);
 
-// What the host set, read on the master side of a pseudo-terminal. Its driver keeps no parity
-// enable, so parity shows only through the input check INPCK, and odd parity through PARODD.
-// A rate outside the reader's set reads as baud 0, which matches nothing.
-Line lineFromTermios(const termios& attributes);
+// What the host set, as the reader would take it: always 8 data bits, since a pseudo-terminal
+// cannot show them. A rate outside the reader's set reads as baud 0, which matches nothing.
+Line lineOf(const HostLine& host);
 
 } // namespace emulator

@@ -2,37 +2,16 @@
 
 #include "HexFields.h"
 
-#include <cctype>
-
 namespace emulator {
 namespace {
-
-constexpr int kMaxPortNumber = 256;
-
-std::optional<std::string> portNumberOf(const std::string& port) {
-    if (port.size() < 4 || std::toupper(static_cast<unsigned char>(port[0])) != 'C' ||
-        std::toupper(static_cast<unsigned char>(port[1])) != 'O' ||
-        std::toupper(static_cast<unsigned char>(port[2])) != 'M' || port[3] == '0' ||
-        !parseDecimal(std::string_view(port).substr(3), 1, kMaxPortNumber)) {
-        return std::nullopt;
-    }
-    return port.substr(3);
-}
 
 bool reject(std::string& error, const std::string& message) {
     error = message;
     return false;
 }
 
-bool setOption(Options& options, const std::string& name, const std::string& value,
-               std::string& error) {
-    if (value.empty()) {
-        return reject(error, name + " needs a value");
-    }
-    if (name == "--port") {
-        options.port = value;
-        return portNumberOf(value) || reject(error, "--port takes COM1..COM256");
-    }
+bool setReaderOption(Options& options, const std::string& name, const std::string& value,
+                     std::string& error) {
     if (name == "--rate") {
         const auto rate = parseRate(value);
         options.line.baud = rate.value_or(0);
@@ -48,41 +27,27 @@ bool setOption(Options& options, const std::string& name, const std::string& val
         options.address = static_cast<std::uint8_t>(address.value_or(0));
         return address || reject(error, "--address takes 0..254");
     }
-    if (name == "--dir") {
-        options.directory = value;
-    } else if (name == "--script") {
-        options.scriptPath = value;
-    } else if (name == "--control") {
-        options.controlPath = value;
-    } else if (name == "--catalogue") {
+    if (name == "--catalogue") {
         options.cataloguePath = value;
-    } else {
-        return reject(error, "unknown option " + name);
+        return true;
     }
-    return true;
+    return reject(error, "unknown option " + name);
 }
 
 } // namespace
 
-std::string Options::linkPath() const {
-    return directory + "/dosdevices/com" + portNumberOf(port).value_or("1");
-}
-
 std::optional<Options> parseOptions(const std::vector<std::string>& arguments, std::string& error) {
     Options options;
-    for (std::size_t index = 0; index < arguments.size(); ++index) {
-        const std::string& name = arguments[index];
-        if (name == "--help" || name == "-h") {
-            options.help = true;
-        } else if (name == "--no-delays") {
-            options.delays = false;
-        } else if (index + 1 >= arguments.size()) {
-            error = "unknown option or missing value: " + name;
-            return std::nullopt;
-        } else if (!setOption(options, name, arguments[++index], error)) {
-            return std::nullopt;
-        }
+    const auto common = parseCommonOptions(
+        arguments,
+        [&options](const std::string& name, const std::string& value, std::string& failure) {
+            return setReaderOption(options, name, value, failure);
+        },
+        error);
+    if (!common) {
+        return std::nullopt;
     }
+    options.common = *common;
     return options;
 }
 

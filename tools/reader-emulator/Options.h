@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommonOptions.h"
 #include "LineSettings.h"
 
 #include <optional>
@@ -9,18 +10,10 @@
 namespace emulator {
 
 struct Options {
-    std::string port = "COM1";
-    std::string directory = ".";
+    CommonOptions common;
     Line line;
     std::uint8_t address = 0;
-    bool delays = true;
-    std::string scriptPath;
-    std::string controlPath;
     std::string cataloguePath;
-    bool help = false;
-
-    // Where the station looks for the port: <directory>/dosdevices/com<N>.
-    std::string linkPath() const;
 };
 
 // The command line without the program name; nullopt with error set when it is wrong.

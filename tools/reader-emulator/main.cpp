@@ -1,10 +1,9 @@
 #include "Catalogue.h"
-#include "ControlServer.h"
 #include "Emulator.h"
-#include "LineSplitter.h"
+#include "EmulatorProgram.h"
 #include "Options.h"
 #include "PseudoTerminalLink.h"
-#include "Service.h"
+#include "ReaderLine.h"
 #include "TextFile.h"
 
 #include <cstdio>
@@ -13,36 +12,7 @@
 
 namespace {
 
-constexpr std::size_t kMaxScriptBytes = 1 << 20;
-
-int fail(const std::string& message) {
-    std::fprintf(stderr, "reader-emulator: %s\n", message.c_str());
-    return 2;
-}
-
-// Runs the start-up script; an error names its line. Lines other than "ok" go to stdout.
-bool runScript(emulator::Service& service, const std::string& path, std::string& error) {
-    const auto text = emulator::readTextFile(path, kMaxScriptBytes, error);
-    if (!text) {
-        return false;
-    }
-    emulator::LineSplitter splitter;
-    splitter.feed(text->data(), text->size());
-    int lineNumber = 0;
-    while (auto piece = splitter.rest()) {
-        ++lineNumber;
-        const emulator::ControlReply reply = service.control(piece->text);
-        if (piece->overlong || !reply.error.empty()) {
-            error = path + " line " + std::to_string(lineNumber) + ": " +
-                    (piece->overlong ? "line too long" : reply.error);
-            return false;
-        }
-        for (const std::string& line : reply.lines) {
-            std::printf("%s\n", line.c_str());
-        }
-    }
-    return true;
-}
+constexpr const char* kProgram = "reader-emulator";
 
 } // namespace
 
@@ -52,9 +22,9 @@ int main(int argc, char** argv) {
         emulator::parseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
         std::fputs(emulator::usageText().c_str(), stderr);
-        return fail(error);
+        return emulator::startFailure(kProgram, error);
     }
-    if (options->help) {
+    if (options->common.help) {
         std::fputs(emulator::usageText().c_str(), stdout);
         return 0;
     }
@@ -64,43 +34,24 @@ int main(int argc, char** argv) {
         const auto text =
             emulator::readTextFile(options->cataloguePath, emulator::kMaxCatalogueBytes, error);
         if (!text) {
-            return fail(error);
+            return emulator::startFailure(kProgram, error);
         }
         catalogue = emulator::parseCatalogue(*text, error);
         if (!error.empty()) {
-            return fail(options->cataloguePath + ": " + error);
+            return emulator::startFailure(kProgram, options->cataloguePath + ": " + error);
         }
     }
 
-    emulator::Emulator reader(options->line, options->address, options->delays,
+    emulator::Emulator reader(options->line, options->address, options->common.delays,
                               std::move(catalogue));
-    emulator::PseudoTerminalLink link(options->linkPath());
-    if (!link.open(error)) {
-        return fail(error);
-    }
-    emulator::ControlServer server;
-    if (!options->controlPath.empty() && !server.listen(options->controlPath, error)) {
-        link.removeLink();
-        return fail(error);
-    }
-    emulator::Service service(reader, link, options->controlPath.empty() ? nullptr : &server,
-                              options->controlPath.empty());
+    emulator::ReaderLine line(reader);
+    emulator::PseudoTerminalLink link(options->common.linkPath());
     reader.setStatusSource([&] {
-        const auto quiet = service.quietBeforeLastRequestMs();
+        const auto quiet = line.quietBeforeLastRequestMs();
         return std::vector<std::string>{
-            "port " + options->port + " " + link.linkPath() + " -> " + link.slavePath(),
-            "host " + emulator::lineText(link.hostLine()),
+            "port " + options->common.port + " " + link.linkPath() + " -> " + link.slavePath(),
+            "host " + emulator::lineText(emulator::lineOf(link.hostLine())),
             "quiet " + (quiet ? std::to_string(*quiet) : std::string("none"))};
     });
-    if (!options->scriptPath.empty() && !runScript(service, options->scriptPath, error)) {
-        link.removeLink();
-        return fail(error);
-    }
-    if (service.quitRequested()) {
-        link.removeLink();
-        return 0;
-    }
-    std::printf("ready %s\n", link.slavePath().c_str());
-    std::fflush(stdout);
-    return service.run();
+    return emulator::runEmulator(kProgram, options->common, line, link);
 }

@@ -1,15 +1,17 @@
 #pragma once
 
-#include "LineSettings.h"
-#include "WireFrame.h"
+#include "HostLine.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace emulator {
 
-// The reader's end of the line: the master side of a pseudo-terminal whose slave is linked
+// The device's end of the line: the master side of a pseudo-terminal whose slave is linked
 // where the station looks for its port. The emulator keeps a slave descriptor open itself, so
-// the station closing and reopening the port does not hang up the master.
+// the host closing and reopening the port does not hang up the master.
 class PseudoTerminalLink {
 public:
     explicit PseudoTerminalLink(std::string linkPath) : linkPath_(std::move(linkPath)) {}
@@ -19,7 +21,7 @@ public:
 
     // A new pseudo-terminal, linked in place of whatever the link was.
     bool open(std::string& error);
-    // Closes both sides, as a reader unplugged; the link stays until the next open.
+    // Closes both sides, as a device unplugged; the link stays until the next open.
     void close();
     void removeLink();
 
@@ -27,12 +29,12 @@ public:
     const std::string& slavePath() const { return slavePath_; }
     const std::string& linkPath() const { return linkPath_; }
     // The line as the host set it; baud 0 when it cannot be read.
-    Line hostLine() const;
+    HostLine hostLine() const;
 
     // Reads what is waiting without blocking: the count, 0 for nothing, -1 on error.
     long read(std::uint8_t* buffer, std::size_t size);
     // false when the line takes no byte for a long while.
-    bool write(const wire::Bytes& bytes);
+    bool write(const std::vector<std::uint8_t>& bytes);
 
 private:
     bool link(std::string& error);

@@ -3,11 +3,12 @@
 namespace emulator {
 namespace {
 
-std::string withoutCarriageReturn(std::string text) {
-    if (!text.empty() && text.back() == '\r') {
+LineSplitter::Piece pieceOf(std::string text, bool ended) {
+    const bool carriageReturn = !text.empty() && text.back() == '\r';
+    if (carriageReturn) {
         text.pop_back();
     }
-    return text;
+    return LineSplitter::Piece{std::move(text), false, ended && carriageReturn};
 }
 
 } // namespace
@@ -31,7 +32,7 @@ std::optional<LineSplitter::Piece> LineSplitter::next() {
         discarding_ = false;
         return Piece{{}, true};
     }
-    return Piece{withoutCarriageReturn(std::move(line)), false};
+    return pieceOf(std::move(line), true);
 }
 
 std::optional<LineSplitter::Piece> LineSplitter::rest() {
@@ -48,7 +49,7 @@ std::optional<LineSplitter::Piece> LineSplitter::rest() {
     }
     std::string line = std::move(buffer_);
     buffer_.clear();
-    return Piece{withoutCarriageReturn(std::move(line)), false};
+    return pieceOf(std::move(line), false);
 }
 
 } // namespace emulator

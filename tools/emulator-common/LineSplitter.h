@@ -13,6 +13,7 @@ public:
     struct Piece {
         std::string text;
         bool overlong = false;
+        bool endedByCrLf = false; // for peers where only CR LF ends a line
     };
 
     static constexpr std::size_t kDefaultLimit = 4096;

@@ -99,12 +99,12 @@ void PseudoTerminalLink::removeLink() {
     }
 }
 
-Line PseudoTerminalLink::hostLine() const {
+HostLine PseudoTerminalLink::hostLine() const {
     termios attributes{};
     if (master_ < 0 || ::tcgetattr(master_, &attributes) != 0) {
-        return Line{0, LineFrame::N81};
+        return HostLine{};
     }
-    return lineFromTermios(attributes);
+    return hostLineFromTermios(attributes);
 }
 
 long PseudoTerminalLink::read(std::uint8_t* buffer, std::size_t size) {
@@ -122,7 +122,7 @@ long PseudoTerminalLink::read(std::uint8_t* buffer, std::size_t size) {
     }
 }
 
-bool PseudoTerminalLink::write(const wire::Bytes& bytes) {
+bool PseudoTerminalLink::write(const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t written = ::write(master_, bytes.data() + done, bytes.size() - done);

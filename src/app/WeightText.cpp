@@ -1,3 +1,0 @@
-#include "WeightText.h"
-
-QString WeightText;

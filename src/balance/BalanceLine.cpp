@@ -1,0 +1,56 @@
+#include "BalanceLine.h"
+
+#include "MessageBoxes.h"
+
+namespace balance {
+namespace {
+
+// The balance's port errors come without owner and with an empty caption.
+void showPortError(const QString& text) {
+    platform::showMessage(text, QString(), platform::MessageIcon::None);
+}
+
+} // namespace
+
+bool openBalanceLine(platform::SerialPort& port, const std::string& portName,
+                     platform::Parity parity) {
+    if (!port.open(portName)) {
+        showPortError(QStringLiteral("開啟通訊埠錯誤!!"));
+        return false;
+    }
+    platform::LineSettings settings;
+    settings.baud = 2400;
+    settings.dataBits = 7;
+    settings.parity = parity;
+    settings.stopBits = 1;
+    if (!port.setSettings(settings)) {
+        port.close();
+        showPortError(QStringLiteral("通訊埠設定錯誤!!!"));
+        return false;
+    }
+    return true;
+}
+
+QByteArray takeWaitingBytes(platform::SerialPort& port) {
+    const long waiting = port.bytesWaiting();
+    if (waiting <= 0) {
+        return {};
+    }
+    if (waiting > kReceiveLimit) {
+        port.purgeReceive();
+        return {};
+    }
+    char buffer[kReceiveLimit];
+    const long received = port.read(buffer, static_cast<std::size_t>(waiting));
+    if (received <= 0) {
+        return {};
+    }
+    QByteArray bytes(buffer, static_cast<qsizetype>(received));
+    const qsizetype zero = bytes.indexOf('\0');
+    if (zero >= 0) {
+        bytes.truncate(zero);
+    }
+    return bytes;
+}
+
+} // namespace balance

@@ -1,0 +1,31 @@
+#include "BalanceLink.h"
+
+#include "Weight.h"
+
+BalanceLink::BalanceLink(QPlainTextEdit* memoTemp, QObject* parent)
+    : QObject(parent), memoTemp_(memoTemp) {}
+
+BalanceLink::~BalanceLink() {
+    if (worker_) {
+        worker_->Terminate();
+        worker_->WaitFor();
+    }
+}
+
+void BalanceLink::startAtShow() {
+    if (!worker_ || worker_->isFinished()) {
+        worker_ = std::make_unique<TReadThread>(balancePortHandle_, memoTemp_);
+        worker_->start();
+    }
+    if (!balancePortHandle_.isOpen()) {
+        worker_->OpenBalancePort();
+    }
+}
+
+bool BalanceLink::portOpen() const {
+    return balancePortHandle_.isOpen();
+}
+
+int BalanceLink::workerCount() const {
+    return worker_ && worker_->isRunning() ? 1 : 0;
+}

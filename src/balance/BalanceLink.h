@@ -1,0 +1,31 @@
+#pragma once
+
+#include "SerialPort.h"
+
+#include <QObject>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <memory>
+
+class TReadThread;
+
+// Owns the balance port and the polling workers of the main window's shows; appends to memo.
+// Used on the UI thread.
+class BalanceLink : public QObject {
+public:
+    explicit BalanceLink(QPlainTextEdit* memoTemp, QObject* parent = nullptr);
+    // Stops its worker and waits for it.
+    ~BalanceLink() override;
+
+    // The balance share of a show after the terminal window's steps: starts a polling worker
+    // unless one polls already, then opens the port unless it is open. A later show therefore
+    // keeps an open port and its worker, and one more worker never doubles the command rate.
+    void startAtShow();
+    bool portOpen() const;
+    int workerCount() const;
+
+private:
+    QPointer<QPlainTextEdit> memoTemp_;
+    platform::SerialPort balancePortHandle_;
+    std::unique_ptr<TReadThread> worker_;
+};

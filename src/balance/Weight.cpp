@@ -1,0 +1,67 @@
+#include "Weight.h"
+
+#include "BalanceLine.h"
+#include "MemoAppend.h"
+#include "SerialPort.h"
+
+#include <QString>
+
+namespace {
+
+// The body waits, off the UI thread, between the command and the read, for as long as the line
+// takes to send the command and a reply line at 2400 baud (10 bits a character at most): so
+// commands never queue up faster than the line sends them, a write always finds room in the
+// driver and returns at once, and the UI thread only runs the two short steps.
+constexpr int kLineRate = 2400;
+constexpr int kBitsPerCharacter = 10;
+constexpr int kCommandCharacters = 5;
+constexpr int kReplyCharacters = 24;
+constexpr unsigned long kCycleMs =
+    ((kCommandCharacters + kReplyCharacters) * kBitsPerCharacter * 1000 + kLineRate - 1) /
+    kLineRate;
+
+} // namespace
+
+TReadThread::TReadThread(platform::SerialPort& balancePortHandle, QPlainTextEdit* memoTemp,
+                         QObject* parent)
+    : WorkerThread(parent), BalancePortHandle(balancePortHandle), MemoTemp(memoTemp) {}
+
+TReadThread::~TReadThread() {
+    // The body uses the port, which the base's destructor would no longer find alive.
+    if (isRunning()) {
+        Terminate();
+        WaitFor();
+    }
+}
+
+void TReadThread::OpenBalancePort() {
+    balance::openBalanceLine(BalancePortHandle, "COM1", platform::Parity::None);
+}
+
+void TReadThread::SendPrintCommand() {
+    if (!BalancePortHandle.isOpen()) {
+        return;
+    }
+    BalancePortHandle.write("PRT\r\n", 5);
+}
+
+void TReadThread::ReadBalanceOutput() {
+    if (!BalancePortHandle.isOpen()) {
+        return;
+    }
+    const QByteArray bytes = balance::takeWaitingBytes(BalancePortHandle);
+    if (!bytes.isEmpty() && MemoTemp) {
+        appendKeepingNewest(*MemoTemp, QString::fromLatin1(bytes), kMemoLimit);
+    }
+}
+
+void TReadThread::Execute() {
+    while (!Terminated()) {
+        Synchronize([this] { SendPrintCommand(); });
+        msleep(kCycleMs);
+        if (Terminated()) {
+            return;
+        }
+        Synchronize([this] { ReadBalanceOutput(); });
+    }
+}

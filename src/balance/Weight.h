@@ -1,0 +1,36 @@
+#pragma once
+
+#include "WorkerThread.h"
+
+#include <QPlainTextEdit>
+#include <QPointer>
+
+namespace platform {
+class SerialPort;
+}
+
+// The balance polling worker: its body hands the send step and the read step to the UI thread
+// in turn, so the port and MemoTemp are only ever touched there.
+class TReadThread : public platform::WorkerThread {
+public:
+    // The newest text MemoTemp keeps.
+    static constexpr int kMemoLimit = 1 << 20;
+
+    // balancePortHandle is the link's port, shared with its other steps; it must outlive this
+    // worker.
+    TReadThread(platform::SerialPort& balancePortHandle, QPlainTextEdit* memoTemp,
+                QObject* parent = nullptr);
+    ~TReadThread() override;
+
+    // Opens "COM1" for the balance; failures are shown and leave the port closed.
+    void OpenBalancePort();
+    void SendPrintCommand();
+    void ReadBalanceOutput();
+
+protected:
+    void Execute() override;
+
+private:
+    platform::SerialPort& BalancePortHandle;
+    QPointer<QPlainTextEdit> MemoTemp;
+};

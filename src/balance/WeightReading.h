@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// The balance's latest reading as the balance subsystem keeps it, for those who only show it.
+class WeightReading {
+public:
+    virtual ~WeightReading() = default;
+    // Eight characters cut from the balance's last reply; empty until one came.
+    virtual QString WeightText() const = 0;
+};

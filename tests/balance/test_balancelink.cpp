@@ -1,0 +1,162 @@
+#include "BalanceLink.h"
+#include "MessageBoxes.h"
+#include "PseudoTerminal.h"
+#include "SerialPort.h"
+#include "Weight.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using platform::MessageRecorder;
+using platform::SerialPort;
+
+namespace {
+
+const std::string kCommand = "PRT\r\n";
+
+// Points COM1 at target; a missing target leaves no device behind the name.
+bool linkCom1(const QString& target) {
+    QFile::remove("dosdevices/com1");
+    return QFile::link(target, "dosdevices/com1");
+}
+
+bool linkCom1(const PseudoTerminal& balance) {
+    return balance.isValid() && linkCom1(QString::fromStdString(balance.slavePath()));
+}
+
+} // namespace
+
+class TestBalanceLink : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(folder_.isValid() && QDir::setCurrent(folder_.path()));
+        QVERIFY(QDir().mkpath("dosdevices"));
+        for (int port = 2; port <= 4; ++port)
+            QVERIFY(QFile::link(folder_.filePath("none"), QString("dosdevices/com%1").arg(port)));
+    }
+
+    // One message for the missing balance, and no I/O after it even once one is plugged in; the
+    // next show opens it with the worker that already runs.
+    void noDeviceReportsOnceThenNextShowOpens() {
+        QVERIFY(linkCom1(folder_.filePath("none")));
+        MessageRecorder messages;
+        QPlainTextEdit memo;
+        BalanceLink link(&memo);
+        link.startAtShow();
+        QCOMPARE(messages.messages().size(), 1);
+        QCOMPARE(messages.messages()[0].text, QStringLiteral("開啟通訊埠錯誤!!"));
+        QCOMPARE(messages.messages()[0].caption, QString());
+        QVERIFY(!link.portOpen());
+        QCOMPARE(link.workerCount(), 1);
+
+        PseudoTerminal balance;
+        QVERIFY(linkCom1(balance));
+        QTest::qWait(500);
+        QCOMPARE(balance.receive(1, 50), std::string());
+
+        link.startAtShow();
+        QVERIFY(link.portOpen());
+        QCOMPARE(link.workerCount(), 1);
+        std::string sent;
+        QVERIFY(QTest::qWaitFor([&] {
+            sent += balance.receive(kCommand.size() - sent.size(), 10);
+            return sent.size() >= kCommand.size();
+        }));
+        QCOMPARE(sent, kCommand);
+        QCOMPARE(messages.messages().size(), 1);
+    }
+
+    // The steps alone, so the bytes waiting are exactly those the test sent.
+    void readStepTakesAtMost2048BytesUpToAZero() {
+        PseudoTerminal balance;
+        QVERIFY(linkCom1(balance));
+        QPlainTextEdit memo;
+        SerialPort port;
+        TReadThread steps(port, &memo);
+        steps.OpenBalancePort();
+        QVERIFY(port.isOpen());
+        const termios line = balance.line();
+        QCOMPARE(cfgetospeed(&line), speed_t(B2400));
+        QCOMPARE(line.c_iflag & INPCK, tcflag_t(0));
+
+        steps.SendPrintCommand();
+        QCOMPARE(balance.receive(kCommand.size()), kCommand);
+        steps.ReadBalanceOutput();
+        QCOMPARE(memo.toPlainText(), QString());
+
+        const auto read = [&](const std::string& bytes) {
+            QVERIFY(balance.send(bytes));
+            QVERIFY(QTest::qWaitFor([&] { return port.bytesWaiting() == long(bytes.size()); }));
+            steps.ReadBalanceOutput();
+        };
+        read(std::string(2048, 'a'));
+        QCOMPARE(memo.toPlainText(), QString(2048, 'a'));
+        read(std::string(2049, 'b'));
+        QCOMPARE(port.bytesWaiting(), 0L);
+        QCOMPARE(memo.toPlainText(), QString(2048, 'a'));
+        read(std::string("+12.3\0 g", 8));
+        QCOMPARE(memo.toPlainText(), QString(2048, 'a') + "+12.3");
+
+        // Only the newest 1 MiB stays.
+        QString earlier;
+        while (earlier.size() < TReadThread::kMemoLimit - 100)
+            earlier += "+0012.34\n";
+        earlier.truncate(TReadThread::kMemoLimit - 100);
+        memo.setPlainText(earlier);
+        read(std::string(200, 'c'));
+        QCOMPARE(memo.toPlainText(), earlier.mid(100) + QString(200, 'c'));
+    }
+
+    // A silent balance is asked again and again, no faster than the line sends the command; a
+    // reply reaches MemoTemp with its line end; a later show keeps port and worker; COM1 stays
+    // the link's.
+    void pollsPacedAndKeepsPortAcrossShows() {
+        PseudoTerminal balance;
+        QVERIFY(linkCom1(balance));
+        MessageRecorder messages;
+        QPlainTextEdit memo;
+        BalanceLink link(&memo);
+        link.startAtShow();
+        QVERIFY(link.portOpen());
+        // Served without a pause, the link still sends no faster than 10 bits a character at
+        // 2400 baud carry.
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QEventLoop serving;
+        QTimer::singleShot(1000, &serving, &QEventLoop::quit);
+        serving.exec();
+        const qint64 servedMs = elapsed.elapsed();
+        const std::string sent = balance.receive(1 << 20, 200);
+        std::string expected;
+        while (expected.size() < sent.size())
+            expected += kCommand;
+        QVERIFY(!sent.empty());
+        QCOMPARE(sent, expected);
+        QVERIFY(servedMs >= qint64(sent.size()) * 10 * 1000 / 2400);
+        QCOMPARE(memo.toPlainText(), QString());
+
+        link.startAtShow();
+        QVERIFY(messages.messages().isEmpty());
+        QVERIFY(link.portOpen());
+        QCOMPARE(link.workerCount(), 1);
+        SerialPort other;
+        QVERIFY(!other.open("COM1"));
+        QCOMPARE(other.lastFailure(), platform::SerialFailure::Busy);
+
+        QVERIFY(balance.send("ST,+00012.34  g\r\nST,"));
+        QVERIFY(QTest::qWaitFor([&] { return memo.toPlainText() == "ST,+00012.34  g\nST,"; }));
+    }
+};
+
+QTEST_MAIN(TestBalanceLink)
+#include "test_balancelink.moc"

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "BalanceFault.h"
+#include "ControlReply.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace balance {
+
+// What the balance puts on the line for one request.
+struct Answer {
+    std::vector<std::uint8_t> bytes;
+    bool atOnce = false; // the flood: all of it in one go, not at the line's pace
+};
+
+// The balance: its reading, its fault, and the requests it has seen. Knows nothing of
+// terminals or sockets.
+class Balance {
+public:
+    emulator::ControlReply executeLine(std::string_view line);
+
+    // A line the host ended with CR LF, without its end. nullopt when the balance stays silent:
+    // a line that is no request, or the silence fault.
+    std::optional<Answer> answer(std::string_view request, std::mt19937& random);
+
+    // Lines the program adds to "status": port, the host's line.
+    void setStatusSource(std::function<std::vector<std::string>()> source) {
+        statusSource_ = std::move(source);
+    }
+
+private:
+    emulator::ControlReply status() const;
+
+    std::int64_t hundredths_ = 0;
+    bool stable_ = true;
+    Fault fault_ = Fault::None;
+    std::uint64_t requests_ = 0;
+    std::uint64_t ignored_ = 0;
+    std::function<std::vector<std::string>()> statusSource_;
+};
+
+} // namespace balance

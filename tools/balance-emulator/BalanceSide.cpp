@@ -1,0 +1,92 @@
+#include "BalanceSide.h"
+
+#include "LineTiming.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace balance {
+namespace {
+
+constexpr std::int32_t kBaud = 2400;
+// Start bit, 7 data bits, parity and stop bit, as the balance sends.
+constexpr int kBitsPerCharacter = 10;
+// A host that sends faster than the balance answers gets its later requests dropped.
+constexpr std::size_t kMaxQueuedAnswers = 64;
+constexpr std::size_t kCrLf = 2;
+
+std::chrono::microseconds characterTime() {
+    return std::chrono::microseconds(wire::lineTimeMicros(1, kBaud, kBitsPerCharacter));
+}
+
+} // namespace
+
+emulator::ControlReply BalanceSide::control(const std::string& line) {
+    return balance_.executeLine(line);
+}
+
+void BalanceSide::lineLost() {
+    requests_ = emulator::LineSplitter();
+    outgoing_.clear();
+    lineFreeAt_ = {};
+}
+
+void BalanceSide::received(const std::uint8_t* bytes, std::size_t count, Clock::time_point now) {
+    requests_.feed(reinterpret_cast<const char*>(bytes), count);
+    while (auto piece = requests_.next()) {
+        if (piece->overlong || !piece->endedByCrLf) {
+            continue;
+        }
+        if (auto answer = balance_.answer(piece->text, random_)) {
+            queue(piece->text.size() + kCrLf, std::move(*answer), now);
+        }
+    }
+}
+
+void BalanceSide::queue(std::size_t requestBytes, Answer answer, Clock::time_point now) {
+    if (outgoing_.size() >= kMaxQueuedAnswers) {
+        return;
+    }
+    Outgoing out;
+    out.paced = delays_ && !answer.atOnce;
+    out.start = now;
+    if (delays_) {
+        // The request had to cross the line before the balance could hear it.
+        out.start = std::max(now + characterTime() * static_cast<long>(requestBytes), lineFreeAt_);
+    }
+    lineFreeAt_ = out.start + (out.paced ? characterTime() * static_cast<long>(answer.bytes.size())
+                                         : Clock::duration::zero());
+    out.bytes = std::move(answer.bytes);
+    outgoing_.push_back(std::move(out));
+}
+
+std::optional<emulator::LineDevice::Clock::time_point>
+BalanceSide::serve(emulator::PseudoTerminalLink& link, Clock::time_point now) {
+    while (!outgoing_.empty()) {
+        Outgoing& out = outgoing_.front();
+        if (now < out.start) {
+            return out.start;
+        }
+        std::size_t due = out.bytes.size();
+        if (out.paced) {
+            const auto complete = static_cast<std::size_t>((now - out.start) / characterTime());
+            due = std::min(due, complete);
+        }
+        if (due > out.sent) {
+            const std::vector<std::uint8_t> piece(out.bytes.begin() + static_cast<long>(out.sent),
+                                                  out.bytes.begin() + static_cast<long>(due));
+            if (!link.write(piece)) {
+                std::fprintf(stderr, "balance-emulator: answer not taken by the line\n");
+                due = out.bytes.size();
+            }
+            out.sent = due;
+        }
+        if (out.sent < out.bytes.size()) {
+            return out.start + characterTime() * static_cast<long>(out.sent + 1);
+        }
+        outgoing_.pop_front();
+    }
+    return std::nullopt;
+}
+
+} // namespace balance

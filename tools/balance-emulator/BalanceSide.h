@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Balance.h"
+#include "LineDevice.h"
+#include "LineSplitter.h"
+
+#include <deque>
+#include <random>
+
+namespace balance {
+
+// The balance's side of the line: request lines from the host, each answer paced at the
+// balance's own 2400 baud, or at once without delays.
+class BalanceSide : public emulator::LineDevice {
+public:
+    BalanceSide(Balance& balance, bool delays) : balance_(balance), delays_(delays) {}
+
+    emulator::ControlReply control(const std::string& line) override;
+    void received(const std::uint8_t* bytes, std::size_t count, Clock::time_point now) override;
+    std::optional<Clock::time_point> serve(emulator::PseudoTerminalLink& link,
+                                           Clock::time_point now) override;
+    void lineLost() override;
+
+private:
+    struct Outgoing {
+        std::vector<std::uint8_t> bytes;
+        std::size_t sent = 0;
+        Clock::time_point start; // byte i is complete at start + (i + 1) character times
+        bool paced = false;
+    };
+
+    void queue(std::size_t requestBytes, Answer answer, Clock::time_point now);
+
+    Balance& balance_;
+    bool delays_;
+    emulator::LineSplitter requests_;
+    std::deque<Outgoing> outgoing_;
+    Clock::time_point lineFreeAt_;
+    std::mt19937 random_{std::random_device{}()};
+};
+
+} // namespace balance

@@ -1,0 +1,42 @@
+#include "Balance.h"
+#include "BalanceSide.h"
+#include "CommonOptions.h"
+#include "EmulatorProgram.h"
+#include "PseudoTerminalLink.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kProgram = "balance-emulator";
+constexpr const char* kUsage = "usage: balance-emulator [--port COM1] [--dir PATH] [--no-delays]\n"
+                               "                        [--script FILE] [--control SOCKET]\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = emulator::parseCommonOptions(
+        std::vector<std::string>(argv + 1, argv + argc), nullptr, error);
+    if (!options) {
+        std::fputs(kUsage, stderr);
+        return emulator::startFailure(kProgram, error);
+    }
+    if (options->help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+
+    balance::Balance balance;
+    balance::BalanceSide line(balance, options->delays);
+    emulator::PseudoTerminalLink link(options->linkPath());
+    balance.setStatusSource([&] {
+        const emulator::HostLine host = link.hostLine();
+        return std::vector<std::string>{
+            "port " + options->port + " " + link.linkPath() + " -> " + link.slavePath(),
+            "host " + std::to_string(host.baud) + " parity " + emulator::parityName(host.parity)};
+    });
+    return emulator::runEmulator(kProgram, *options, line, link);
+}

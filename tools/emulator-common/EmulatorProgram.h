@@ -1,0 +1,19 @@
+#pragma once
+
+#include "CommonOptions.h"
+#include "LineDevice.h"
+#include "PseudoTerminalLink.h"
+
+#include <string>
+
+namespace emulator {
+
+// Says on standard error why the program cannot start; the exit code for it.
+int startFailure(const std::string& programName, const std::string& message);
+
+// The life of an emulator program: links the pseudo-terminal, listens on the control socket,
+// runs the start-up script, prints "ready <slave path>" and serves until the end. The exit code.
+int runEmulator(const std::string& programName, const CommonOptions& options, LineDevice& device,
+                PseudoTerminalLink& link);
+
+} // namespace emulator
