@@ -204,6 +204,15 @@ private slots:
         QCOMPARE(messages->messages().size(), 0);
     }
 
+    void balanceMenuShowsTheTerminalWindow() {
+        clickPicture();
+        auto* balance = windows->Form_Main().findChild<QAction*>("MItem_Balance");
+        QCOMPARE(balance->text(), QStringLiteral("&Balance..."));
+        balance->trigger();
+        QVERIFY(windows->Form1().isVisible());
+        QCOMPARE(messages->messages().size(), 0);
+    }
+
     void exitFromTheMenuClosesTheWindow() {
         clickPicture();
         auto* exit = windows->Form_Main().findChild<QAction*>("MItem_Exit");
