@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake make g++ clang libclang-rt-dev clang-format pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
-    libbenchmark-dev fonts-noto-cjk xvfb xauth openbox x11-utils
+    libbenchmark-dev fonts-noto-cjk xvfb xauth openbox x11-utils xdotool imagemagick sqlite3
 )
 
 missing=()

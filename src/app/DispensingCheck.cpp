@@ -1,5 +1,6 @@
 #include "DispensingCheck.h"
 
+#include "DispensingJournal.h"
 #include "DispensingTurn.h"
 #include "FieldLookup.h"
 #include "MessageBoxes.h"
@@ -20,6 +21,16 @@ void pauseServingEvents(int ms) {
     QEventLoop loop;
     QTimer::singleShot(std::max(ms, 0), &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+QString currentErrorText() {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    } catch (...) {
+        return QStringLiteral("unknown error");
+    }
 }
 
 } // namespace
@@ -77,6 +88,7 @@ DispensingCheck::Wait DispensingCheck::waitForTag(int& idleBudget,
             return Wait::Over;
         if (window_.tagCount() > 0)
             return Wait::TagListed;
+        lastWarnedTag_.clear();
         if (--idleBudget <= 0)
             return Wait::Over;
     }
@@ -103,9 +115,15 @@ bool DispensingCheck::turn(const QString& tagSerial) {
     case TurnOutcome::WrongDrug:
         window_.showWarning(wrongDrugText());
         platform::beep();
+        // The warning repeats while the container lies there; the journal notes it once.
+        if (tagSerial != lastWarnedTag_) {
+            lastWarnedTag_ = tagSerial;
+            record(journal_event::wrongContainer(), lines, {tagSerial});
+        }
         lines.Next();
         break;
     case TurnOutcome::DispenseLine:
+        lastWarnedTag_.clear();
         dispense(lines);
         break;
     case TurnOutcome::LineDone:
@@ -117,6 +135,7 @@ bool DispensingCheck::turn(const QString& tagSerial) {
         lines.First();
     if (!everyLineDone(lines))
         return false;
+    record(journal_event::orderCompleted(), lines, {});
     window_.orderCompleted();
     return true;
 }
@@ -128,14 +147,31 @@ void DispensingCheck::dispense(db::TADOQuery& lines) {
     try {
         db::TField state = lines.FieldByName(stateField);
         state.SetValue(dispensingText());
-        window_.showWeight(window_.weightText() + QStringLiteral("克"));
+        const QString weight = window_.weightText() + QStringLiteral("克");
+        window_.showWeight(weight);
         pauseServingEvents(pauseMs_);
         state.SetValue(dispensedText());
         lines.Post();
+        record(journal_event::lineStored(), lines, {weight});
     } catch (...) {
         lines.Cancel();
+        record(journal_event::storeFailed(), lines, {currentErrorText()});
         throw;
     }
+}
+
+// The day, the order and the line, as the lines' statement names them; blank when missing.
+void DispensingCheck::record(const QString& event, db::TADOQuery& lines,
+                             const QStringList& details) {
+    if (journal_ == nullptr)
+        return;
+    QStringList fields;
+    for (const QString& name : {QStringLiteral("領藥單.配藥日期"), QStringLiteral("領藥序號"),
+                                QStringLiteral("項次"), QStringLiteral("藥品名稱")}) {
+        const int column = findField(lines, name);
+        fields << (column < 0 ? QString() : lines.valueAt(lines.CurrentRow(), column).toString());
+    }
+    journal_->record(event, fields + details);
 }
 
 bool DispensingCheck::everyLineDone(db::TADOQuery& lines) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 class QEventLoop;
+class DispensingJournal;
 
 namespace db {
 class TADOQuery;
@@ -56,6 +57,8 @@ public:
     void setIdleBudget(int polls) { idleBudget_ = polls; }
     // How long a poll waits for the tag list to change.
     void setTagWaitMs(int ms) { tagWaitMs_ = ms; }
+    // Where warnings, stores and completed orders are recorded; none when null.
+    void setJournal(DispensingJournal* journal) { journal_ = journal; }
 
     // One run: from the first line, turn after turn while tags are listed, until the idle budget
     // is used up, stopRequested answers true, the order is complete or the application quits.
@@ -82,11 +85,15 @@ private:
     bool turn(const QString& tagSerial);
     void dispense(db::TADOQuery& lines);
     bool everyLineDone(db::TADOQuery& lines);
+    void record(const QString& event, db::TADOQuery& lines, const QStringList& details);
 
     DispensingWindow& window_;
     int pauseMs_ = defaultPauseMs;
     int idleBudget_ = defaultIdleBudget;
     int tagWaitMs_ = defaultTagWaitMs;
+    DispensingJournal* journal_ = nullptr;
+    // The tag of the last wrong container the journal noted, until the reader is empty.
+    QString lastWarnedTag_;
     QPointer<QEventLoop> tagWait_;
     QMutex mutex_;
     QWaitCondition idle_;

@@ -72,8 +72,10 @@ void hideFromGrid(db::TADOQuery& query, const QStringList& fields) {
 TForm_Main::TForm_Main()
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TForm_Main>()), check_(*this) {
+      ui(std::make_unique<Ui::TForm_Main>()), journal_(DispensingJournal::defaultFileName()),
+      check_(*this) {
     ui->setupUi(this);
+    check_.setJournal(&journal_);
     setWindowIcon(mainWindowIcon());
 
     ui->ListView1->setColumnWidth(0, 91);
@@ -225,8 +227,12 @@ void TForm_Main::ListView1Click() {
         return;
     OpenOrderLines(*order);
     // An order without lines has nothing to dispense; checking it would only spin.
-    if (ADOQuery1->RecordCount() > 0)
+    if (ADOQuery1->RecordCount() > 0) {
+        journal_.record(journal_event::orderOpened(),
+                        {db::DayText(ui->DateTimePicker1->date()), order->text(0),
+                         QString::number(ADOQuery1->RecordCount())});
         startDispensing();
+    }
 }
 
 void TForm_Main::OpenOrderLines(const QTreeWidgetItem& order) {
@@ -265,6 +271,10 @@ void TForm_Main::endDispensing() {
 }
 
 void TForm_Main::Button2Click() {
+    if (const QTreeWidgetItem* order = selectedOrder();
+        order != nullptr && !ui->ListView1->isEnabled())
+        journal_.record(journal_event::orderStopped(),
+                        {db::DayText(ui->DateTimePicker1->date()), order->text(0)});
     endDispensing();
 }
 

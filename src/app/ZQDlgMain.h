@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DispensingCheck.h"
+#include "DispensingJournal.h"
 #include "ReaderPortHost.h"
 #include "TADOConnection.h"
 #include "ZQKRT_TableArray.h"
@@ -156,6 +157,7 @@ private:
     db::QueryGridModel* DataSource1 = nullptr;
     bool ListView1CheckBoxes = false;
     bool movingQuery_ = false;
+    DispensingJournal journal_;
     DispensingCheck check_;
     // The threads of the orders dispensed so far; finished ones go at the next order.
     std::vector<std::unique_ptr<TCheckThread>> checkingThreads_;

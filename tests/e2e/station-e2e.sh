@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# station-e2e.sh BIN_DIR SOURCE_DIR CASE: the real station with the real emulators on the current
+# X display, driven with real clicks and keys. CASE "dispense" dispenses an order, exits and shows
+# the main window again; CASE "kill" kills the station in the middle of an order.
+set -uo pipefail
+export RIG_BIN=$1 RIG_DATA=$2/data RIG_FRESH_DB=1
+case_name=$3
+RIG_DIR=$(mktemp -d)
+export RIG_DIR
+# The dispense case keeps its screenshots beside the binaries, for the user guide.
+[ "$case_name" = dispense ] && export RIG_SHOTS="$RIG_BIN/../e2e-screenshots"
+source "$2/scripts/rig/station-rig.sh"
+source "$2/scripts/rig/demo-scenario.sh"
+
+failures=0
+check() {
+    local what=$1
+    shift
+    if "$@"; then
+        echo "PASS: $what"
+    else
+        echo "FAIL: $what"
+        failures=$((failures + 1))
+    fi
+}
+finish() {
+    rig_stop
+    if [ "$failures" -gt 0 ]; then
+        echo "--- journal"; rig_journal
+        echo "--- station log"; cat "$RIG_DIR/station.log"
+    fi
+    rm -rf "$RIG_DIR"
+}
+trap finish EXIT
+
+line_states() { rig_sql "SELECT 配藥日期, 領藥序號, 項次, IFNULL(配藥情況, '') FROM 領藥明細 ORDER BY 1, 2, 3"; }
+order_state() { rig_sql "SELECT 項次, IFNULL(配藥情況, '') FROM 領藥明細 WHERE 配藥日期 = '$DEMO_DAY' AND 領藥序號 = '$DEMO_ORDER' ORDER BY 1"; }
+other_lines() { grep -v -P "^\Q$DEMO_DAY\E\t\Q$DEMO_ORDER\E\t"; }
+stored_items() { rig_journal | awk -F'\t' -v o="$DEMO_ORDER" '$2 == "配藥完成" && $4 == o { print $5 }' | sort -n; }
+db_stored_items() { order_state | awk -F'\t' '$2 == "配藥完成" { print $1 }' | sort -n; }
+same() { [ "$1" = "$2" ] || { echo "  expected: $2"; echo "  found:    $1"; return 1; }; }
+
+# Dark pixels in a box of a window: a ticked check box has its mark.
+dark_pixels() {
+    import -window "$1" -crop "$2" -depth 8 -colorspace gray txt:- 2>/dev/null |
+        awk -F'[(),]' 'NR > 1 && $3 + 0 < 96 { n++ } END { print n + 0 }'
+}
+
+rig_prepare || exit 1
+before=$(line_states)
+rig_start_emulators || exit 1
+rig_start_station
+check "the entry picture shows the main window and the search finds the reader" demo_show_main_window
+check "the balance window opens the balance on COM2" demo_open_balance_window
+check "a click on the first order opens it" demo_open_first_order
+[ "$failures" -eq 0 ] || exit 1
+
+case $case_name in
+dispense)
+    check "a foreign container is warned of" demo_foreign_container
+    check "its warning names the foreign container" \
+        bash -c "$(declare -f rig_journal); RIG_DIR='$RIG_DIR'; rig_journal | grep -q $'\t'$DEMO_FOREIGN_UID\$"
+    expected_weights=$(demo_open_lines | awk -F'\t' '{ printf "%s\t%08.2f克\n", $1, 10.25 + 1.5 * (NR - 1) }')
+    check "each right container is stored in turn" demo_dispense_order
+    check "every line of the order is 配藥完成 in the database" \
+        same "$(order_state | cut -f2 | sort -u)" "配藥完成"
+    check "each store showed its weight with 克" same "$(rig_journal |
+        awk -F'\t' -v o="$DEMO_ORDER" '$2 == "配藥完成" && $4 == o { print $5 "\t" $7 }')" "$expected_weights"
+    check "no line of another order changed" \
+        same "$(line_states | other_lines)" "$(other_lines <<<"$before")"
+    main=$(rig_window 藥師配藥系統)
+    # Row 1 is the dispensed order, row 3 one not touched: only row 1 has a tick.
+    check "the completed order is ticked" \
+        test "$(dark_pixels "$main" 10x10+13+89)" -gt $(($(dark_pixels "$main" 10x10+13+121) + 8))
+    opened=$(rig_journal_count 開始配藥)
+    rig_reader clear
+    rig_click "$main" 40 109
+    check "the list takes a click again" rig_wait 30 rig_journal_has 開始配藥 $((opened + 1))
+    rig_click "$main" 640 320
+    rig_key "$main" alt+f e
+    check "File/Exit hides the main window" rig_wait 30 rig_window_gone 藥師配藥系統
+    check "the entry window stays" rig_wait 5 rig_window_shown dur4
+    rig_shot 09-after-exit
+    check "the main window shows again with its search" demo_show_main_window
+    ;;
+kill)
+    open_lines=$(demo_open_lines)
+    last=$(tail -n1 <<<"$open_lines")
+    weight=20.00
+    while IFS=$'\t' read -r item drug serial; do
+        check "line $item is stored" demo_dispense_line "$item" "$serial" "$weight"
+    done < <(head -n -1 <<<"$open_lines")
+    # The last line's container goes on the reader; the station dies while it shows "配藥中".
+    rig_reader place "$(cut -f3 <<<"$last")"
+    sleep 1.5
+    kill -KILL "$RIG_STATION_PID"
+    wait "$RIG_STATION_PID" 2>/dev/null
+    check "the database is whole" same "$(rig_sql 'PRAGMA integrity_check')" "ok"
+    check "every line the journal reported stored is stored, and no other" \
+        same "$(db_stored_items)" "$(stored_items)"
+    check "the killed line is not stored" \
+        same "$(order_state | awk -F'\t' -v i="$(cut -f1 <<<"$last")" '$1 == i { print $2 }')" ""
+    check "no line of another order changed" \
+        same "$(line_states | other_lines)" "$(other_lines <<<"$before")"
+    ;;
+*)
+    echo "unknown case $case_name"
+    exit 2
+    ;;
+esac
+[ "$failures" -eq 0 ]
