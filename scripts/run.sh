@@ -33,4 +33,7 @@ else
     rig_start_panel
 fi
 rig_start_station
-wait "$RIG_STATION_PID" || true
+status=0
+wait "$RIG_STATION_PID" || status=$?
+[ "$status" -eq 0 ] || echo "The station ended with status $status; its log: $RIG_DIR/station.log"
+exit "$status"
