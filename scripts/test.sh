@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: a normal build (and the performance report with a short
-# soak), then one with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# soak), then one with AddressSanitizer and UndefinedBehaviorSanitizer, then one with
+# ThreadSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -29,3 +29,18 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_retu
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd build-sanitize && ctest --output-on-failure --no-tests=error -j2)
+
+echo "== Build and test with ThreadSanitizer"
+bash scripts/build.sh build-tsan -DDSP_BUILD_TESTS=ON -DDSP_SANITIZE_THREAD=ON
+# Qt is not built with the sanitizer: the accesses it makes itself are left out, as its locks are
+# invisible to the sanitizer; only Qt's own reports may be suppressed (see tsan.supp).
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1"
+TSAN_OPTIONS+=":suppressions=$root/scripts/tsan.supp"
+# This compiler's sanitizer cannot place its shadow memory under the wider address randomization
+# of newer kernels (vm.mmap_rnd_bits above 28: "FATAL: ThreadSanitizer: unexpected memory
+# mapping"), so the tests run with randomization off; setarch needs no root.
+no_randomization=()
+if setarch "$(uname -m)" -R true 2>/dev/null; then
+    no_randomization=(setarch "$(uname -m)" -R)
+fi
+(cd build-tsan && "${no_randomization[@]}" ctest --output-on-failure --no-tests=error -j2)

@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -38,13 +39,13 @@ QString currentErrorText() {
 class DispensingCheck::RunMark {
 public:
     explicit RunMark(DispensingCheck& check) : check_(check) {
-        QMutexLocker lock(&check_.mutex_);
+        const std::lock_guard lock(check_.mutex_);
         check_.running_ = true;
     }
     ~RunMark() {
-        QMutexLocker lock(&check_.mutex_);
+        const std::lock_guard lock(check_.mutex_);
         check_.running_ = false;
-        check_.idle_.wakeAll();
+        check_.idle_.notify_all();
     }
     RunMark(const RunMark&) = delete;
     RunMark& operator=(const RunMark&) = delete;
@@ -57,7 +58,7 @@ DispensingCheck::DispensingCheck(DispensingWindow& window) : window_(window) {}
 
 bool DispensingCheck::CheckDispensing(const std::function<bool()>& stopRequested) {
     {
-        QMutexLocker lock(&mutex_);
+        const std::lock_guard lock(mutex_);
         if (running_)
             return false;
     }
@@ -183,7 +184,6 @@ bool DispensingCheck::everyLineDone(db::TADOQuery& lines) {
 }
 
 void DispensingCheck::waitUntilIdle(unsigned long timeoutMs) {
-    QMutexLocker lock(&mutex_);
-    if (running_)
-        idle_.wait(&mutex_, timeoutMs);
+    std::unique_lock lock(mutex_);
+    idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !running_; });
 }

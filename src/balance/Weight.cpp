@@ -27,11 +27,10 @@ TReadThread::TReadThread(platform::SerialPort& balancePortHandle, QPlainTextEdit
     : WorkerThread(parent), BalancePortHandle(balancePortHandle), MemoTemp(memoTemp) {}
 
 TReadThread::~TReadThread() {
-    // The body uses the port, which the base's destructor would no longer find alive.
-    if (isRunning()) {
-        Terminate();
-        WaitFor();
-    }
+    // The body uses the port, which the base's destructor would no longer find alive; an ended
+    // body is waited for too, so that its last steps are seen before the members go.
+    Terminate();
+    WaitFor();
 }
 
 void TReadThread::OpenBalancePort() {
@@ -51,7 +50,7 @@ void TReadThread::ReadBalanceOutput() {
     }
     const QByteArray bytes = balance::takeWaitingBytes(BalancePortHandle);
     if (!bytes.isEmpty() && MemoTemp) {
-        appendKeepingNewest(*MemoTemp, QString::fromLatin1(bytes), kMemoLimit);
+        appendKeepingNewest(*MemoTemp, QString::fromLatin1(bytes), kMemoLimit, kMemoLineLimit);
     }
 }
 

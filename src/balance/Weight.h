@@ -13,8 +13,10 @@ class SerialPort;
 // in turn, so the port and MemoTemp are only ever touched there.
 class TReadThread : public platform::WorkerThread {
 public:
-    // The newest text MemoTemp keeps.
+    // The newest text MemoTemp keeps, and at most its newest lines: each line costs the document
+    // some hundred bytes beside its characters.
     static constexpr int kMemoLimit = 1 << 20;
+    static constexpr int kMemoLineLimit = 4096;
 
     // balancePortHandle is the link's port, shared with its other steps; it must outlive this
     // worker.

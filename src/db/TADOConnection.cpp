@@ -1,6 +1,6 @@
 #include "TADOConnection.h"
 
-#include "ErrorGuard.h"
+#include "AppError.h"
 #include "SqliteText.h"
 
 #include <QAtomicInteger>

@@ -1,6 +1,6 @@
 #include "TADOQuery.h"
 
-#include "ErrorGuard.h"
+#include "AppError.h"
 
 #include <algorithm>
 

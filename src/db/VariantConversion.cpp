@@ -1,6 +1,6 @@
 #include "VariantConversion.h"
 
-#include "ErrorGuard.h"
+#include "AppError.h"
 
 namespace db {
 

@@ -3,9 +3,12 @@
 #include "ErrorGuard.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
+#include <condition_variable>
+#include <deque>
 #include <exception>
 #include <mutex>
 #include <set>
@@ -19,6 +22,56 @@ std::set<WorkerThread*> liveWorkers;
 bool onUiThread() {
     return QCoreApplication::instance() == nullptr ||
            QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+// A step handed to the UI thread and what became of it. The hand-off runs through a mutex and a
+// condition variable of our own rather than a blocking queued call, so that race checkers see
+// it: Qt's own locks are invisible to them.
+struct HandedStep {
+    const std::function<void()>& step;
+    std::exception_ptr error;
+    bool done = false;
+};
+
+std::mutex handOffMutex;
+std::condition_variable handOffDone;
+std::deque<HandedStep*> pendingSteps;
+
+// Lives on the UI thread and runs one pending step for each event posted to it.
+class StepRunner : public QObject {
+public:
+    StepRunner() { moveToThread(QCoreApplication::instance()->thread()); }
+
+protected:
+    void customEvent(QEvent*) override {
+        HandedStep* handed = nullptr;
+        {
+            std::lock_guard lock(handOffMutex);
+            if (pendingSteps.empty()) {
+                return;
+            }
+            handed = pendingSteps.front();
+            pendingSteps.pop_front();
+        }
+        std::exception_ptr error;
+        try {
+            handed->step();
+        } catch (...) {
+            error = std::current_exception();
+            showError(error);
+        }
+        std::lock_guard lock(handOffMutex);
+        handed->error = error;
+        handed->done = true;
+        // Under the lock: the waiting worker's stack holds the step and may unwind at once.
+        handOffDone.notify_all();
+    }
+};
+
+// Never deleted: workers may hand over steps until the very end of the program.
+StepRunner& stepRunner() {
+    static StepRunner* const runner = new StepRunner;
+    return *runner;
 }
 
 } // namespace
@@ -36,6 +89,8 @@ WorkerThread::~WorkerThread() {
     if (isRunning()) {
         Terminate();
         WaitFor();
+    } else {
+        takeOverFromBody();
     }
 }
 
@@ -44,20 +99,16 @@ void WorkerThread::Synchronize(const std::function<void()>& step) {
         step();
         return;
     }
-    std::exception_ptr error;
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [&step, &error] {
-            try {
-                step();
-            } catch (...) {
-                error = std::current_exception();
-                showError(error);
-            }
-        },
-        Qt::BlockingQueuedConnection);
-    if (error) {
-        std::rethrow_exception(error);
+    HandedStep handed{step, {}, false};
+    {
+        std::lock_guard lock(handOffMutex);
+        pendingSteps.push_back(&handed);
+    }
+    QCoreApplication::postEvent(&stepRunner(), new QEvent(QEvent::User));
+    std::unique_lock lock(handOffMutex);
+    handOffDone.wait(lock, [&handed] { return handed.done; });
+    if (handed.error) {
+        std::rethrow_exception(handed.error);
     }
 }
 
@@ -71,6 +122,7 @@ void WorkerThread::setFreeOnTerminate(bool free) {
 void WorkerThread::WaitFor() {
     if (!onUiThread()) {
         wait();
+        takeOverFromBody();
         return;
     }
     // A thread that frees itself can be deleted by the events served below.
@@ -86,7 +138,13 @@ void WorkerThread::WaitFor() {
     }
     if (self) {
         wait();
+        takeOverFromBody();
     }
+}
+
+void WorkerThread::takeOverFromBody() const {
+    // Pairs with the store at the end of run(): Qt's own join is invisible to race checkers.
+    bodyEnded_.load(std::memory_order_acquire);
 }
 
 void WorkerThread::stopAll() {
@@ -112,6 +170,7 @@ void WorkerThread::run() {
         // A worker's error ends that worker only; a handed-over step's error was shown already.
         failed_ = true;
     }
+    bodyEnded_.store(true, std::memory_order_release);
 }
 
 } // namespace platform

@@ -44,9 +44,12 @@ protected:
 
 private:
     void run() final;
+    // Makes everything the ended body did visible to the waiting thread.
+    void takeOverFromBody() const;
 
     std::atomic<bool> terminated_{false};
     std::atomic<bool> failed_{false};
+    std::atomic<bool> bodyEnded_{false};
     bool freeOnTerminate_ = false;
 };
 

@@ -107,14 +107,25 @@ private slots:
         read(std::string("+12.3\0 g", 8));
         QCOMPARE(memo.toPlainText(), QString(2048, 'a') + "+12.3");
 
-        // Only the newest 1 MiB stays.
+        // Only the newest 1 MiB stays, in lines too long to reach the line bound first.
         QString earlier;
         while (earlier.size() < TReadThread::kMemoLimit - 100)
-            earlier += "+0012.34\n";
+            earlier += QString(511, '0') + '\n';
         earlier.truncate(TReadThread::kMemoLimit - 100);
         memo.setPlainText(earlier);
         read(std::string(200, 'c'));
         QCOMPARE(memo.toPlainText(), earlier.mid(100) + QString(200, 'c'));
+
+        // In short lines only the newest lines stay, each of which costs far more than its text.
+        QStringList lines;
+        for (int i = 0; i < TReadThread::kMemoLineLimit + 10; ++i)
+            lines << QString("ST,+%1.00  g").arg(i, 5, 10, QChar('0'));
+        memo.setPlainText(lines.join('\n'));
+        read("\r\nST,+00001.50  g\r\n");
+        lines << "ST,+00001.50  g" << QString();
+        QCOMPARE(memo.document()->blockCount(), TReadThread::kMemoLineLimit);
+        QCOMPARE(memo.toPlainText(),
+                 lines.mid(lines.size() - TReadThread::kMemoLineLimit).join('\n'));
     }
 
     // A silent balance is asked again and again, no faster than the line sends the command; a
