@@ -170,6 +170,10 @@ for tool in sqlite3 Xvfb openbox xdotool; do
 done
 
 script_start=$(now_us)
+# The commit at the start: the binaries measured are those of the tree as it is now.
+commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
+[ -z "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ] ||
+    commit+=" with uncommitted changes"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 load_start=$(cut -d' ' -f1 /proc/loadavg)
@@ -359,9 +363,6 @@ machine="$cores cores ($cpu_model)"
 grep -qw hypervisor /proc/cpuinfo && machine+=" of a virtual machine"
 [ "$cores" -ne 2 ] || machine+="; a 2-core shared machine, other builds may run meanwhile"
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$bin/../CMakeCache.txt" 2>/dev/null || true)
-commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
-[ -z "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ] ||
-    commit+=" with uncommitted changes"
 load_end=$(cut -d' ' -f1 /proc/loadavg)
 minutes=$(awk -v us=$(($(now_us) - script_start)) 'BEGIN { printf "%.1f", us / 6e7 }')
 ms2() { printf "%.2f ms" "$1"; }

@@ -251,7 +251,8 @@ void TForm_Main::startDispensing() {
                   [](const std::unique_ptr<TCheckThread>& thread) { return thread->isFinished(); });
     checkingThreads_.push_back(std::make_unique<TCheckThread>(check_));
     const TCheckThread* thread = checkingThreads_.back().get();
-    connect(thread, &QThread::finished, this, [this, thread] {
+    // The thread is the context: a pending call goes with a thread deleted before it is delivered.
+    connect(thread, &QThread::finished, thread, [this, thread] {
         if (thread->Failed())
             endDispensing();
     });
