@@ -41,7 +41,8 @@ public:
     using QApplication::QApplication;
 
     bool notify(QObject* receiver, QEvent* event) override {
-        if (receiver != this || event->type() != QEvent::MetaCall)
+        // Workers hand their steps over as user events.
+        if (event->type() != QEvent::User)
             return QApplication::notify(receiver, event);
         const auto start = Clock::now();
         const bool done = QApplication::notify(receiver, event);
@@ -111,9 +112,11 @@ int main(int argc, char** argv) {
     platform::MessageRecorder messages;
     QPlainTextEdit memo;
     QString earlier;
-    while (earlier.size() < TReadThread::kMemoLimit)
-        earlier += QString::fromLatin1(kReply.data(), static_cast<qsizetype>(kReply.size() - 1));
-    memo.setPlainText(earlier.left(TReadThread::kMemoLimit - 64));
+    // A memo as full as the link keeps it: its line limit, well within its character limit.
+    for (int line = 0; line < TReadThread::kMemoLineLimit; ++line)
+        earlier +=
+            QString::fromLatin1(kReply.data(), static_cast<qsizetype>(kReply.size() - 2)) + u'\n';
+    memo.setPlainText(earlier);
 
     std::atomic<bool> stop{false};
     std::atomic<long> commands{0};
