@@ -104,8 +104,8 @@ station_figures() {
 
     log "station: soak of $soak s"
     local polled_before asked_before soak_start elapsed rss=()
-    polled_before=$(balance_requests balance-polled)
-    asked_before=$(balance_requests balance)
+    polled_before=$(rig_requests balance-polled)
+    asked_before=$(rig_requests balance)
     soak_start=$(now_us)
     rss+=("$(vm_kb "$pid" VmRSS)")
     for ((elapsed = rss_every; elapsed < soak; elapsed += rss_every)); do
@@ -121,9 +121,9 @@ station_figures() {
     hwm=$(vm_kb "$pid" VmHWM)
 
     # Still watching: both balances were asked during the soak, and a wrong container warns.
-    [ "$(balance_requests balance-polled)" -gt "$polled_before" ] ||
+    [ "$(rig_requests balance-polled)" -gt "$polled_before" ] ||
         fail "the polled balance was not asked during the soak"
-    [ "$(balance_requests balance)" -gt "$asked_before" ] ||
+    [ "$(rig_requests balance)" -gt "$asked_before" ] ||
         fail "the terminal window's balance was not asked during the soak"
     demo_foreign_container || fail "after the soak the station no longer checks containers"
 
@@ -147,10 +147,6 @@ cpu_ticks() {
 }
 
 vm_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; }
-
-balance_requests() {
-    "$bin/emulator-control" "$RIG_DIR/$1.sock" status | awk '$1 == "requests" { print $2 }'
-}
 
 if [ -n "$station_part" ]; then
     station_figures

@@ -27,10 +27,7 @@ demo_show_main_window() {
 DEMO_BALANCE_COM2_POINT=(30 67)
 DEMO_BALANCE_OPEN_POINT=(207 28)
 
-demo_balance_requests() {
-    "$RIG_BIN/emulator-control" "$RIG_DIR/balance.sock" status | awk '$1 == "requests" { print $2 }'
-}
-demo_balance_asked_since() { [ "$(demo_balance_requests)" -ge "$1" ]; }
+demo_balance_asked_since() { [ "$(rig_requests balance)" -ge "$1" ]; }
 
 demo_open_balance_window() {
     local main terminal
@@ -82,7 +79,7 @@ demo_dispense_line() {
     stored=$(rig_journal_count 配藥完成)
     rig_balance weight "$3"
     # Once the terminal window has asked twice more, it holds the new reading.
-    asked=$(demo_balance_requests)
+    asked=$(rig_requests balance)
     rig_wait 30 demo_balance_asked_since $((asked + 2)) ||
         { rig_fail "the balance is no longer asked"; return 1; }
     rig_reader place "$2"

@@ -68,6 +68,10 @@ rig_start_emulators() {
 
 rig_reader() { "$RIG_BIN/emulator-control" "$RIG_DIR/reader.sock" "$@" >/dev/null; }
 rig_balance() { "$RIG_BIN/emulator-control" "$RIG_DIR/balance.sock" "$@" >/dev/null; }
+# rig_requests NAME: the requests the balance emulator NAME has answered so far.
+rig_requests() {
+    "$RIG_BIN/emulator-control" "$RIG_DIR/$1.sock" status | awk '$1 == "requests" { print $2 }'
+}
 
 rig_start_panel() {
     "$RIG_BIN/bench-panel" --reader-control "$RIG_DIR/reader.sock" \
