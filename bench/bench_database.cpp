@@ -35,7 +35,7 @@ void makeLargeDatabase() {
     if (!large->folder.isValid())
         throw std::runtime_error("no temporary folder");
     demodb::MakerSettings settings;
-    settings.outputPath = large->folder.filePath(db::TADOConnection::defaultFileName());
+    settings.outputPath = large->folder.filePath(db::DatabaseLocation::defaultFileName());
     settings.cataloguePath = QStringLiteral(DSP_TRANSPONDER_CATALOGUE);
     settings.demo.today = QDate::currentDate();
     settings.demo.orders = largeOrders;
@@ -85,7 +85,7 @@ int openOrderLines(db::TADOQuery& query, const QString& sequenceText, const QStr
 }
 
 void BM_OrderListOfOneDay(benchmark::State& state) {
-    db::TADOConnection connection(large->path);
+    db::TADOConnection connection(db::DatabaseLocation::file(large->path));
     db::TADOQuery query(connection);
     int rows = loadOrderList(query, large->dayText); // opens the connection
     for (auto _ : state)
@@ -95,7 +95,7 @@ void BM_OrderListOfOneDay(benchmark::State& state) {
 BENCHMARK(BM_OrderListOfOneDay)->Unit(benchmark::kMillisecond);
 
 void BM_OrderLinesOfOneOrder(benchmark::State& state) {
-    db::TADOConnection connection(large->path);
+    db::TADOConnection connection(db::DatabaseLocation::file(large->path));
     db::TADOQuery query(connection);
     loadOrderList(query, large->dayText);
     const QString sequenceText = query.FieldByName(QStringLiteral("領藥序號")).AsString();

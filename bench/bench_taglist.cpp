@@ -259,8 +259,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot bind a reader to the emulator's port\n");
         return 1;
     }
-    const QString databasePath = databaseFolder.filePath(db::TADOConnection::defaultFileName());
-    db::TADOConnection connection(databasePath);
+    const QString databasePath = databaseFolder.filePath(db::DatabaseLocation::defaultFileName());
+    db::TADOConnection connection(db::DatabaseLocation::file(databasePath));
     db::TADOQuery lines(connection);
     try {
         openOrderLines(lines, databasePath);

@@ -72,8 +72,9 @@ void hideFromGrid(db::TADOQuery& query, const QStringList& fields) {
 TForm_Main::TForm_Main()
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TForm_Main>()), journal_(DispensingJournal::defaultFileName()),
-      check_(*this) {
+      ui(std::make_unique<Ui::TForm_Main>()),
+      ADOConnection1(db::DatabaseLocation::fromIni(readerIniPath())),
+      journal_(DispensingJournal::defaultFileName()), check_(*this) {
     ui->setupUi(this);
     check_.setJournal(&journal_);
     setWindowIcon(mainWindowIcon());

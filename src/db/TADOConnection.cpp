@@ -1,7 +1,7 @@
 #include "TADOConnection.h"
 
 #include "AppError.h"
-#include "SqliteText.h"
+#include "SqlDialect.h"
 
 #include <QAtomicInteger>
 #include <QHash>
@@ -11,7 +11,6 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QUrl>
 
 namespace db {
 
@@ -35,11 +34,10 @@ void run(QSqlQuery& query, const QString& statement) {
         raise(query.lastError());
 }
 
-// BEGIN IMMEDIATE takes the write lock at once, so two writers never deadlock on an upgrade.
 class WriteTransaction {
 public:
-    explicit WriteTransaction(const QSqlDatabase& database) : query_(database) {
-        run(query_, QStringLiteral("BEGIN IMMEDIATE"));
+    WriteTransaction(const QSqlDatabase& database, const QString& begin) : query_(database) {
+        run(query_, begin);
     }
     ~WriteTransaction() {
         if (!done_)
@@ -55,15 +53,25 @@ private:
     bool done_ = false;
 };
 
-QString updateStatement(const RowUpdate& update) {
+// NULL-safe matching that both engines can serve from an index: a NULL is matched with IS NULL
+// and takes no value. Returns the values to bind, in order.
+QString updateStatement(const RowUpdate& update, QVariantList& values) {
     QStringList assignments;
-    for (const ColumnValue& value : update.set)
-        assignments << quotedSqliteName(value.column) + QStringLiteral(" = ?");
+    for (const ColumnValue& value : update.set) {
+        assignments << quotedName(value.column) + QStringLiteral(" = ?");
+        values << value.value;
+    }
     QStringList conditions;
-    for (const ColumnValue& value : update.match)
-        conditions << quotedSqliteName(value.column) + QStringLiteral(" IS ?");
+    for (const ColumnValue& value : update.match) {
+        if (value.value.isNull()) {
+            conditions << quotedName(value.column) + QStringLiteral(" IS NULL");
+            continue;
+        }
+        conditions << quotedName(value.column) + QStringLiteral(" = ?");
+        values << value.value;
+    }
     return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-        .arg(quotedSqliteName(update.table), assignments.join(QStringLiteral(", ")),
+        .arg(quotedName(update.table), assignments.join(QStringLiteral(", ")),
              conditions.join(QStringLiteral(" AND ")));
 }
 
@@ -82,17 +90,14 @@ ResultColumn describeColumn(const QString& name, const QString& table, const QSt
 
 } // namespace
 
-TADOConnection::TADOConnection(const QString& fileName) : connectionName_(nextConnectionName()) {
-    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
-    database.setConnectOptions(
-        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-    // mode=rw: open an existing file only, never create one.
-    database.setDatabaseName(QStringLiteral("file:%1?mode=rw")
-                                 .arg(QString::fromLatin1(QUrl::toPercentEncoding(fileName, "/"))));
+TADOConnection::TADOConnection(const DatabaseLocation& location)
+    : location_(location), dialect_(dialectFor(location)), connectionName_(nextConnectionName()) {
+    if (location_.fault().isEmpty())
+        dialect_->addDatabase(connectionName_, location_);
 }
 
 TADOConnection::~TADOConnection() {
-    QSqlDatabase::database(connectionName_, false).close();
+    close();
     QSqlDatabase::removeDatabase(connectionName_);
 }
 
@@ -100,98 +105,111 @@ bool TADOConnection::Connected() const {
     return QSqlDatabase::database(connectionName_, false).isOpen();
 }
 
+void TADOConnection::close() {
+    QSqlDatabase::database(connectionName_, false).close();
+}
+
 void TADOConnection::ensureOpen() {
+    if (!location_.fault().isEmpty())
+        throw platform::AppError(location_.fault());
     QSqlDatabase database = QSqlDatabase::database(connectionName_, false);
     if (database.isOpen())
         return;
     if (!database.open())
         raise(database.lastError());
-    QSqlQuery pragma(database);
-    // A commit is on disk when it returns.
-    if (!pragma.exec(QStringLiteral("PRAGMA synchronous = FULL"))) {
-        const QSqlError error = pragma.lastError();
-        database.close();
-        raise(error);
+    QSqlQuery session(database);
+    for (const QString& statement : dialect_->sessionStatements())
+        run(session, statement);
+}
+
+template <typename Step> auto TADOConnection::closingOnError(Step step) {
+    try {
+        return step();
+    } catch (const platform::AppError&) {
+        close();
+        throw;
     }
 }
 
 ResultSet TADOConnection::fetch(const QString& statement) {
-    ensureOpen();
-    QSqlQuery query(QSqlDatabase::database(connectionName_, false));
-    query.setForwardOnly(true);
-    run(query, toSqliteLiterals(statement));
-    ResultSet result;
-    const QSqlRecord record = query.record();
-    QHash<QString, QStringList> columnsOfTable;
-    for (int i = 0; i < record.count(); ++i) {
-        const QString table = record.field(i).tableName();
-        if (!table.isEmpty() && !columnsOfTable.contains(table))
-            columnsOfTable.insert(table, tableColumns(table));
-        result.columns << describeColumn(record.fieldName(i), table, columnsOfTable.value(table));
-    }
-    while (query.next()) {
-        if (result.rows.size() >= maxRows)
-            throw platform::AppError(
-                QStringLiteral("The result has more than %1 rows").arg(maxRows));
-        QVariantList row;
-        row.reserve(record.count());
-        for (int i = 0; i < record.count(); ++i)
-            row << query.value(i);
-        result.rows << row;
-    }
-    if (query.lastError().isValid())
-        raise(query.lastError());
-    return result;
+    return closingOnError([&] {
+        ensureOpen();
+        QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+        query.setForwardOnly(dialect_->readsForwardOnly());
+        run(query, toEngineStatement(statement, dialect_->engine()));
+        ResultSet result;
+        const QSqlRecord record = query.record();
+        QHash<QString, QStringList> columnsOfTable;
+        for (int i = 0; i < record.count(); ++i) {
+            const QString table = record.field(i).tableName();
+            if (!table.isEmpty() && !columnsOfTable.contains(table))
+                columnsOfTable.insert(table, namesOf(dialect_->tableColumnsQuery(), table));
+            ResultColumn column =
+                describeColumn(record.fieldName(i), table, columnsOfTable.value(table));
+            column.name = dialect_->columnName(column.name, statement);
+            result.columns << column;
+        }
+        while (query.next()) {
+            if (result.rows.size() >= maxRows)
+                throw platform::AppError(
+                    QStringLiteral("The result has more than %1 rows").arg(maxRows));
+            QVariantList row;
+            row.reserve(record.count());
+            for (int i = 0; i < record.count(); ++i)
+                row << query.value(i);
+            result.rows << row;
+        }
+        if (query.lastError().isValid())
+            raise(query.lastError());
+        return result;
+    });
 }
 
 QStringList TADOConnection::primaryKey(const QString& table) {
-    ensureOpen();
-    QSqlQuery query(QSqlDatabase::database(connectionName_, false));
-    query.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk"));
-    query.addBindValue(table);
-    if (!query.exec())
-        raise(query.lastError());
-    QStringList key;
-    while (query.next())
-        key << query.value(0).toString();
-    return key;
+    return closingOnError([&] {
+        ensureOpen();
+        return namesOf(dialect_->primaryKeyQuery(), table);
+    });
 }
 
-QStringList TADOConnection::tableColumns(const QString& table) {
+QStringList TADOConnection::namesOf(const QString& namesQuery, const QString& table) {
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
-    query.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+    query.setForwardOnly(true);
+    if (!query.prepare(namesQuery))
+        raise(query.lastError());
     query.addBindValue(table);
     if (!query.exec())
         raise(query.lastError());
-    QStringList columns;
+    QStringList names;
     while (query.next())
-        columns << query.value(0).toString();
-    return columns;
+        names << query.value(0).toString();
+    return names;
 }
 
 UpdateOutcome TADOConnection::update(const QList<RowUpdate>& updates) {
-    ensureOpen();
-    const QSqlDatabase database = QSqlDatabase::database(connectionName_, false);
-    WriteTransaction transaction(database);
-    for (const RowUpdate& row : updates) {
-        Q_ASSERT(!row.set.isEmpty() && !row.match.isEmpty());
-        QSqlQuery query(database);
-        if (!query.prepare(updateStatement(row)))
-            raise(query.lastError());
-        for (const ColumnValue& value : row.set)
-            query.addBindValue(value.value);
-        for (const ColumnValue& value : row.match)
-            query.addBindValue(value.value);
-        if (!query.exec())
-            raise(query.lastError());
-        const int changed = query.numRowsAffected();
-        if (changed == 0)
-            return UpdateOutcome::RowNotFound;
-        if (changed > 1)
-            return UpdateOutcome::RowNotUnique;
-    }
-    transaction.commit();
-    return UpdateOutcome::Updated;
+    return closingOnError([&] {
+        ensureOpen();
+        const QSqlDatabase database = QSqlDatabase::database(connectionName_, false);
+        WriteTransaction transaction(database, dialect_->beginWrite());
+        for (const RowUpdate& row : updates) {
+            Q_ASSERT(!row.set.isEmpty() && !row.match.isEmpty());
+            QVariantList values;
+            QSqlQuery query(database);
+            if (!query.prepare(updateStatement(row, values)))
+                raise(query.lastError());
+            for (const QVariant& value : values)
+                query.addBindValue(value);
+            if (!query.exec())
+                raise(query.lastError());
+            const int changed = query.numRowsAffected();
+            if (changed == 0)
+                return UpdateOutcome::RowNotFound;
+            if (changed > 1)
+                return UpdateOutcome::RowNotUnique;
+        }
+        transaction.commit();
+        return UpdateOutcome::Updated;
+    });
 }
 
 } // namespace db

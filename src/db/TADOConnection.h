@@ -1,11 +1,16 @@
 #pragma once
 
+#include "DatabaseLocation.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
 
 namespace db {
+
+class SqlDialect;
 
 // One column of a fetched result. `table` and `column` name the base table column it was read
 // from; both are empty when the engine cannot tell (an expression, an alias).
@@ -40,28 +45,25 @@ enum class UpdateOutcome {
     RowNotUnique // some match found several rows; nothing was changed
 };
 
-// The connection to the prescription database, the one place that knows the engine (SQLite).
-// The file is never created: a missing file is an error. The connection opens with the first
-// statement and stays open; a failed opening is tried again by the next statement. The file is
-// shared with other processes; a database busy elsewhere is waited for a few seconds.
+// The connection to the prescription database, the one place that knows the engines: a file
+// (never created: a missing file is an error, and a file busy with another station's write is
+// waited for a few seconds) or a PostgreSQL server. The connection opens with the first
+// statement and stays open; a failed opening is tried again by the next statement, and a failed
+// statement closes it, so that a server that went away is reached again once it is back.
 // Every failure raises platform::AppError with the engine's text. UI thread only.
 class TADOConnection {
 public:
-    static constexpr int busyTimeoutMs = 5000;
     // A result larger than this is refused rather than exhausting memory.
     static constexpr qsizetype maxRows = 100000;
 
-    static QString defaultFileName() { return QStringLiteral("藥袋正規化.db"); }
-
-    // fileName is looked for relative to the current working directory at each opening.
-    explicit TADOConnection(const QString& fileName = defaultFileName());
+    explicit TADOConnection(const DatabaseLocation& location = DatabaseLocation::file());
     ~TADOConnection();
     TADOConnection(const TADOConnection&) = delete;
     TADOConnection& operator=(const TADOConnection&) = delete;
 
     bool Connected() const;
 
-    // Runs a statement of the station's dialect (double quotes delimit text) and returns its
+    // Runs a statement of the station's dialect (see StatementText.h) and returns its
     // whole result; a statement without a result gives an empty one.
     ResultSet fetch(const QString& statement);
 
@@ -74,8 +76,13 @@ public:
 
 private:
     void ensureOpen();
-    QStringList tableColumns(const QString& table);
+    void close();
+    // Runs `step`; a failure closes the connection before it goes on to the caller.
+    template <typename Step> auto closingOnError(Step step);
+    QStringList namesOf(const QString& namesQuery, const QString& table);
 
+    DatabaseLocation location_;
+    std::unique_ptr<SqlDialect> dialect_;
     QString connectionName_;
 };
 

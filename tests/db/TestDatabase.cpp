@@ -1,8 +1,10 @@
 #include "TestDatabase.h"
 
 #include "ErrorGuard.h"
-#include "TADOConnection.h"
+#include "ServerDatabase.h"
 
+#include <QAtomicInteger>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSqlError>
@@ -12,10 +14,10 @@
 namespace {
 
 // The schema file without its comments, one statement per entry.
-QStringList schemaStatements() {
-    QFile file(QStringLiteral(DSP_SCHEMA_FILE));
+QStringList schemaStatements(const char* path) {
+    QFile file(QString::fromUtf8(path));
     if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read the schema %s", DSP_SCHEMA_FILE);
+        qFatal("cannot read the schema %s", path);
     QString text;
     for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
         const qsizetype comment = line.indexOf(QStringLiteral("--"));
@@ -29,7 +31,33 @@ QStringList schemaStatements() {
     return statements;
 }
 
+QString serverText() {
+    QFile file(qEnvironmentVariable("DSP_POSTGRES_CONNINFO_FILE"));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("no test server: DSP_POSTGRES_CONNINFO_FILE names no readable file");
+    return QString::fromUtf8(file.readAll()).trimmed();
+}
+
+// Runs one statement on the test server's own database, as creating and dropping need.
+void onServerDatabase(const QString& statement) {
+    const QString name = QStringLiteral("fixture_admin");
+    {
+        QSqlDatabase admin = db::addServerDatabase(name, serverText());
+        if (!admin.open())
+            qFatal("cannot reach the test server: %s", qPrintable(admin.lastError().text()));
+        QSqlQuery query(admin);
+        if (!query.exec(statement))
+            qFatal("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
+        admin.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 } // namespace
+
+bool TestDatabase::onServer() {
+    return qEnvironmentVariable("DSP_TEST_ENGINE") == u"postgres";
+}
 
 TestDatabase::TestDatabase(bool createNow)
     : previousFolder_(QDir::currentPath()),
@@ -45,11 +73,17 @@ TestDatabase::~TestDatabase() {
         QSqlDatabase::database(connectionName_, false).close();
         QSqlDatabase::removeDatabase(connectionName_);
     }
+    if (!serverDatabase_.isEmpty())
+        onServerDatabase(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(serverDatabase_));
     QDir::setCurrent(previousFolder_);
 }
 
+db::DatabaseLocation TestDatabase::location() const {
+    return onServer() ? db::DatabaseLocation::server(serverText_) : db::DatabaseLocation::file();
+}
+
 QString TestDatabase::filePath() const {
-    return QDir(dir_.path()).filePath(db::TADOConnection::defaultFileName());
+    return QDir(dir_.path()).filePath(db::DatabaseLocation::defaultFileName());
 }
 
 QSqlDatabase TestDatabase::database() const {
@@ -57,16 +91,33 @@ QSqlDatabase TestDatabase::database() const {
 }
 
 void TestDatabase::create() {
-    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
-    database.setDatabaseName(filePath());
+    QSqlDatabase database;
+    if (onServer()) {
+        static QAtomicInteger<int> counter;
+        serverDatabase_ = QStringLiteral("dsp_test_%1_%2")
+                              .arg(QCoreApplication::applicationPid())
+                              .arg(counter.fetchAndAddRelaxed(1));
+        onServerDatabase(QStringLiteral("CREATE DATABASE %1").arg(serverDatabase_));
+        serverText_ = serverText() + QStringLiteral(" dbname=") + serverDatabase_;
+        database = db::addServerDatabase(connectionName_, serverText_);
+    } else {
+        database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+        database.setDatabaseName(filePath());
+    }
     if (!database.open())
-        qFatal("cannot create the test database");
-    for (const QString& statement : schemaStatements())
+        qFatal("cannot create the test database: %s", qPrintable(database.lastError().text()));
+    for (const QString& statement :
+         schemaStatements(onServer() ? DSP_SERVER_SCHEMA_FILE : DSP_SCHEMA_FILE))
         exec(statement);
 }
 
 void TestDatabase::exec(const QString& statement, const QVariantList& values) {
     QSqlQuery query(database());
+    // The server prepares no schema statements.
+    if (values.isEmpty()) {
+        QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+        return;
+    }
     QVERIFY2(query.prepare(statement), qPrintable(query.lastError().text()));
     for (const QVariant& value : values)
         query.addBindValue(value);
@@ -85,8 +136,9 @@ QVariant TestDatabase::scalar(const QString& statement, const QVariantList& valu
 
 void TestDatabase::addPatient(const QString& number, const QVariant& name, const QVariant& sex,
                               const QString& birth) {
+    const bool yesNo = sex.typeId() == QMetaType::Int && (sex.toInt() == 0 || sex.toInt() == 1);
     exec(QStringLiteral("INSERT INTO 病人基本資料 VALUES (?, ?, ?, ?)"),
-         {number, name, sex, birth});
+         {number, name, onServer() && yesNo ? QVariant(sex.toInt() == 1) : sex, birth});
 }
 
 void TestDatabase::addDrug(const QString& name, const QVariant& serialNumber) {

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "DatabaseLocation.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <functional>
 
-// A prescription database made from the project's schema in a fresh temporary folder, which is
-// the current directory while the object lives. Rows are added and read through a connection
-// of its own, bypassing the classes under test.
+// A prescription database made from the project's schema, with a fresh temporary folder as the
+// current directory while the object lives. It is the file in that folder or, when the
+// environment names DSP_TEST_ENGINE=postgres, a database of its own on the test server
+// (DSP_POSTGRES_CONNINFO_FILE), dropped at the end. Rows are added and read through a connection
+// of its own, bypassing the classes under test; statements use ? for values on both engines.
 class TestDatabase {
 public:
     static constexpr const char* day = "2009/7/7";
@@ -19,14 +23,20 @@ public:
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;
 
+    // Whether the tests of this run are on the server.
+    static bool onServer();
+
     void create();
     QString folder() const { return dir_.path(); }
     QString filePath() const;
+    // Where the classes under test find the database.
+    db::DatabaseLocation location() const;
 
     // Runs one statement with positional values; fails the test on an error.
     void exec(const QString& statement, const QVariantList& values = {});
     QVariant scalar(const QString& statement, const QVariantList& values = {});
 
+    // A sex of 1 or 0 is stored as the engine's yes or no.
     void addPatient(const QString& number, const QVariant& name, const QVariant& sex,
                     const QString& birth = QStringLiteral("1950/1/2"));
     void addDrug(const QString& name, const QVariant& serialNumber);
@@ -44,6 +54,8 @@ private:
     QTemporaryDir dir_;
     QString previousFolder_;
     QString connectionName_;
+    QString serverText_; // the database's connection text, on the server only
+    QString serverDatabase_;
 };
 
 // The text of the platform::AppError the action raises, empty when it raises none.

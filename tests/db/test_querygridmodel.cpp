@@ -34,7 +34,7 @@ private slots:
     void followsOpenAndClose() {
         TestDatabase database;
         database.addSampleOrder();
-        TADOConnection connection;
+        TADOConnection connection(database.location());
         TADOQuery query(connection);
         QueryGridModel model(query);
         QAbstractItemModelTester tester(&model,
@@ -55,7 +55,7 @@ private slots:
     void showsTheVisibleColumnsOfTheOrderLines() {
         TestDatabase database;
         database.addSampleOrder();
-        TADOConnection connection;
+        TADOConnection connection(database.location());
         TADOQuery query(connection);
         QueryGridModel model(query);
         QAbstractItemModelTester tester(&model,
@@ -74,7 +74,7 @@ private slots:
     void orderListShowsNoColumnOnceHidden() {
         TestDatabase database;
         database.addSampleOrder();
-        TADOConnection connection;
+        TADOConnection connection(database.location());
         TADOQuery query(connection);
         QueryGridModel model(query);
         query.SQL = orderListStatement(today);
@@ -87,7 +87,7 @@ private slots:
     void showsEditsAndReportsTheCurrentRow() {
         TestDatabase database;
         database.addSampleOrder();
-        TADOConnection connection;
+        TADOConnection connection(database.location());
         TADOQuery query(connection);
         QueryGridModel model(query);
         QAbstractItemModelTester tester(&model,

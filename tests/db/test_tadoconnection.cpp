@@ -1,5 +1,5 @@
 #include "ErrorGuard.h"
-#include "SqliteText.h"
+#include "StatementText.h"
 #include "TADOConnection.h"
 #include "TestDatabase.h"
 
@@ -61,7 +61,7 @@ private slots:
     void sqliteLiterals() {
         QFETCH(QString, statement);
         QFETCH(QString, sent);
-        QCOMPARE(toSqliteLiterals(statement), sent);
+        QCOMPARE(toEngineStatement(statement, Engine::Sqlite), sent);
     }
 
     void updateOfSeveralRowsIsUndone() {

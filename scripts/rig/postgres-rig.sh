@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# A throw-away PostgreSQL cluster on a Unix socket in a temporary folder, for tests and benchmarks.
+# It never touches a cluster the machine runs: no TCP port, its own socket folder. As root the
+# server runs as the postgres user, which refuses to run as root.
+#
+#   postgres-rig.sh start STATE   makes a cluster and starts it; STATE (a file) gets its folder
+#                                 and STATE.conninfo the libpq connection text to reach it
+#   postgres-rig.sh stop STATE    stops the server, keeps the cluster
+#   postgres-rig.sh resume STATE  starts a stopped server again
+#   postgres-rig.sh destroy STATE stops it and removes the cluster and STATE
+set -euo pipefail
+
+command=${1:-}
+state=${2:-}
+[ -n "$command" ] && [ -n "$state" ] || {
+    echo "usage: $0 start|stop|resume|destroy STATE" >&2
+    exit 2
+}
+
+bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)
+[ -x "$bin/pg_ctl" ] || {
+    echo "postgres-rig: no PostgreSQL server installed (scripts/setup.sh installs it)" >&2
+    exit 1
+}
+
+as_server() {
+    if [ "$(id -u)" -eq 0 ]; then
+        runuser -u postgres -- "$@"
+    else
+        "$@"
+    fi
+}
+
+folder() {
+    [ -f "$state" ] || {
+        echo "postgres-rig: no cluster recorded in $state" >&2
+        exit 1
+    }
+    cat "$state"
+}
+
+start_server() {
+    local dir=$1
+    as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/log" -w -t 60 \
+        -o "-k $dir -c listen_addresses='' -c fsync=on -c max_connections=100" start >/dev/null
+}
+
+case "$command" in
+start)
+    # A cluster left by a run that was killed goes first.
+    bash "$0" destroy "$state"
+    # A short path: a Unix socket path holds at most 107 bytes.
+    dir=$(mktemp -d /tmp/dsp-pg.XXXXXX)
+    chmod 755 "$dir"
+    user=$(id -un)
+    if [ "$(id -u)" -eq 0 ]; then
+        chown postgres: "$dir"
+        user=postgres
+    fi
+    as_server "$bin/initdb" -D "$dir/data" -A trust -E UTF8 --locale=C.UTF-8 -U "$user" >"$dir/initdb.log" 2>&1 || {
+        cat "$dir/initdb.log" >&2
+        exit 1
+    }
+    echo "$dir" >"$state"
+    start_server "$dir"
+    echo "host=$dir user=$user dbname=postgres" >"$state.conninfo"
+    echo "postgres-rig: server running on $dir"
+    ;;
+stop)
+    dir=$(folder)
+    as_server "$bin/pg_ctl" -D "$dir/data" -m fast -w -t 60 stop >/dev/null
+    ;;
+resume)
+    start_server "$(folder)"
+    ;;
+destroy)
+    if [ -f "$state" ]; then
+        dir=$(cat "$state")
+        as_server "$bin/pg_ctl" -D "$dir/data" -m immediate -w -t 60 stop >/dev/null 2>&1 || true
+        case "$dir" in /tmp/dsp-pg.*) rm -rf "$dir" ;; esac
+        rm -f "$state" "$state.conninfo"
+    fi
+    ;;
+*)
+    echo "postgres-rig: unknown command $command" >&2
+    exit 2
+    ;;
+esac

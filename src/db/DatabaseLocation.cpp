@@ -1,0 +1,58 @@
+#include "DatabaseLocation.h"
+
+#include "IniFile.h"
+
+#include <QRegularExpression>
+
+namespace db {
+
+namespace {
+
+QString connectionFault(const QString& connection) {
+    if (connection.contains(u';'))
+        return QStringLiteral("The database connection text must not hold a ';'.");
+    for (const QChar c : connection) {
+        if (c.unicode() < u' ')
+            return QStringLiteral("The database connection text must not hold control characters.");
+    }
+    static const QRegularExpression uri(QStringLiteral("^\\s*postgres(ql)?://"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    if (uri.match(connection).hasMatch())
+        return QStringLiteral(
+            "The database connection text must be written as key=value pairs, not as a URI.");
+    static const QRegularExpression password(QStringLiteral("(^|\\s)password\\s*="),
+                                             QRegularExpression::CaseInsensitiveOption);
+    if (password.match(connection).hasMatch())
+        return QStringLiteral("The database connection text must not hold a password: keep it in "
+                              "the password file (~/.pgpass) or the service file.");
+    return {};
+}
+
+} // namespace
+
+DatabaseLocation DatabaseLocation::file(const QString& fileName) {
+    DatabaseLocation location;
+    location.target_ = fileName;
+    return location;
+}
+
+DatabaseLocation DatabaseLocation::server(const QString& connection) {
+    DatabaseLocation location;
+    location.server_ = true;
+    const QString trimmed = connection.trimmed();
+    // A single word is the name of a service.
+    location.target_ = trimmed.contains(u'=') ? trimmed : QStringLiteral("service=") + trimmed;
+    location.fault_ = trimmed.isEmpty() ? QStringLiteral("The database connection text is empty.")
+                                        : connectionFault(trimmed);
+    return location;
+}
+
+DatabaseLocation DatabaseLocation::fromIni(const std::string& iniPath) {
+    const std::string value = platform::readPrivateProfileString(
+        iniSection().toStdString(), iniKey().toStdString(), std::string(), iniPath);
+    if (value.empty())
+        return file();
+    return server(QString::fromStdString(value));
+}
+
+} // namespace db

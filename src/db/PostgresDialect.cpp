@@ -1,0 +1,58 @@
+#include "ServerDatabase.h"
+#include "SqlDialect.h"
+
+namespace db {
+
+namespace {
+
+// The table of the current search path with this name.
+const QString tableOid = QStringLiteral(
+    "(SELECT c.oid FROM pg_class c WHERE c.relname = ? AND pg_table_is_visible(c.oid))");
+
+class PostgresDialect : public SqlDialect {
+public:
+    Engine engine() const override { return Engine::Postgres; }
+
+    QSqlDatabase addDatabase(const QString& connectionName,
+                             const DatabaseLocation& location) const override {
+        return addServerDatabase(connectionName, location.target());
+    }
+
+    // Backslashes in text are plain characters, as on SQLite.
+    QStringList sessionStatements() const override {
+        return {QStringLiteral("SET standard_conforming_strings = on")};
+    }
+
+    // Rows are locked as they are updated; a row changed by another station since it was read
+    // no longer matches and is not updated.
+    QString beginWrite() const override { return QStringLiteral("BEGIN"); }
+
+    QString primaryKeyQuery() const override {
+        return QStringLiteral("SELECT a.attname FROM pg_index i JOIN pg_attribute a "
+                              "ON a.attrelid = i.indrelid AND a.attnum = ANY (i.indkey) "
+                              "WHERE i.indisprimary AND i.indrelid = %1 "
+                              "ORDER BY array_position(i.indkey::int2[], a.attnum)")
+            .arg(tableOid);
+    }
+
+    QString tableColumnsQuery() const override {
+        return QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = %1 "
+                              "AND attnum > 0 AND NOT attisdropped ORDER BY attnum")
+            .arg(tableOid);
+    }
+
+    QString columnName(const QString& engineName, const QString& statement) const override {
+        return spellingIn(statement, engineName);
+    }
+
+    // The driver names the tables of a result only when it holds the whole result.
+    bool readsForwardOnly() const override { return false; }
+};
+
+} // namespace
+
+std::unique_ptr<SqlDialect> postgresDialect() {
+    return std::make_unique<PostgresDialect>();
+}
+
+} // namespace db

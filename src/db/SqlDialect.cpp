@@ -1,0 +1,9 @@
+#include "SqlDialect.h"
+
+namespace db {
+
+std::unique_ptr<SqlDialect> dialectFor(const DatabaseLocation& location) {
+    return location.isServer() ? postgresDialect() : sqliteDialect();
+}
+
+} // namespace db

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "DatabaseLocation.h"
+#include "StatementText.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace db {
+
+// What the connection does differently on each engine; everything else is shared.
+class SqlDialect {
+public:
+    virtual ~SqlDialect() = default;
+
+    virtual Engine engine() const = 0;
+    // Adds the driver's connection for the location; opening it is the caller's.
+    virtual QSqlDatabase addDatabase(const QString& connectionName,
+                                     const DatabaseLocation& location) const = 0;
+    // Run after every opening.
+    virtual QStringList sessionStatements() const = 0;
+    // Starts a transaction that will write.
+    virtual QString beginWrite() const = 0;
+    // Take the table name as their one value; give one column name per row, in order.
+    virtual QString primaryKeyQuery() const = 0;
+    virtual QString tableColumnsQuery() const = 0;
+    // The name of a result's column as the station's statement spelled it.
+    virtual QString columnName(const QString& engineName, const QString& statement) const = 0;
+    // Whether a result may be read forward only and still name its columns' tables.
+    virtual bool readsForwardOnly() const = 0;
+};
+
+std::unique_ptr<SqlDialect> dialectFor(const DatabaseLocation& location);
+std::unique_ptr<SqlDialect> sqliteDialect();
+std::unique_ptr<SqlDialect> postgresDialect();
+
+} // namespace db

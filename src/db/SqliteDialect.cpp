@@ -1,0 +1,58 @@
+#include "SqlDialect.h"
+
+#include <QUrl>
+
+namespace db {
+
+namespace {
+
+// Time to wait for a database another station is writing.
+constexpr int busyTimeoutMs = 5000;
+
+class SqliteDialect : public SqlDialect {
+public:
+    Engine engine() const override { return Engine::Sqlite; }
+
+    QSqlDatabase addDatabase(const QString& connectionName,
+                             const DatabaseLocation& location) const override {
+        QSqlDatabase database =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        database.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+        // mode=rw: open an existing file only, never create one.
+        database.setDatabaseName(
+            QStringLiteral("file:%1?mode=rw")
+                .arg(QString::fromLatin1(QUrl::toPercentEncoding(location.target(), "/"))));
+        return database;
+    }
+
+    // A commit is on disk when it returns.
+    QStringList sessionStatements() const override {
+        return {QStringLiteral("PRAGMA synchronous = FULL")};
+    }
+
+    // Takes the write lock at once, so two writers never deadlock on an upgrade.
+    QString beginWrite() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+
+    QString primaryKeyQuery() const override {
+        return QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk");
+    }
+
+    QString tableColumnsQuery() const override {
+        return QStringLiteral("SELECT name FROM pragma_table_info(?)");
+    }
+
+    QString columnName(const QString& engineName, const QString&) const override {
+        return engineName;
+    }
+
+    bool readsForwardOnly() const override { return true; }
+};
+
+} // namespace
+
+std::unique_ptr<SqlDialect> sqliteDialect() {
+    return std::make_unique<SqliteDialect>();
+}
+
+} // namespace db
