@@ -6,6 +6,7 @@ packages=(
     cmake make g++ clang libclang-rt-dev clang-format pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
     libbenchmark-dev fonts-noto-cjk xvfb xauth openbox x11-utils xdotool imagemagick sqlite3
+    postgresql libqt6sql6-psql
 )
 
 missing=()
