@@ -17,6 +17,10 @@ state=${2:-}
     exit 2
 }
 
+# The server's programs run as another user, who may not enter the caller's folder.
+state=$(realpath -m "$state")
+cd /
+
 bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)
 [ -x "$bin/pg_ctl" ] || {
     echo "postgres-rig: no PostgreSQL server installed (scripts/setup.sh installs it)" >&2

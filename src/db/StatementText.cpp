@@ -124,7 +124,8 @@ private:
         return i;
     }
 
-    // The first piece of the dotted name that ends at `last`, or -1 when no name ends there.
+    // The first piece of the dotted name that ends at `last` and is the whole left operand, or
+    // -1 when there is none: after an operator such as || the operand is more than the name.
     qsizetype nameStart(qsizetype last) const {
         if (last < 0 || !isName(Token{kinds_[last], pieces_[last]}))
             return -1;
@@ -132,7 +133,10 @@ private:
         while (first >= 2 && pieces_[first - 1] == u"." &&
                isName(Token{kinds_[first - 2], pieces_[first - 2]}))
             first -= 2;
-        return first;
+        const qsizetype before = previousNonSpace(first);
+        const bool operandStartsThere = before < 0 || kinds_[before] == Kind::Word ||
+                                        pieces_[before] == u"(" || pieces_[before] == u",";
+        return operandStartsThere ? first : -1;
     }
 
     // Writes the Like at input index `at`; returns the last input index it consumed.

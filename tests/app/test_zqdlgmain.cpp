@@ -1,5 +1,7 @@
 #include "DayText.h"
+#include "IniFile.h"
 #include "MessageBoxes.h"
+#include "ReaderIni.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
 #include "WeightReading.h"
@@ -268,6 +270,24 @@ private slots:
         QCOMPARE(column(*station.orders(), 0), QStringList{"1"});
         QCOMPARE(station.messageTexts(), QStringList{error});
         QCOMPARE(station.query()->CurrentRow(), 1);
+    }
+
+    // As with a missing file: the database's message and an empty list, and the next statement
+    // tries again.
+    void serverNamedByTheIniThatDoesNotAnswer() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1);
+        QVERIFY(platform::writePrivateProfileString(
+            "Database", "PostgreSQL", "host=/nonexistent dbname=rx", readerIniPath()));
+        station.open();
+        station.picker()->setDate(day.addDays(1));
+        QCOMPARE(station.orders()->topLevelItemCount(), 0);
+        const QStringList texts = station.messageTexts();
+        QVERIFY2(texts.size() >= 2, qPrintable(texts.join(u'|')));
+        for (const QString& text : texts)
+            QVERIFY2(text.startsWith(QStringLiteral("connection to server on socket "
+                                                    "\"/nonexistent/.s.PGSQL.5432\" failed")),
+                     qPrintable(text));
     }
 
     // A click that hits no order neither opens nor re-opens one, and keeps the selection.

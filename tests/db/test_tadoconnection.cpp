@@ -1,5 +1,4 @@
 #include "ErrorGuard.h"
-#include "StatementText.h"
 #include "TADOConnection.h"
 #include "TestDatabase.h"
 
@@ -35,33 +34,6 @@ private slots:
                  QStringLiteral("no such table: 不存在"));
         // The connection stays usable after a failed statement.
         QCOMPARE(connection.fetch(QStringLiteral("SELECT 2")).rows.first().first().toInt(), 2);
-    }
-
-    void sqliteLiterals_data() {
-        QTest::addColumn<QString>("statement");
-        QTest::addColumn<QString>("sent");
-        QTest::newRow("plain") << "SELECT 1"
-                               << "SELECT 1";
-        QTest::newRow("double quoted text") << "x Like \"2009/7/7\""
-                                            << "x Like '2009/7/7'";
-        QTest::newRow("doubled quote") << "x Like\"A\"\"1\""
-                                       << "x Like'A\"1'";
-        QTest::newRow("single quote inside") << "x = \"O'Neil\""
-                                             << "x = 'O''Neil'";
-        QTest::newRow("single quoted stays") << "x = 'a\"b' AND y = \"c\""
-                                             << "x = 'a\"b' AND y = 'c'";
-        QTest::newRow("bracketed name stays") << "[a\"b] = \"c\""
-                                              << "[a\"b] = 'c'";
-        QTest::newRow("empty text") << "x = \"\""
-                                    << "x = ''";
-        QTest::newRow("unclosed left alone") << "x = \"abc"
-                                             << "x = \"abc";
-    }
-
-    void sqliteLiterals() {
-        QFETCH(QString, statement);
-        QFETCH(QString, sent);
-        QCOMPARE(toEngineStatement(statement, Engine::Sqlite), sent);
     }
 
     void updateOfSeveralRowsIsUndone() {

@@ -1,0 +1,116 @@
+// The connection to a PostgreSQL server that goes away and comes back, on a throw-away cluster of
+// the test's own, so that stopping it disturbs no other test.
+#include "OrderStatements.h"
+#include "TADOQuery.h"
+#include "TestDatabase.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace db;
+
+namespace {
+
+const QString today = QString::fromLatin1(TestDatabase::day);
+const QString dispensed = QStringLiteral("配藥完成");
+
+void store(TADOQuery& query, int row) {
+    query.MoveTo(row);
+    query.Edit();
+    query.FieldByName(QStringLiteral("配藥情況")).SetValue(dispensed);
+    query.Post();
+}
+
+QStringList states(TADOConnection& connection) {
+    TADOQuery query(connection);
+    query.SQL = orderLinesStatement(QStringLiteral("1"), today);
+    query.Open();
+    QStringList texts;
+    for (query.First(); !query.Eof(); query.Next())
+        texts << query.FieldByName(QStringLiteral("配藥情況")).Value().toString();
+    return texts;
+}
+
+} // namespace
+
+class TestServerConnection : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir rigFolder_;
+
+    QString state() const { return rigFolder_.filePath(QStringLiteral("cluster")); }
+
+    void rig(const QString& command) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(QStringLiteral("bash"),
+                      {QStringLiteral(DSP_POSTGRES_RIG_SCRIPT), command, state()});
+        QVERIFY(process.waitForFinished(120000));
+        QCOMPARE(process.exitCode(), 0);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(rigFolder_.isValid());
+        rig(QStringLiteral("start"));
+        qputenv("DSP_TEST_ENGINE", "postgres");
+        qputenv("DSP_POSTGRES_CONNINFO_FILE", (state() + QStringLiteral(".conninfo")).toUtf8());
+    }
+
+    void cleanupTestCase() { rig(QStringLiteral("destroy")); }
+
+    void serverGoneInTheMiddleOfAnOrder() {
+        TestDatabase database;
+        database.addSampleOrder();
+        TADOConnection connection(database.location());
+        TADOQuery query(connection);
+        query.SQL = orderLinesStatement(QStringLiteral("1"), today);
+        query.Open();
+        query.FieldByName(QStringLiteral("配藥情況")).SetReadOnly(false);
+        store(query, 0);
+
+        rig(QStringLiteral("stop"));
+        QVERIFY(!errorOf([&] { store(query, 1); }).isEmpty());
+        QCOMPARE(query.State(), TADOQuery::DataSetState::Browse);
+        QVERIFY2(query.FieldByName(QStringLiteral("配藥情況")).IsNull(), "not shown as stored");
+        QVERIFY(!connection.Connected());
+        QVERIFY2(!errorOf([&] { states(connection); }).isEmpty(), "the server is still away");
+
+        rig(QStringLiteral("resume"));
+        QCOMPARE(states(connection), QStringList({dispensed, QString()}));
+        store(query, 1);
+        QCOMPARE(states(connection), QStringList({dispensed, dispensed}));
+    }
+
+    void refusedOrUnreachableServerFailsEveryStatement_data() {
+        QTest::addColumn<QString>("connection");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("password") << "host=/tmp dbname=x password=secret"
+                                  << "The database connection text must not hold a password: "
+                                     "keep it in the password file (~/.pgpass) or the service "
+                                     "file.";
+        QTest::newRow("URI") << "postgresql://station@db1/pharmacy"
+                             << "The database connection text must be written as key=value "
+                                "pairs, not as a URI.";
+        QTest::newRow("no server there") << "host=/nonexistent dbname=x"
+                                         << "connection to server on socket "
+                                            "\"/nonexistent/.s.PGSQL.5432\" failed";
+        QTest::newRow("unknown service") << "no-such-service"
+                                         << "definition of service \"no-such-service\" not found";
+    }
+
+    void refusedOrUnreachableServerFailsEveryStatement() {
+        QFETCH(QString, connection);
+        QFETCH(QString, error);
+        TADOConnection server(DatabaseLocation::server(connection));
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const QString text = errorOf([&] { server.fetch(QStringLiteral("SELECT 1")); });
+            QVERIFY2(text.startsWith(error), qPrintable(text));
+            QVERIFY(!server.Connected());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServerConnection)
+#include "test_serverconnection.moc"
