@@ -177,6 +177,39 @@ private slots:
             QCOMPARE(value, male);
     }
 
+    // Like compares regardless of ASCII case, knows % and _ and no escape character, on either
+    // engine.
+    void likeMatchesAlikeOnEitherEngine_data() {
+        QTest::addColumn<QString>("dayText");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("other case") << "MON 7/7" << QStringList{"1"};
+        QTest::newRow("underscore") << "Mon 7/_" << QStringList({"1", "2"});
+        QTest::newRow("percent") << "%" << QStringList({"1", "2", "3", "4"});
+        QTest::newRow("backslash") << "a\\b" << QStringList{"3"};
+        QTest::newRow("backslash before percent") << "a\\%" << QStringList{"3"};
+        QTest::newRow("backslash before underscore") << "A\\_" << QStringList{"3"};
+        QTest::newRow("quote") << "o'day" << QStringList{"4"};
+    }
+
+    void likeMatchesAlikeOnEitherEngine() {
+        QFETCH(QString, dayText);
+        QFETCH(QStringList, listed);
+        TestDatabase database;
+        database.addPatient(QStringLiteral("P1"), QStringLiteral("王小明"), 1);
+        const QStringList days{"Mon 7/7", "mon 7/8", "a\\b", "O'Day"};
+        for (int i = 0; i < days.size(); ++i)
+            database.addOrder(days[i], QString::number(i + 1), QStringLiteral("P1"));
+        TADOConnection connection(database.location());
+        TADOQuery query(connection);
+        query.SQL = orderListStatement(dayText);
+        query.Open();
+        QStringList sequences;
+        for (query.First(); !query.Eof(); query.Next())
+            sequences << query.FieldByName(QStringLiteral("領藥序號")).AsString();
+        sequences.sort();
+        QCOMPARE(sequences, listed);
+    }
+
     void quotedValuesStayValues_data() {
         QTest::addColumn<QString>("sequence");
         QTest::addColumn<int>("lines");
