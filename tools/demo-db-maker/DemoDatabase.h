@@ -1,39 +1,31 @@
 #pragma once
 
 #include "DemoContent.h"
+#include "RowWriter.h"
 
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
-#include <optional>
+#include <memory>
 
 namespace demodb {
 
-// Writes a new prescription database: the schema, then the rows, all in one transaction with
-// prepared statements so that a million lines go in within seconds. Every failure throws
-// std::runtime_error with the driver's text; nothing is kept unless commit() returns.
+// Writes the demo rows into the prescription tables, through the row writers that suit the
+// database: a file or a server. The caller holds the transaction; every failure throws.
 class DemoDatabase {
 public:
-    explicit DemoDatabase(const QString& path);
-    ~DemoDatabase();
-    DemoDatabase(const DemoDatabase&) = delete;
-    DemoDatabase& operator=(const DemoDatabase&) = delete;
+    explicit DemoDatabase(const QSqlDatabase& database);
 
     void addDrug(const QString& name, const QString& serialNumber);
     void addPatient(const Patient& patient, const QString& birthText);
     void addOrder(const QString& dayText, const Order& order);
-    void commit();
+    // Writes the rows still held back.
+    void finish();
 
 private:
-    void run(const QString& statement);
-    static void exec(QSqlQuery& query);
-
-    QString connectionName;
-    QSqlDatabase database;
-    std::optional<QSqlQuery> insertDrug;
-    std::optional<QSqlQuery> insertPatient;
-    std::optional<QSqlQuery> insertOrder;
-    std::optional<QSqlQuery> insertLine;
+    std::unique_ptr<dbtools::RowWriter> drugs;
+    std::unique_ptr<dbtools::RowWriter> patients;
+    std::unique_ptr<dbtools::RowWriter> orders;
+    std::unique_ptr<dbtools::RowWriter> lines;
 };
 
 } // namespace demodb

@@ -1,7 +1,12 @@
 #include "DemoDatabaseMaker.h"
 
+#include "Connection.h"
 #include "DayText.h"
 #include "DemoDatabase.h"
+#include "ForeignKeyPause.h"
+#include "ServerTables.h"
+#include "SqlRun.h"
+#include "SqlScript.h"
 #include "TransponderCatalogue.h"
 
 #include <QDir>
@@ -12,15 +17,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
+#include <functional>
 
 namespace demodb {
 
 namespace {
 
-[[noreturn]] void fail(const QString& text) {
-    throw std::runtime_error(text.toStdString());
-}
+using dbtools::fail;
+
+// Writes the rows into a database whose tables are made, within its transaction.
+using ContentWriter = std::function<void(const QSqlDatabase&)>;
 
 QString unusedNameBeside(const QFileInfo& output) {
     for (;;) {
@@ -46,14 +52,61 @@ void moveIntoPlace(const QString& built, const QString& output, bool replaceExis
         fail(QStringLiteral("%1: %2").arg(output, file.errorString()));
 }
 
-} // namespace
-
-MakerSummary makeDemoDatabase(const MakerSettings& settings) {
+void checkFileTarget(const MakerSettings& settings) {
     const QFileInfo output(settings.outputPath);
     if (output.exists() && !settings.replaceExisting)
         fail(QStringLiteral("%1 exists already; --force replaces it").arg(settings.outputPath));
     if (!output.absoluteDir().exists())
         fail(QStringLiteral("%1: no such folder").arg(output.absolutePath()));
+}
+
+void makeFile(const MakerSettings& settings, const ContentWriter& writeContent) {
+    const QFileInfo output(settings.outputPath);
+    const QString built = unusedNameBeside(output);
+    auto removeBuilt = qScopeGuard([&built] { QFile::remove(built); });
+    {
+        const auto connection = dbtools::Connection::file(built, false);
+        const QSqlDatabase& database = connection->database();
+        // The file is new and only renamed into place once complete, so a rollback journal on
+        // disk would buy nothing.
+        dbtools::run(database, QStringLiteral("PRAGMA journal_mode = MEMORY"));
+        dbtools::run(database, QStringLiteral("PRAGMA cache_size = -65536"));
+        connection->begin();
+        for (const QString& statement :
+             dbtools::readSqlScript(QStringLiteral(":/demodb/schema.sql")))
+            dbtools::run(database, statement);
+        writeContent(database);
+        connection->commit();
+    }
+    moveIntoPlace(built, output.absoluteFilePath(), settings.replaceExisting);
+    removeBuilt.dismiss();
+}
+
+void makeOnServer(const MakerSettings& settings, const ContentWriter& writeContent) {
+    const auto connection = dbtools::Connection::server(settings.serverConnection);
+    const QSqlDatabase& database = connection->database();
+    connection->begin();
+    const QStringList existing = dbtools::existingTables(database);
+    if (!existing.isEmpty()) {
+        if (!settings.replaceExisting)
+            fail(QStringLiteral("the server's database holds %1 already; --force drops and "
+                                "recreates the four tables")
+                     .arg(existing.join(QStringLiteral(", "))));
+        dbtools::dropTables(database);
+    }
+    dbtools::createTables(database);
+    dbtools::ForeignKeyPause foreignKeys(database);
+    writeContent(database);
+    foreignKeys.restore();
+    connection->commit();
+}
+
+} // namespace
+
+MakerSummary makeDemoDatabase(const MakerSettings& settings) {
+    const bool onServer = !settings.serverConnection.isEmpty();
+    if (!onServer)
+        checkFileTarget(settings);
 
     const QList<CatalogueEntry> catalogue = readTransponderCatalogue(settings.cataloguePath);
     QStringList drugNames;
@@ -61,12 +114,9 @@ MakerSummary makeDemoDatabase(const MakerSettings& settings) {
         drugNames.append(entry.drugName);
     DemoContent content(settings.demo, drugNames);
 
-    const QString built = unusedNameBeside(output);
-    auto removeBuilt = qScopeGuard([&built] { QFile::remove(built); });
-
     MakerSummary summary;
-    {
-        DemoDatabase database(built);
+    const ContentWriter writeContent = [&](const QSqlDatabase& target) {
+        DemoDatabase database(target);
         for (const CatalogueEntry& entry : catalogue)
             database.addDrug(entry.drugName, entry.uid);
         for (const Patient& patient : content.patients())
@@ -79,10 +129,12 @@ MakerSummary makeDemoDatabase(const MakerSettings& settings) {
             ++summary.orders;
             summary.lines += order.lines.size();
         });
-        database.commit();
-    }
-    moveIntoPlace(built, output.absoluteFilePath(), settings.replaceExisting);
-    removeBuilt.dismiss();
+        database.finish();
+    };
+    if (onServer)
+        makeOnServer(settings, writeContent);
+    else
+        makeFile(settings, writeContent);
 
     summary.patients = content.patients().size();
     summary.drugs = catalogue.size();

@@ -8,6 +8,8 @@ namespace demodb {
 
 struct MakerSettings {
     QString outputPath;
+    // A libpq connection text or service name: the database is made there instead of a file.
+    QString serverConnection;
     bool replaceExisting = false;
     QString cataloguePath;
     DemoOptions demo;
@@ -23,7 +25,10 @@ struct MakerSummary {
 
 // Makes the demo database at outputPath. The file is built beside it under a temporary name and
 // renamed into place when complete, so a failure leaves no half-made database and an existing
-// file is never replaced unless replaceExisting. Throws std::exception with a readable text.
+// file is never replaced unless replaceExisting.
+// With serverConnection, the tables are made in that database in one transaction with the rows;
+// one of them there already is a failure unless replaceExisting, which drops the four first.
+// Throws std::exception with a readable text.
 MakerSummary makeDemoDatabase(const MakerSettings& settings);
 
 } // namespace demodb

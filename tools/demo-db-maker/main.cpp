@@ -24,6 +24,13 @@ qint64 number(const QCommandLineParser& parser, const QString& option, qint64 le
 demodb::MakerSettings settingsFrom(const QCommandLineParser& parser) {
     demodb::MakerSettings settings;
     settings.outputPath = parser.value(QStringLiteral("output"));
+    settings.serverConnection = parser.value(QStringLiteral("server"));
+    if (parser.isSet(QStringLiteral("server"))) {
+        if (parser.isSet(QStringLiteral("output")))
+            throw std::invalid_argument("--server and --output name two places: give one");
+        if (settings.serverConnection.trimmed().isEmpty())
+            throw std::invalid_argument("--server takes a connection text or service name");
+    }
     settings.replaceExisting = parser.isSet(QStringLiteral("force"));
     settings.cataloguePath = parser.value(QStringLiteral("catalogue"));
     settings.demo.today = QDate::currentDate();
@@ -57,7 +64,14 @@ int main(int argc, char* argv[]) {
     parser.addOptions({
         {QStringLiteral("output"), QStringLiteral("Database file to make."), QStringLiteral("path"),
          QStringLiteral("藥袋正規化.db")},
-        {QStringLiteral("force"), QStringLiteral("Replace an existing database file.")},
+        {QStringLiteral("server"),
+         QStringLiteral("Fill a PostgreSQL database instead of a file: a libpq connection text "
+                        "(\"host=db1 dbname=pharmacy\") or a service name. The database must "
+                        "not hold the prescription tables yet."),
+         QStringLiteral("connection")},
+        {QStringLiteral("force"),
+         QStringLiteral("Replace an existing database file; on a server, drop and recreate the "
+                        "four tables.")},
         {QStringLiteral("catalogue"), QStringLiteral("Transponder catalogue (tab-separated)."),
          QStringLiteral("path"), QStringLiteral(DSP_TRANSPONDER_CATALOGUE)},
         {QStringLiteral("today"), QStringLiteral("Day to make the orders around (default: today)."),
@@ -79,8 +93,10 @@ int main(int argc, char* argv[]) {
     try {
         const demodb::MakerSettings settings = settingsFrom(parser);
         const demodb::MakerSummary summary = demodb::makeDemoDatabase(settings);
+        const QString target =
+            settings.serverConnection.isEmpty() ? settings.outputPath : settings.serverConnection;
         out << QStringLiteral("%1: %2 patients, %3 drugs, %4 orders with %5 lines over %6 days\n")
-                   .arg(settings.outputPath)
+                   .arg(target)
                    .arg(summary.patients)
                    .arg(summary.drugs)
                    .arg(summary.orders)

@@ -1,6 +1,10 @@
 #include "SqlScript.h"
 
-namespace demodb {
+#include "SqlRun.h"
+
+#include <QFile>
+
+namespace dbtools {
 
 namespace {
 
@@ -68,4 +72,11 @@ QStringList splitSqlScript(const QString& script) {
     return statements;
 }
 
-} // namespace demodb
+QStringList readSqlScript(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    return splitSqlScript(QString::fromUtf8(file.readAll()));
+}
+
+} // namespace dbtools

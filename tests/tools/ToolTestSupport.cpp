@@ -1,0 +1,80 @@
+#include "ToolTestSupport.h"
+
+#include "PrescriptionTables.h"
+#include "SqlRun.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUuid>
+
+ToolRun runTool(const QString& name, const QStringList& arguments, const QString& workingFolder) {
+    QProcess tool;
+    if (!workingFolder.isEmpty())
+        tool.setWorkingDirectory(workingFolder);
+    tool.start(QCoreApplication::applicationDirPath() + u'/' + name, arguments);
+    ToolRun run;
+    if (!tool.waitForFinished(240000) || tool.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = tool.exitCode();
+    run.output = QString::fromUtf8(tool.readAllStandardOutput());
+    run.errors = QString::fromUtf8(tool.readAllStandardError());
+    return run;
+}
+
+ScratchDatabase::ScratchDatabase() {
+    QFile file(qEnvironmentVariable("DSP_POSTGRES_CONNINFO_FILE"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    server = QString::fromUtf8(file.readAll()).trimmed();
+    name = QStringLiteral("dsp_tools_") + QUuid::createUuid().toString(QUuid::Id128).left(12);
+    dbtools::run(dbtools::Connection::server(server)->database(),
+                 QStringLiteral("CREATE DATABASE ") + name);
+    connection = server + QStringLiteral(" dbname=") + name;
+}
+
+ScratchDatabase::~ScratchDatabase() {
+    if (connection.isEmpty())
+        return;
+    try {
+        dbtools::run(dbtools::Connection::server(server)->database(),
+                     QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name));
+    } catch (const std::exception& error) {
+        qWarning("%s", error.what());
+    }
+}
+
+namespace {
+
+QStringList tableRows(const QSqlDatabase& database, const QString& table) {
+    QSqlQuery query(database);
+    if (!query.exec(QStringLiteral("SELECT * FROM ") + table))
+        return {QStringLiteral("<error: %1>").arg(query.lastError().text())};
+    QStringList rows;
+    while (query.next()) {
+        QStringList values;
+        for (int column = 0; column < query.record().count(); ++column) {
+            if (query.isNull(column))
+                values.append(QStringLiteral("<NULL>"));
+            else if (query.record().fieldName(column) == u"性別")
+                values.append(query.value(column).toBool() ? QStringLiteral("yes")
+                                                           : QStringLiteral("no"));
+            else
+                values.append(query.value(column).toString());
+        }
+        rows.append(values.join(u'|'));
+    }
+    rows.sort();
+    return rows;
+}
+
+} // namespace
+
+QList<QStringList> prescriptionRows(const QSqlDatabase& database) {
+    QList<QStringList> rows;
+    for (const dbtools::Table& table : dbtools::prescriptionTables())
+        rows.append(tableRows(database, table.name));
+    return rows;
+}

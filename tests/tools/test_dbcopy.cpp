@@ -1,0 +1,195 @@
+#include "PrescriptionTables.h"
+#include "ServerTables.h"
+#include "SqlRun.h"
+#include "ToolTestSupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// db-copy moving a station's file onto a database of the test server.
+class TestDbCopy : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString demoFile;
+
+    // The demo file with `change` made to a copy of it.
+    QString changedFile(const QString& change) const {
+        const QString path = dir.filePath(QStringLiteral("changed.db"));
+        QFile::remove(path);
+        if (!QFile::copy(demoFile, path))
+            return {};
+        const auto file = dbtools::Connection::file(path, false);
+        for (const QString& statement : change.split(u';'))
+            dbtools::run(file->database(), statement);
+        return path;
+    }
+
+    static ToolRun copy(const QString& file, const ScratchDatabase& server,
+                        const QStringList& more = {}) {
+        return runTool(QStringLiteral("db-copy"),
+                       QStringList{QStringLiteral("--from"), file, QStringLiteral("--to"),
+                                   server.connectionText()} +
+                           more);
+    }
+
+    static QList<QStringList> noRows() { return QList<QStringList>(4); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        QVERIFY2(!ScratchDatabase().connectionText().isEmpty(),
+                 "no test server: DSP_POSTGRES_CONNINFO_FILE names no readable file");
+        demoFile = dir.filePath(QStringLiteral("demo.db"));
+        QCOMPARE(runTool(QStringLiteral("demo-db-maker"),
+                         {QStringLiteral("--output"), demoFile, QStringLiteral("--orders"),
+                          QStringLiteral("1500"), QStringLiteral("--seed"), QStringLiteral("4")})
+                     .exitCode,
+                 0);
+    }
+
+    void copiesEveryRow_data() {
+        QTest::addColumn<bool>("createTables");
+        QTest::newRow("tables made by the tool") << true;
+        QTest::newRow("tables made beforehand") << false;
+    }
+
+    void copiesEveryRow() {
+        QFETCH(bool, createTables);
+        // Texts a statement must carry intact, and every yes/no the file may hold.
+        const QString file = changedFile(QStringLiteral(
+            "UPDATE 病人基本資料 SET 姓名 = 'O''Brien \\ $$ \"x\" 😀' || char(10) || '),(' "
+            "WHERE 病歷號碼 = '1000001';"
+            "UPDATE 病人基本資料 SET 性別 = -1, 出生年月日 = NULL WHERE 病歷號碼 = '1000002';"
+            "UPDATE 病人基本資料 SET 性別 = 'TRUE' WHERE 病歷號碼 = '1000004';"
+            "UPDATE 病人基本資料 SET 性別 = 'false' WHERE 病歷號碼 = '1000005'"));
+        ScratchDatabase server;
+        if (!createTables)
+            dbtools::createTables(server.connect()->database());
+        const ToolRun run =
+            copy(file, server,
+                 createTables ? QStringList{QStringLiteral("--create-tables")} : QStringList{});
+        QCOMPARE(run.exitCode, 0);
+
+        const QList<QStringList> fileRows =
+            prescriptionRows(dbtools::Connection::file(file, true)->database());
+        const QList<QStringList> serverRows = prescriptionRows(server.connect()->database());
+        QCOMPARE(serverRows, fileRows);
+        const QStringList& patients = serverRows.at(dbtools::Patients);
+        QVERIFY(patients.at(0).contains(QStringLiteral("\n),(")));
+        QVERIFY(patients.at(1).startsWith(u"1000002|") && patients.at(1).endsWith(u"|yes|<NULL>"));
+        QCOMPARE(patients.at(3).section(u'|', 2, 2), QStringLiteral("yes"));
+        QCOMPARE(patients.at(4).section(u'|', 2, 2), QStringLiteral("no"));
+        for (int table = 0; table < fileRows.size(); ++table)
+            QVERIFY2(run.output.contains(QStringLiteral("%1: %2 rows")
+                                             .arg(dbtools::prescriptionTables().at(table).name)
+                                             .arg(fileRows.at(table).size())),
+                     qPrintable(run.output));
+    }
+
+    void refusesTablesHoldingRows_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("emptied");
+        const QString orders = QStringLiteral("DELETE FROM 領藥明細; DELETE FROM 領藥單; ");
+        QTest::newRow("patients") << QStringLiteral("病人基本資料")
+                                  << orders + QStringLiteral("DELETE FROM 藥品資料表");
+        QTest::newRow("drugs") << QStringLiteral("藥品資料表")
+                               << orders + QStringLiteral("DELETE FROM 病人基本資料");
+    }
+
+    void refusesTablesHoldingRows() {
+        QFETCH(QString, table);
+        QFETCH(QString, emptied);
+        ScratchDatabase server;
+        QCOMPARE(runTool(QStringLiteral("demo-db-maker"),
+                         {QStringLiteral("--server"), server.connectionText()})
+                     .exitCode,
+                 0);
+        for (const QString& statement : emptied.split(u';'))
+            dbtools::run(server.connect()->database(), statement);
+        const QList<QStringList> before = prescriptionRows(server.connect()->database());
+
+        const ToolRun run = copy(demoFile, server);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains(QStringLiteral("table %1 on the server").arg(table)),
+                 qPrintable(run.errors));
+        QCOMPARE(prescriptionRows(server.connect()->database()), before);
+    }
+
+    void refusesBadValues_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("named");
+        const QString patient =
+            QStringLiteral("UPDATE 病人基本資料 SET %1 WHERE 病歷號碼 = '1000004'");
+        const QString line = QStringLiteral("UPDATE 領藥明細 SET %1 WHERE rowid = 7");
+        const QStringList patientNamed{QStringLiteral("病人基本資料"), QStringLiteral("1000004")};
+        QTest::newRow("sex 2") << patient.arg(QStringLiteral("性別 = 2")) << patientNamed;
+        QTest::newRow("sex yes") << patient.arg(QStringLiteral("性別 = 'yes'")) << patientNamed;
+        QTest::newRow("sex binary") << patient.arg(QStringLiteral("性別 = x'01'")) << patientNamed;
+        QTest::newRow("name with NUL")
+            << patient.arg(QStringLiteral("姓名 = 'a' || char(0) || 'b'")) << patientNamed;
+        QTest::newRow("quantity text")
+            << line.arg(QStringLiteral("數量 = 'many'"))
+            << QStringList{QStringLiteral("領藥明細, row 7"), QStringLiteral("數量")};
+        QTest::newRow("unknown drug")
+            << line.arg(QStringLiteral("藥品名稱 = 'no such drug'"))
+            << QStringList{QStringLiteral("領藥明細"), QStringLiteral("no such drug")};
+        QTest::newRow("no such table")
+            << QStringLiteral("DROP TABLE 領藥明細") << QStringList{QStringLiteral("領藥明細")};
+    }
+
+    void refusesBadValues() {
+        QFETCH(QString, change);
+        QFETCH(QStringList, named);
+        const QString file = changedFile(change);
+        ScratchDatabase server;
+        dbtools::createTables(server.connect()->database());
+
+        const ToolRun run = copy(file, server);
+        QCOMPARE(run.exitCode, 1);
+        for (const QString& name : named)
+            QVERIFY2(run.errors.contains(name), qPrintable(run.errors));
+        QCOMPARE(prescriptionRows(server.connect()->database()), noRows());
+    }
+
+    void keepsNoTablesItMadeOnFailure() {
+        const QString file = changedFile(
+            QStringLiteral("UPDATE 領藥明細 SET 藥品名稱 = 'no such drug' WHERE rowid = 7"));
+        ScratchDatabase server;
+        const ToolRun run = copy(file, server, {QStringLiteral("--create-tables")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains(QStringLiteral("no such drug")), qPrintable(run.errors));
+        QCOMPARE(dbtools::existingTables(server.connect()->database()), QStringList{});
+    }
+
+    void refusesFilesThatAreNoDatabase_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("missing") << QStringLiteral("missing.db") << QByteArray();
+        QTest::newRow("text") << QStringLiteral("text.db") << QByteArray("no database\n");
+    }
+
+    void refusesFilesThatAreNoDatabase() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        const QString path = dir.filePath(name);
+        if (!content.isNull()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        ScratchDatabase server;
+        dbtools::createTables(server.connect()->database());
+
+        const ToolRun run = copy(path, server);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.errors.contains(path), qPrintable(run.errors));
+        QCOMPARE(QFile(path).size(), content.size());
+        QCOMPARE(QFile::exists(path), !content.isNull());
+        QCOMPARE(prescriptionRows(server.connect()->database()), noRows());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDbCopy)
+#include "test_dbcopy.moc"

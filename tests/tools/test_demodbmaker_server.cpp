@@ -1,0 +1,87 @@
+#include "PrescriptionTables.h"
+#include "SqlRun.h"
+#include "ToolTestSupport.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+// demo-db-maker filling a database of the test server.
+class TestDemoDbMakerServer : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    static ToolRun makeOnServer(const ScratchDatabase& server, const QStringList& arguments) {
+        return runTool(QStringLiteral("demo-db-maker"),
+                       arguments +
+                           QStringList{QStringLiteral("--server"), server.connectionText()});
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        QVERIFY2(!ScratchDatabase().connectionText().isEmpty(),
+                 "no test server: DSP_POSTGRES_CONNINFO_FILE names no readable file");
+    }
+
+    void sameContentAsAFile_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("default") << QStringList{QStringLiteral("--seed"), QStringLiteral("5")};
+        // Many statements per table.
+        QTest::newRow("several batches")
+            << QStringList{QStringLiteral("--orders"), QStringLiteral("3000"),
+                           QStringLiteral("--lines"), QStringLiteral("15000")};
+    }
+
+    void sameContentAsAFile() {
+        QFETCH(QStringList, arguments);
+        arguments << QStringLiteral("--today") << QStringLiteral("2009-07-07");
+        const QString file = dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".db");
+        QCOMPARE(runTool(QStringLiteral("demo-db-maker"),
+                         arguments + QStringList{QStringLiteral("--output"), file})
+                     .exitCode,
+                 0);
+        ScratchDatabase server;
+        const ToolRun run = makeOnServer(server, arguments);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.output.contains(QStringLiteral("orders with")), qPrintable(run.output));
+
+        const QList<QStringList> serverRows = prescriptionRows(server.connect()->database());
+        QCOMPARE(serverRows, prescriptionRows(dbtools::Connection::file(file, true)->database()));
+        for (const QStringList& rows : serverRows)
+            QVERIFY(!rows.isEmpty());
+
+        // The foreign keys are in force again.
+        const auto connection = server.connect();
+        QVERIFY_THROWS_EXCEPTION(
+            std::runtime_error,
+            dbtools::run(connection->database(),
+                         QStringLiteral("INSERT INTO 領藥明細 (配藥日期, 領藥序號, 項次, 藥品名稱) "
+                                        "VALUES ('x', 'y', 1, 'no such drug')")));
+    }
+
+    void refusesTablesThatExist() {
+        ScratchDatabase server;
+        QCOMPARE(makeOnServer(server, {}).exitCode, 0);
+        const QList<QStringList> first = prescriptionRows(server.connect()->database());
+
+        const ToolRun refused =
+            makeOnServer(server, {QStringLiteral("--seed"), QStringLiteral("2")});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.errors.contains(QStringLiteral("--force")) &&
+                     refused.errors.contains(QStringLiteral("領藥明細")),
+                 qPrintable(refused.errors));
+        QCOMPARE(prescriptionRows(server.connect()->database()), first);
+
+        QCOMPARE(makeOnServer(server, {QStringLiteral("--seed"), QStringLiteral("2"),
+                                       QStringLiteral("--force")})
+                     .exitCode,
+                 0);
+        const QList<QStringList> second = prescriptionRows(server.connect()->database());
+        QVERIFY(second != first);
+        QVERIFY(!second.at(dbtools::Lines).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDemoDbMakerServer)
+#include "test_demodbmaker_server.moc"

@@ -1,0 +1,55 @@
+#include "BatchRowWriter.h"
+
+#include "SqlRun.h"
+
+#include <QSqlDriver>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <stdexcept>
+
+namespace dbtools {
+
+BatchRowWriter::BatchRowWriter(const QSqlDatabase& target, const Table& table)
+    : database(target), tableName(table.name), head(table.insertHead()),
+      columnNames(table.columns) {}
+
+void BatchRowWriter::add(const QVariantList& values) {
+    if (values.size() != columnNames.size())
+        throw std::invalid_argument("a row with the wrong number of values");
+    const QSqlDriver* driver = database.driver();
+    QString row = statement.isEmpty() ? head + u'(' : QStringLiteral(",(");
+    for (qsizetype column = 0; column < columnNames.size(); ++column) {
+        const QVariant& value = values.at(column);
+        // The driver hands the statement on as a C string, which would end at the NUL.
+        if (value.typeId() == QMetaType::QString && value.toString().contains(QChar(0)))
+            throw std::invalid_argument(
+                QStringLiteral("%1 holds a text with a NUL character, which cannot be stored")
+                    .arg(columnNames.at(column))
+                    .toStdString());
+        QSqlField field(QString(), value.metaType());
+        field.setValue(value);
+        if (column > 0)
+            row += u',';
+        row += driver->formatValue(field);
+    }
+    row += u')';
+    statement += row;
+    if (++rowsHeld >= rowsPerStatement || statement.size() >= charactersPerStatement)
+        flush();
+}
+
+void BatchRowWriter::finish() {
+    if (rowsHeld > 0)
+        flush();
+}
+
+void BatchRowWriter::flush() {
+    QSqlQuery query(database);
+    // The statement itself is too long to show.
+    if (!query.exec(statement))
+        fail(QStringLiteral("writing %1").arg(tableName), query.lastError());
+    statement.clear();
+    rowsHeld = 0;
+}
+
+} // namespace dbtools

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "RowWriter.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace dbtools {
+
+// Writes many rows per INSERT, their values written into the statement by the driver's own
+// formatting: through Qt's PostgreSQL driver each prepared single row costs a round trip.
+class BatchRowWriter final : public RowWriter {
+public:
+    BatchRowWriter(const QSqlDatabase& database, const Table& table);
+
+    void add(const QVariantList& values) override;
+    void finish() override;
+
+    static constexpr int rowsPerStatement = 1000;
+    static constexpr qsizetype charactersPerStatement = 1 << 20;
+
+private:
+    void flush();
+
+    QSqlDatabase database;
+    QString tableName;
+    QString head;
+    QStringList columnNames;
+    QString statement;
+    int rowsHeld = 0;
+};
+
+} // namespace dbtools

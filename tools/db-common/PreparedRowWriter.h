@@ -1,0 +1,22 @@
+#pragma once
+
+#include "RowWriter.h"
+
+#include <QSqlQuery>
+
+namespace dbtools {
+
+// One prepared INSERT run once per row.
+class PreparedRowWriter final : public RowWriter {
+public:
+    PreparedRowWriter(const QSqlDatabase& database, const Table& table);
+
+    void add(const QVariantList& values) override;
+    void finish() override {}
+
+private:
+    QSqlQuery query;
+    qsizetype columns;
+};
+
+} // namespace dbtools

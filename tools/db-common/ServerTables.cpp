@@ -1,0 +1,33 @@
+#include "ServerTables.h"
+
+#include "PrescriptionTables.h"
+#include "SqlRun.h"
+#include "SqlScript.h"
+
+namespace dbtools {
+
+QStringList existingTables(const QSqlDatabase& server) {
+    QStringList existing;
+    for (const Table& table : prescriptionTables()) {
+        // Found as the statements find it, through the search path.
+        if (single(server, QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), {table.name})
+                .toBool())
+            existing.append(table.name);
+    }
+    return existing;
+}
+
+void createTables(const QSqlDatabase& server) {
+    for (const QString& statement :
+         readSqlScript(QStringLiteral(":/dbtools/schema-postgresql.sql")))
+        run(server, statement);
+}
+
+void dropTables(const QSqlDatabase& server) {
+    QStringList names;
+    for (const Table& table : prescriptionTables())
+        names.prepend(table.name);
+    run(server, QStringLiteral("DROP TABLE IF EXISTS %1").arg(names.join(QStringLiteral(", "))));
+}
+
+} // namespace dbtools

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QStringList>
+
+namespace dbtools {
+
+// The prescription tables in a PostgreSQL database. Failures throw std::runtime_error.
+
+// Those of the four tables the database has, in the order of prescriptionTables().
+QStringList existingTables(const QSqlDatabase& server);
+
+// Makes the tables and their indexes from the embedded data/schema-postgresql.sql.
+void createTables(const QSqlDatabase& server);
+
+// Drops the four tables; a table of someone else's that refers to them makes it fail.
+void dropTables(const QSqlDatabase& server);
+
+} // namespace dbtools

@@ -1,0 +1,130 @@
+#include "DatabaseCopy.h"
+
+#include "BatchRowWriter.h"
+#include "Connection.h"
+#include "FileValues.h"
+#include "ForeignKeyPause.h"
+#include "PrescriptionTables.h"
+#include "ServerTables.h"
+#include "SqlRun.h"
+
+#include <QSqlQuery>
+#include <optional>
+#include <stdexcept>
+
+namespace dbcopy {
+
+namespace {
+
+using dbtools::fail;
+using dbtools::Table;
+
+// Whether it made the tables.
+bool prepareServerTables(const QSqlDatabase& server, bool createTables) {
+    const QStringList existing = dbtools::existingTables(server);
+    if (existing.isEmpty() && createTables) {
+        dbtools::createTables(server);
+        return true;
+    }
+    QStringList names;
+    for (const Table& table : dbtools::prescriptionTables()) {
+        names.append(table.name);
+        if (!existing.contains(table.name))
+            fail(QStringLiteral("the server's database has no table %1: make the tables from "
+                                "data/schema-postgresql.sql, or give --create-tables when it "
+                                "has none of them")
+                     .arg(table.name));
+    }
+    // Stations may read meanwhile, but none can write between the check and the commit.
+    dbtools::run(
+        server,
+        QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE").arg(names.join(QStringLiteral(", "))));
+    for (const Table& table : dbtools::prescriptionTables()) {
+        if (dbtools::single(server,
+                            QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(table.name))
+                .toBool())
+            fail(QStringLiteral("table %1 on the server holds rows already; nothing was copied")
+                     .arg(table.name));
+    }
+    return false;
+}
+
+QString keyText(const QSqlQuery& rows, const Table& table) {
+    QStringList parts;
+    for (int column = 0; column < table.keyColumns; ++column)
+        parts.append(
+            QStringLiteral("%1 %2").arg(table.columns.at(column), shownValue(rows.value(column))));
+    return parts.join(QStringLiteral(", "));
+}
+
+qint64 rowCount(const QSqlDatabase& database, const Table& table) {
+    return dbtools::single(database, QStringLiteral("SELECT COUNT(*) FROM %1").arg(table.name))
+        .toLongLong();
+}
+
+qint64 copyTable(const QSqlDatabase& file, const QSqlDatabase& server, const Table& table) {
+    const QString where = QStringLiteral("%1, table %2").arg(file.databaseName(), table.name);
+    qint64 fileRows = 0;
+    try {
+        fileRows = rowCount(file, table);
+    } catch (const std::exception& error) {
+        fail(QStringLiteral("%1: %2").arg(where, QString::fromStdString(error.what())));
+    }
+    QSqlQuery rows(file);
+    rows.setForwardOnly(true);
+    if (!rows.exec(QStringLiteral("SELECT %1 FROM %2")
+                       .arg(table.columns.join(QStringLiteral(", ")), table.name)))
+        fail(where, rows.lastError());
+
+    dbtools::BatchRowWriter writer(server, table);
+    QVariantList values(table.columns.size());
+    qint64 row = 0;
+    while (rows.next()) {
+        ++row;
+        try {
+            for (int column = 0; column < values.size(); ++column)
+                values[column] = serverValue(table.columns.at(column),
+                                             rows.isNull(column) ? QVariant() : rows.value(column));
+            writer.add(values);
+        } catch (const std::invalid_argument& error) {
+            fail(QStringLiteral("%1, row %2 (%3): %4")
+                     .arg(where)
+                     .arg(row)
+                     .arg(keyText(rows, table), QString::fromStdString(error.what())));
+        }
+    }
+    if (rows.lastError().isValid())
+        fail(where, rows.lastError());
+    writer.finish();
+
+    const qint64 serverRows = rowCount(server, table);
+    if (serverRows != fileRows || row != fileRows)
+        fail(QStringLiteral("%1: the file counts %2 rows, %3 were read and the server holds %4; "
+                            "nothing was copied")
+                 .arg(where)
+                 .arg(fileRows)
+                 .arg(row)
+                 .arg(serverRows));
+    return serverRows;
+}
+
+} // namespace
+
+QList<TableCount> copyDatabase(const CopySettings& settings) {
+    const auto file = dbtools::Connection::file(settings.filePath, true);
+    const auto server = dbtools::Connection::server(settings.serverConnection);
+    file->begin(); // one view of the file across the four tables
+    server->begin();
+    std::optional<dbtools::ForeignKeyPause> foreignKeys;
+    if (prepareServerTables(server->database(), settings.createTables))
+        foreignKeys.emplace(server->database());
+    QList<TableCount> counts;
+    for (const Table& table : dbtools::prescriptionTables())
+        counts.append({table.name, copyTable(file->database(), server->database(), table)});
+    if (foreignKeys)
+        foreignKeys->restore();
+    server->commit();
+    return counts;
+}
+
+} // namespace dbcopy

@@ -1,0 +1,86 @@
+#include "FileValues.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace dbcopy {
+
+namespace {
+
+// The station's texts are names, dates and numbers; anything longer is no prescription data.
+constexpr qsizetype longestText = 65536;
+constexpr qsizetype longestShown = 40;
+
+[[noreturn]] void refuse(const QString& column, const QVariant& value, const QString& why) {
+    throw std::invalid_argument(
+        QStringLiteral("%1 holds %2, %3").arg(column, shownValue(value), why).toStdString());
+}
+
+bool isBinary(const QVariant& value) {
+    return value.typeId() == QMetaType::QByteArray;
+}
+
+QVariant yesNo(const QString& column, const QVariant& value) {
+    if (!isBinary(value) && value.typeId() != QMetaType::Double) {
+        const QString text = value.toString().toLower();
+        if (text == u"1" || text == u"-1" || text == u"true")
+            return true;
+        if (text == u"0" || text == u"false")
+            return false;
+    }
+    refuse(column, value, QStringLiteral("which is no yes/no value"));
+}
+
+QVariant wholeNumber(const QString& column, const QVariant& value) {
+    bool ok = false;
+    qint64 number = 0;
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+        number = value.toLongLong(&ok);
+    else if (value.typeId() == QMetaType::QString)
+        number = value.toString().toLongLong(&ok);
+    if (!ok)
+        refuse(column, value, QStringLiteral("which is no whole number"));
+    if (number < std::numeric_limits<qint32>::min() || number > std::numeric_limits<qint32>::max())
+        refuse(column, value, QStringLiteral("which is out of the server's range"));
+    return static_cast<int>(number);
+}
+
+QVariant text(const QString& column, const QVariant& value) {
+    if (isBinary(value))
+        refuse(column, value, QStringLiteral("which is no text"));
+    const QString result = value.toString();
+    if (result.size() > longestText)
+        refuse(column, value, QStringLiteral("longer than %1 characters").arg(longestText));
+    return result;
+}
+
+} // namespace
+
+QVariant serverValue(const QString& column, const QVariant& fileValue) {
+    if (fileValue.isNull())
+        return {};
+    if (column == u"性別")
+        return yesNo(column, fileValue);
+    if (column == u"項次" || column == u"數量")
+        return wholeNumber(column, fileValue);
+    return text(column, fileValue);
+}
+
+QString shownValue(const QVariant& value) {
+    if (value.isNull())
+        return QStringLiteral("NULL");
+    if (isBinary(value))
+        return QStringLiteral("binary data (%1 bytes)").arg(value.toByteArray().size());
+    QString text = value.toString();
+    const bool cut = text.size() > longestShown;
+    text.truncate(longestShown);
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    }
+    return value.typeId() == QMetaType::QString
+               ? QStringLiteral("\"%1%2\"").arg(text, cut ? QStringLiteral("…") : QString())
+               : text;
+}
+
+} // namespace dbcopy
