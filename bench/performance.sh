@@ -18,6 +18,7 @@ large_lines=1000000
 startup_runs=5
 shell_runs=7
 shell_batch=100
+dispensing_runs=3
 cpu_seconds=30
 rss_every=60
 
@@ -157,13 +158,16 @@ fi
 # The main part.
 
 for program in dispensing-station reader-emulator balance-emulator emulator-control demo-db-maker \
-    bench_database bench_inventory bench_taglist; do
+    bench_database bench_dispensing dispense-worker bench_inventory bench_taglist; do
     [ -x "$bin/$program" ] ||
         fail "$bin/$program is missing (build with the tests on, then all targets)"
 done
 for tool in sqlite3 Xvfb openbox xdotool; do
     command -v "$tool" >/dev/null || fail "$tool is missing (bash scripts/setup.sh installs it)"
 done
+# The server benchmarks start their own PostgreSQL cluster through scripts/rig/postgres-rig.sh.
+compgen -G "/usr/lib/postgresql/*/bin/pg_ctl" >/dev/null ||
+    fail "the PostgreSQL server is missing (bash scripts/setup.sh installs it)"
 
 script_start=$(now_us)
 # The commit at the start: the binaries measured are those of the tree as it is now.
@@ -251,6 +255,36 @@ list_rows=$(bench_value bench_database BM_OrderListOfOneDay rows)
 lines_rows=$(bench_value bench_database BM_OrderLinesOfOneOrder rows)
 list_rows=$(printf %.0f "$list_rows")
 lines_rows=$(printf %.0f "$lines_rows")
+
+# The same statements on the server bench_database started, filled with the same content.
+server_version=$(sed -n 's/^server: \(PostgreSQL [^ ]*\).*/\1/p' "$work/bench_database.log")
+[ -n "$server_version" ] || fail "bench_database named no server"
+server_list_times=$(bench_stats bench_database BM_OrderListOfOneDay/server real_time)
+server_lines_times=$(bench_stats bench_database BM_OrderLinesOfOneOrder/server real_time)
+read -r server_list_med server_list_min server_list_max _ <<<"$server_list_times"
+read -r server_lines_med server_lines_min server_lines_max _ <<<"$server_lines_times"
+server_list_rows=$(printf %.0f "$(bench_value bench_database BM_OrderListOfOneDay/server rows)")
+server_lines_rows=$(printf %.0f "$(bench_value bench_database BM_OrderLinesOfOneOrder/server rows)")
+server_sequence=$(bench_value bench_database BM_OrderLinesOfOneOrder/server label)
+
+# --- Dispensing stores from several stations at once -------------------------------------------
+
+run_bench bench_dispensing --benchmark_repetitions="$dispensing_runs"
+dispensing_summary=$(sed -n 's/^database: //p' "$work/bench_dispensing.log")
+# dispensing_rate ENGINE CLIENTS: the median and range of the lines stored a second.
+dispensing_rate() {
+    local rates med min max
+    rates=$(bench_stats bench_dispensing \
+        "BM_DispensingStores/$1/clients:$2/iterations:1/manual_time" lines_per_s) || exit 1
+    read -r med min max _ <<<"$rates"
+    printf '%.0f lines/s (%.0f–%.0f)' "$med" "$min" "$max"
+}
+dispensing_lines=$(printf %.0f "$(bench_value bench_dispensing \
+    BM_DispensingStores/server/clients:1/iterations:1/manual_time lines)")
+declare -A dispensing
+for run in server:1 server:4 server:16 file:1 file:4; do
+    dispensing[$run]=$(dispensing_rate "${run%:*}" "${run#*:}")
+done
 
 log "demo-db-maker: $large_orders orders for the sqlite3 shell"
 database_start=$(now_us)
@@ -453,6 +487,40 @@ container laid on the reader still made the station warn, so the inventory and t
 running. The growth an hour is extrapolated from the start and end of this one soak: over a short
 soak it mostly shows caches filling, not a trend; the default soak of an hour says more. VmRSS
 counts the pages of shared libraries the station has touched.
+
+## Several stations on one database server
+
+EOF
+    cat <<EOF
+| Figure | On the server ($server_version) | In the file |
+|---|---|---|
+| LoadOrderList, $server_list_rows orders of one day among $large_orders | median $(ms2 "$server_list_med") ($(ms2 "$server_list_min")–$(ms2 "$server_list_max")) | median $(ms2 "$list_med") ($(ms2 "$list_min")–$(ms2 "$list_max")) |
+| OpenOrderLines, the $server_lines_rows lines of one order | median $(ms2 "$server_lines_med") ($(ms2 "$server_lines_min")–$(ms2 "$server_lines_max")) | median $(ms2 "$lines_med") ($(ms2 "$lines_min")–$(ms2 "$lines_max")) |
+| Lines stored, 1 station | ${dispensing[server:1]} | ${dispensing[file:1]} |
+| Lines stored, 4 stations at once | ${dispensing[server:4]} | ${dispensing[file:4]} |
+| Lines stored, 16 stations at once | ${dispensing[server:16]} | |
+
+EOF
+    fmt -w 100 <<EOF
+**Statements on the server.** \`bench_database\` also starts a throw-away PostgreSQL cluster of its
+own (\`scripts/rig/postgres-rig.sh\`: a Unix socket, fsync on, the server on this same machine),
+fills a database there with the same content as the file through the demo maker, gathers the
+planner's statistics (ANALYZE, as autovacuum would soon after such a load), and times the same
+measurement code through a connection to the server: the order list of today and the lines of
+order $server_sequence, the last row of the server's list. Each statement is a round trip over the
+socket, and so is each look-up in the catalogue that the query layer makes at every opening for the
+columns of each table the result reads.
+
+**Dispensing stores.** \`bench_dispensing\` makes a database of $dispensing_summary on a
+cluster of its own and the same in a file, and runs 1, 4 or 16 \`dispense-worker\`
+processes at once: each is a station without its window that loads the order list of today and
+stores each line of its share of the orders as the station does (Edit, 配藥情況 set to 配藥完成,
+Post: a transaction committed durably, with the row matched on the values read). The shares are
+disjoint, so no store conflicts; the $dispensing_lines lines of the day are reset before each run.
+A run is timed from releasing the workers, each with its list loaded and its connection open, until
+the last has ended; the figure is the lines stored a second over that time, the median and range
+of $dispensing_runs runs. The workers, the server and the file share the machine's $cores cores;
+each store in the file waits for its own journal to reach the disk.
 EOF
 } >"$work/report.md"
 mv "$work/report.md" "$output"

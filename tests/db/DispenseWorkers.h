@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <vector>
+
+// One line of a dispense-worker's reports: its outcome ("stored", "conflict", "error",
+// "unread") and the fields after it.
+struct WorkerReport {
+    QString outcome;
+    QStringList fields;
+};
+
+// dispense-worker processes side by side, as stations sharing one database: each is started,
+// lets the others know when it is about to store, and all are released together. The
+// workers write their reports into files of their own, so none waits on a full pipe. Failures
+// throw std::runtime_error; workers still running at the end are killed.
+class DispenseWorkers {
+public:
+    // Starts one worker per argument list (its location, day and choices; --gate and --output are
+    // added) and waits until each is at its gate.
+    DispenseWorkers(const QList<QStringList>& arguments, int timeoutMs);
+    ~DispenseWorkers();
+    DispenseWorkers(const DispenseWorkers&) = delete;
+    DispenseWorkers& operator=(const DispenseWorkers&) = delete;
+
+    // Releases every worker at once and waits until all have ended well.
+    void run(int timeoutMs);
+
+    qsizetype size() const { return processes_.size(); }
+    QList<WorkerReport> reports(qsizetype worker) const;
+
+private:
+    [[noreturn]] void fail(qsizetype worker, const QString& what) const;
+
+    QTemporaryDir outputs_;
+    std::vector<std::unique_ptr<QProcess>> processes_;
+};
