@@ -5,6 +5,8 @@
 #include "DemoDatabaseMaker.h"
 #include "OrderStatements.h"
 #include "PostgresCluster.h"
+#include "ScratchServerDatabase.h"
+#include "SqlRun.h"
 #include "TADOConnection.h"
 #include "TADOQuery.h"
 
@@ -109,13 +111,17 @@ void measure() {
     const db::DatabaseLocation file = db::DatabaseLocation::file(settings.outputPath);
 
     PostgresCluster cluster;
+    ScratchServerDatabase large(cluster.connectionText());
     settings.outputPath.clear();
-    settings.serverConnection = cluster.createDatabase(QStringLiteral("large"));
+    settings.serverConnection = large.connectionText();
     demodb::makeDemoDatabase(settings);
+    const auto connection = large.connect();
     // Autovacuum would gather the statistics of the new rows within minutes; until then the
     // planner guesses and may scan every patient.
-    cluster.analyze(settings.serverConnection);
-    std::printf("server: %s\n", qPrintable(cluster.version()));
+    dbtools::run(connection->database(), QStringLiteral("ANALYZE"));
+    std::printf("server: %s\n", qPrintable(dbtools::single(connection->database(),
+                                                           QStringLiteral("SELECT version()"))
+                                               .toString()));
     std::fflush(stdout);
 
     const QString dayText = db::DayText(settings.demo.today);

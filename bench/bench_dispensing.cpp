@@ -7,6 +7,7 @@
 #include "DemoDatabaseMaker.h"
 #include "DispenseWorkers.h"
 #include "PostgresCluster.h"
+#include "ScratchServerDatabase.h"
 #include "SqlRun.h"
 
 #include <QCoreApplication>
@@ -113,11 +114,12 @@ void measure() {
     const QString file = settings.outputPath;
 
     PostgresCluster cluster;
+    ScratchServerDatabase stations(cluster.connectionText());
+    const QString server = stations.connectionText();
     settings.outputPath.clear();
-    const QString server = cluster.createDatabase(QStringLiteral("stations"));
     settings.serverConnection = server;
     demodb::makeDemoDatabase(settings);
-    cluster.analyze(server);
+    dbtools::run(stations.connect()->database(), QStringLiteral("ANALYZE"));
 
     const QString dayText = db::DayText(settings.demo.today);
     registerRuns("BM_DispensingStores/server",

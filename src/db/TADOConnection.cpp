@@ -107,6 +107,8 @@ bool TADOConnection::Connected() const {
 
 void TADOConnection::close() {
     QSqlDatabase::database(connectionName_, false).close();
+    columnsOfTable_.clear();
+    keyOfTable_.clear();
 }
 
 void TADOConnection::ensureOpen() {
@@ -139,13 +141,13 @@ ResultSet TADOConnection::fetch(const QString& statement) {
         run(query, toEngineStatement(statement, dialect_->engine()));
         ResultSet result;
         const QSqlRecord record = query.record();
-        QHash<QString, QStringList> columnsOfTable;
         for (int i = 0; i < record.count(); ++i) {
             const QString table = record.field(i).tableName();
-            if (!table.isEmpty() && !columnsOfTable.contains(table))
-                columnsOfTable.insert(table, namesOf(dialect_->tableColumnsQuery(), table));
-            ResultColumn column =
-                describeColumn(record.fieldName(i), table, columnsOfTable.value(table));
+            const QStringList columns =
+                table.isEmpty()
+                    ? QStringList()
+                    : cachedNamesOf(columnsOfTable_, dialect_->tableColumnsQuery(), table);
+            ResultColumn column = describeColumn(record.fieldName(i), table, columns);
             column.name = dialect_->columnName(column.name, statement);
             result.columns << column;
         }
@@ -168,8 +170,18 @@ ResultSet TADOConnection::fetch(const QString& statement) {
 QStringList TADOConnection::primaryKey(const QString& table) {
     return closingOnError([&] {
         ensureOpen();
-        return namesOf(dialect_->primaryKeyQuery(), table);
+        return cachedNamesOf(keyOfTable_, dialect_->primaryKeyQuery(), table);
     });
+}
+
+QStringList TADOConnection::cachedNamesOf(QHash<QString, QStringList>& cache,
+                                          const QString& namesQuery, const QString& table) {
+    const auto found = cache.constFind(table);
+    if (found != cache.cend())
+        return *found;
+    const QStringList names = namesOf(namesQuery, table);
+    cache.insert(table, names);
+    return names;
 }
 
 QStringList TADOConnection::namesOf(const QString& namesQuery, const QString& table) {

@@ -2,6 +2,7 @@
 
 #include "DatabaseLocation.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -80,10 +81,16 @@ private:
     // Runs `step`; a failure closes the connection before it goes on to the caller.
     template <typename Step> auto closingOnError(Step step);
     QStringList namesOf(const QString& namesQuery, const QString& table);
+    // The names the query gives for the table, asked once per opening: every statement on a
+    // server costs a round trip.
+    QStringList cachedNamesOf(QHash<QString, QStringList>& cache, const QString& namesQuery,
+                              const QString& table);
 
     DatabaseLocation location_;
     std::unique_ptr<SqlDialect> dialect_;
     QString connectionName_;
+    QHash<QString, QStringList> columnsOfTable_;
+    QHash<QString, QStringList> keyOfTable_;
 };
 
 } // namespace db

@@ -14,8 +14,6 @@ const QString noBaseTableText =
     QStringLiteral("Insufficient base table information for updating or refreshing.");
 const QString noKeyText =
     QStringLiteral("Insufficient key column information for updating or refreshing.");
-const QString rowChangedText = QStringLiteral("Row cannot be located for updating. Some values "
-                                              "may have been changed since it was last read.");
 
 bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -235,6 +233,11 @@ void TADOQuery::matchKey(RowUpdate& update) {
     }
 }
 
+QString TADOQuery::rowChangedText() {
+    return QStringLiteral("Row cannot be located for updating. Some values may have been changed "
+                          "since it was last read.");
+}
+
 void TADOQuery::Post() {
     if (state_ != DataSetState::Edit)
         fail(notEditingText);
@@ -249,7 +252,7 @@ void TADOQuery::Post() {
     }
     if (outcome != UpdateOutcome::Updated) {
         Cancel();
-        fail(outcome == UpdateOutcome::RowNotFound ? rowChangedText : noKeyText);
+        fail(outcome == UpdateOutcome::RowNotFound ? rowChangedText() : noKeyText);
     }
     rows_[current_] = editBuffer_;
     state_ = DataSetState::Browse;

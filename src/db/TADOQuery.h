@@ -63,6 +63,8 @@ public:
     // row keeps the values read, and "<query>: Row cannot be located for updating. Some values
     // may have been changed since it was last read." is raised. Any failed post cancels the edit.
     void Post();
+    // The text after "<query>: " of a post whose row another user changed or removed.
+    static QString rowChangedText();
     // Discards the edit buffer.
     void Cancel();
 

@@ -3,8 +3,6 @@
 #include "ErrorGuard.h"
 #include "ServerDatabase.h"
 
-#include <QAtomicInteger>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSqlError>
@@ -31,28 +29,6 @@ QStringList schemaStatements(const char* path) {
     return statements;
 }
 
-QString serverText() {
-    QFile file(qEnvironmentVariable("DSP_POSTGRES_CONNINFO_FILE"));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("no test server: DSP_POSTGRES_CONNINFO_FILE names no readable file");
-    return QString::fromUtf8(file.readAll()).trimmed();
-}
-
-// Runs one statement on the test server's own database, as creating and dropping need.
-void onServerDatabase(const QString& statement) {
-    const QString name = QStringLiteral("fixture_admin");
-    {
-        QSqlDatabase admin = db::addServerDatabase(name, serverText());
-        if (!admin.open())
-            qFatal("cannot reach the test server: %s", qPrintable(admin.lastError().text()));
-        QSqlQuery query(admin);
-        if (!query.exec(statement))
-            qFatal("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
-        admin.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-}
-
 } // namespace
 
 bool TestDatabase::onServer() {
@@ -73,13 +49,12 @@ TestDatabase::~TestDatabase() {
         QSqlDatabase::database(connectionName_, false).close();
         QSqlDatabase::removeDatabase(connectionName_);
     }
-    if (!serverDatabase_.isEmpty())
-        onServerDatabase(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(serverDatabase_));
     QDir::setCurrent(previousFolder_);
 }
 
 db::DatabaseLocation TestDatabase::location() const {
-    return onServer() ? db::DatabaseLocation::server(serverText_) : db::DatabaseLocation::file();
+    return server_ ? db::DatabaseLocation::server(server_->connectionText())
+                   : db::DatabaseLocation::file();
 }
 
 QString TestDatabase::filePath() const {
@@ -93,13 +68,8 @@ QSqlDatabase TestDatabase::database() const {
 void TestDatabase::create() {
     QSqlDatabase database;
     if (onServer()) {
-        static QAtomicInteger<int> counter;
-        serverDatabase_ = QStringLiteral("dsp_test_%1_%2")
-                              .arg(QCoreApplication::applicationPid())
-                              .arg(counter.fetchAndAddRelaxed(1));
-        onServerDatabase(QStringLiteral("CREATE DATABASE %1").arg(serverDatabase_));
-        serverText_ = serverText() + QStringLiteral(" dbname=") + serverDatabase_;
-        database = db::addServerDatabase(connectionName_, serverText_);
+        server_.emplace();
+        database = db::addServerDatabase(connectionName_, server_->connectionText());
     } else {
         database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
         database.setDatabaseName(filePath());

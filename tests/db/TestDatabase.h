@@ -1,12 +1,14 @@
 #pragma once
 
 #include "DatabaseLocation.h"
+#include "ScratchServerDatabase.h"
 
 #include <QSqlDatabase>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <functional>
+#include <optional>
 
 // A prescription database made from the project's schema, with a fresh temporary folder as the
 // current directory while the object lives. It is the file in that folder or, when the
@@ -54,8 +56,7 @@ private:
     QTemporaryDir dir_;
     QString previousFolder_;
     QString connectionName_;
-    QString serverText_; // the database's connection text, on the server only
-    QString serverDatabase_;
+    std::optional<ScratchServerDatabase> server_;
 };
 
 // The text of the platform::AppError the action raises, empty when it raises none.

@@ -29,9 +29,6 @@ namespace {
 
 const QString stateField = QStringLiteral("配藥情況");
 const QString dispensedText = QStringLiteral("配藥完成");
-// TADOQuery's text for a row another user changed, after the query's name.
-const QString rowChangedText = QStringLiteral("Row cannot be located for updating. Some values "
-                                              "may have been changed since it was last read.");
 
 struct Options {
     db::DatabaseLocation location;
@@ -136,7 +133,8 @@ private:
                 query.Post();
             } catch (const platform::AppError& error) {
                 query.Cancel();
-                if (error.text() == query.objectName() + QStringLiteral(": ") + rowChangedText)
+                if (error.text() ==
+                    query.objectName() + QStringLiteral(": ") + db::TADOQuery::rowChangedText())
                     report(QStringList{QStringLiteral("conflict")} + key);
                 else
                     report(QStringList{QStringLiteral("error")} + key + QStringList{error.text()});

@@ -6,17 +6,17 @@
 #include "DemoDatabaseMaker.h"
 #include "DispenseWorkers.h"
 #include "PrescriptionTables.h"
+#include "ScratchServerDatabase.h"
 #include "SqlRun.h"
 
-#include <QFile>
 #include <QHash>
 #include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUuid>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -27,47 +27,25 @@ const QString dispensed = QStringLiteral("配藥完成");
 // Table name → primary key as tab-separated text → the row's values.
 using Snapshot = QMap<QString, QMap<QString, QVariantList>>;
 
-QString serverText() {
-    QFile file(qEnvironmentVariable("DSP_POSTGRES_CONNINFO_FILE"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).trimmed();
-}
-
 // The demo content in a file of a temporary folder, or in a database of its own on the test
 // server, dropped with this object.
 class SharedDatabase {
 public:
-    explicit SharedDatabase(const QString& server) : server_(server) {
-        if (server_.isEmpty())
-            return;
-        name_ =
-            QStringLiteral("dsp_stations_") + QUuid::createUuid().toString(QUuid::Id128).left(12);
-        dbtools::run(dbtools::Connection::server(server_)->database(),
-                     QStringLiteral("CREATE DATABASE ") + name_);
-    }
-    ~SharedDatabase() {
-        if (name_.isEmpty())
-            return;
-        try {
-            dbtools::run(dbtools::Connection::server(server_)->database(),
-                         QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name_));
-        } catch (const std::exception& error) {
-            qWarning("%s", error.what());
-        }
+    explicit SharedDatabase(bool onServer) {
+        if (onServer)
+            server_.emplace();
     }
 
-    bool onServer() const { return !name_.isEmpty(); }
+    bool onServer() const { return server_.has_value(); }
     QString filePath() const { return folder_.filePath(QStringLiteral("stations.db")); }
-    QString serverDatabase() const { return server_ + QStringLiteral(" dbname=") + name_; }
+    QString serverDatabase() const { return server_->connectionText(); }
 
     QStringList workerLocation() const {
         return onServer() ? QStringList{QStringLiteral("--server"), serverDatabase()}
                           : QStringList{QStringLiteral("--file"), filePath()};
     }
     std::unique_ptr<dbtools::Connection> connect() const {
-        return onServer() ? dbtools::Connection::server(serverDatabase())
-                          : dbtools::Connection::file(filePath(), true);
+        return onServer() ? server_->connect() : dbtools::Connection::file(filePath(), true);
     }
 
     void fill(const QDate& today) {
@@ -85,8 +63,7 @@ public:
 
 private:
     QTemporaryDir folder_;
-    QString server_;
-    QString name_;
+    std::optional<ScratchServerDatabase> server_;
 };
 
 Snapshot snapshot(const SharedDatabase& database) {
@@ -130,14 +107,11 @@ private slots:
     void eachLineStoredByOneStation() {
         QFETCH(bool, onServer);
         QFETCH(bool, readFirst);
-        const QString server = onServer ? serverText() : QString();
-        QVERIFY2(!onServer || !server.isEmpty(),
-                 "no test server: DSP_POSTGRES_CONNINFO_FILE (set by ctest) names no file");
         const QDate today(2009, 7, 7);
         // A past day: some of its lines are dispensed already and must not be stored again.
         const QString dayText = db::DayText(today.addDays(-1));
         try {
-            SharedDatabase database(server);
+            SharedDatabase database(onServer);
             database.fill(today);
             const Snapshot before = snapshot(database);
             QList<QStringList> arguments;

@@ -1,12 +1,12 @@
 // The connection to a PostgreSQL server that goes away and comes back, on a throw-away cluster of
 // the test's own, so that stopping it disturbs no other test.
 #include "OrderStatements.h"
+#include "PostgresCluster.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 using namespace db;
 
@@ -37,28 +37,16 @@ QStringList states(TADOConnection& connection) {
 class TestServerConnection : public QObject {
     Q_OBJECT
 
-    QTemporaryDir rigFolder_;
-
-    QString state() const { return rigFolder_.filePath(QStringLiteral("cluster")); }
-
-    void rig(const QString& command) {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(QStringLiteral("bash"),
-                      {QStringLiteral(DSP_POSTGRES_RIG_SCRIPT), command, state()});
-        QVERIFY(process.waitForFinished(120000));
-        QCOMPARE(process.exitCode(), 0);
-    }
+    std::optional<PostgresCluster> cluster_;
 
 private slots:
     void initTestCase() {
-        QVERIFY(rigFolder_.isValid());
-        rig(QStringLiteral("start"));
+        cluster_.emplace();
         qputenv("DSP_TEST_ENGINE", "postgres");
-        qputenv("DSP_POSTGRES_CONNINFO_FILE", (state() + QStringLiteral(".conninfo")).toUtf8());
+        qputenv("DSP_POSTGRES_CONNINFO_FILE", cluster_->connectionFile().toUtf8());
     }
 
-    void cleanupTestCase() { rig(QStringLiteral("destroy")); }
+    void cleanupTestCase() { cluster_.reset(); }
 
     void serverGoneInTheMiddleOfAnOrder() {
         TestDatabase database;
@@ -70,14 +58,14 @@ private slots:
         query.FieldByName(QStringLiteral("配藥情況")).SetReadOnly(false);
         store(query, 0);
 
-        rig(QStringLiteral("stop"));
+        cluster_->stop();
         QVERIFY(!errorOf([&] { store(query, 1); }).isEmpty());
         QCOMPARE(query.State(), TADOQuery::DataSetState::Browse);
         QVERIFY2(query.FieldByName(QStringLiteral("配藥情況")).IsNull(), "not shown as stored");
         QVERIFY(!connection.Connected());
         QVERIFY2(!errorOf([&] { states(connection); }).isEmpty(), "the server is still away");
 
-        rig(QStringLiteral("resume"));
+        cluster_->resume();
         QCOMPARE(states(connection), QStringList({dispensed, QString()}));
         store(query, 1);
         QCOMPARE(states(connection), QStringList({dispensed, dispensed}));

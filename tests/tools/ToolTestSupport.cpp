@@ -1,14 +1,12 @@
 #include "ToolTestSupport.h"
 
 #include "PrescriptionTables.h"
-#include "SqlRun.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QUuid>
 
 ToolRun runTool(const QString& name, const QStringList& arguments, const QString& workingFolder) {
     QProcess tool;
@@ -22,28 +20,6 @@ ToolRun runTool(const QString& name, const QStringList& arguments, const QString
     run.output = QString::fromUtf8(tool.readAllStandardOutput());
     run.errors = QString::fromUtf8(tool.readAllStandardError());
     return run;
-}
-
-ScratchDatabase::ScratchDatabase() {
-    QFile file(qEnvironmentVariable("DSP_POSTGRES_CONNINFO_FILE"));
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    server = QString::fromUtf8(file.readAll()).trimmed();
-    name = QStringLiteral("dsp_tools_") + QUuid::createUuid().toString(QUuid::Id128).left(12);
-    dbtools::run(dbtools::Connection::server(server)->database(),
-                 QStringLiteral("CREATE DATABASE ") + name);
-    connection = server + QStringLiteral(" dbname=") + name;
-}
-
-ScratchDatabase::~ScratchDatabase() {
-    if (connection.isEmpty())
-        return;
-    try {
-        dbtools::run(dbtools::Connection::server(server)->database(),
-                     QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name));
-    } catch (const std::exception& error) {
-        qWarning("%s", error.what());
-    }
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #include "PrescriptionTables.h"
+#include "ScratchServerDatabase.h"
 #include "ServerTables.h"
 #include "SqlRun.h"
 #include "ToolTestSupport.h"
@@ -26,7 +27,7 @@ class TestDbCopy : public QObject {
         return path;
     }
 
-    static ToolRun copy(const QString& file, const ScratchDatabase& server,
+    static ToolRun copy(const QString& file, const ScratchServerDatabase& server,
                         const QStringList& more = {}) {
         return runTool(QStringLiteral("db-copy"),
                        QStringList{QStringLiteral("--from"), file, QStringLiteral("--to"),
@@ -39,7 +40,7 @@ class TestDbCopy : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir.isValid());
-        QVERIFY2(!ScratchDatabase().connectionText().isEmpty(),
+        QVERIFY2(!testServerText().isEmpty(),
                  "no test server: DSP_POSTGRES_CONNINFO_FILE names no readable file");
         demoFile = dir.filePath(QStringLiteral("demo.db"));
         QCOMPARE(runTool(QStringLiteral("demo-db-maker"),
@@ -64,7 +65,7 @@ private slots:
             "UPDATE 病人基本資料 SET 性別 = -1, 出生年月日 = NULL WHERE 病歷號碼 = '1000002';"
             "UPDATE 病人基本資料 SET 性別 = 'TRUE' WHERE 病歷號碼 = '1000004';"
             "UPDATE 病人基本資料 SET 性別 = 'false' WHERE 病歷號碼 = '1000005'"));
-        ScratchDatabase server;
+        ScratchServerDatabase server;
         if (!createTables)
             dbtools::createTables(server.connect()->database());
         const ToolRun run =
@@ -101,7 +102,7 @@ private slots:
     void refusesTablesHoldingRows() {
         QFETCH(QString, table);
         QFETCH(QString, emptied);
-        ScratchDatabase server;
+        ScratchServerDatabase server;
         QCOMPARE(runTool(QStringLiteral("demo-db-maker"),
                          {QStringLiteral("--server"), server.connectionText()})
                      .exitCode,
@@ -143,7 +144,7 @@ private slots:
         QFETCH(QString, change);
         QFETCH(QStringList, named);
         const QString file = changedFile(change);
-        ScratchDatabase server;
+        ScratchServerDatabase server;
         dbtools::createTables(server.connect()->database());
 
         const ToolRun run = copy(file, server);
@@ -156,7 +157,7 @@ private slots:
     void keepsNoTablesItMadeOnFailure() {
         const QString file = changedFile(
             QStringLiteral("UPDATE 領藥明細 SET 藥品名稱 = 'no such drug' WHERE rowid = 7"));
-        ScratchDatabase server;
+        ScratchServerDatabase server;
         const ToolRun run = copy(file, server, {QStringLiteral("--create-tables")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.contains(QStringLiteral("no such drug")), qPrintable(run.errors));
@@ -179,7 +180,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(content);
         }
-        ScratchDatabase server;
+        ScratchServerDatabase server;
         dbtools::createTables(server.connect()->database());
 
         const ToolRun run = copy(path, server);

@@ -1,4 +1,5 @@
 #include "PrescriptionTables.h"
+#include "ScratchServerDatabase.h"
 #include "SqlRun.h"
 #include "ToolTestSupport.h"
 
@@ -11,7 +12,7 @@ class TestDemoDbMakerServer : public QObject {
 
     QTemporaryDir dir;
 
-    static ToolRun makeOnServer(const ScratchDatabase& server, const QStringList& arguments) {
+    static ToolRun makeOnServer(const ScratchServerDatabase& server, const QStringList& arguments) {
         return runTool(QStringLiteral("demo-db-maker"),
                        arguments +
                            QStringList{QStringLiteral("--server"), server.connectionText()});
@@ -20,7 +21,7 @@ class TestDemoDbMakerServer : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir.isValid());
-        QVERIFY2(!ScratchDatabase().connectionText().isEmpty(),
+        QVERIFY2(!testServerText().isEmpty(),
                  "no test server: DSP_POSTGRES_CONNINFO_FILE names no readable file");
     }
 
@@ -41,7 +42,7 @@ private slots:
                          arguments + QStringList{QStringLiteral("--output"), file})
                      .exitCode,
                  0);
-        ScratchDatabase server;
+        ScratchServerDatabase server;
         const ToolRun run = makeOnServer(server, arguments);
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.output.contains(QStringLiteral("orders with")), qPrintable(run.output));
@@ -61,7 +62,7 @@ private slots:
     }
 
     void refusesTablesThatExist() {
-        ScratchDatabase server;
+        ScratchServerDatabase server;
         QCOMPARE(makeOnServer(server, {}).exitCode, 0);
         const QList<QStringList> first = prescriptionRows(server.connect()->database());
 

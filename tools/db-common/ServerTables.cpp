@@ -30,4 +30,9 @@ void dropTables(const QSqlDatabase& server) {
     run(server, QStringLiteral("DROP TABLE IF EXISTS %1").arg(names.join(QStringLiteral(", "))));
 }
 
+void analyzeTables(const QSqlDatabase& server) {
+    for (const Table& table : prescriptionTables())
+        run(server, QStringLiteral("ANALYZE ") + table.name);
+}
+
 } // namespace dbtools

@@ -13,6 +13,10 @@ QStringList existingTables(const QSqlDatabase& server);
 // Makes the tables and their indexes from the embedded data/schema-postgresql.sql.
 void createTables(const QSqlDatabase& server);
 
+// Gathers the planner's statistics of the four tables: right after a load the server would
+// otherwise scan whole tables for the station's statements. Outside a transaction.
+void analyzeTables(const QSqlDatabase& server);
+
 // Drops the four tables; a table of someone else's that refers to them makes it fail.
 void dropTables(const QSqlDatabase& server);
 

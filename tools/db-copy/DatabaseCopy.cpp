@@ -124,6 +124,7 @@ QList<TableCount> copyDatabase(const CopySettings& settings) {
     if (foreignKeys)
         foreignKeys->restore();
     server->commit();
+    dbtools::analyzeTables(server->database());
     return counts;
 }
 

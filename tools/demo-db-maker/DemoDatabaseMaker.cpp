@@ -99,6 +99,7 @@ void makeOnServer(const MakerSettings& settings, const ContentWriter& writeConte
     writeContent(database);
     foreignKeys.restore();
     connection->commit();
+    dbtools::analyzeTables(database);
 }
 
 } // namespace

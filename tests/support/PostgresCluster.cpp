@@ -1,8 +1,5 @@
 #include "PostgresCluster.h"
 
-#include "Connection.h"
-#include "SqlRun.h"
-
 #include <QFile>
 #include <QProcess>
 #include <cstdio>
@@ -13,7 +10,7 @@ PostgresCluster::PostgresCluster() {
         throw std::runtime_error("no temporary folder for the server's state");
     state_ = folder_.filePath(QStringLiteral("postgres"));
     rig(QStringLiteral("start"));
-    QFile file(state_ + QStringLiteral(".conninfo"));
+    QFile file(connectionFile());
     if (!file.open(QIODevice::ReadOnly)) {
         rig(QStringLiteral("destroy"));
         throw std::runtime_error("the server rig left no connection text");
@@ -29,29 +26,21 @@ PostgresCluster::~PostgresCluster() {
     }
 }
 
+void PostgresCluster::stop() {
+    rig(QStringLiteral("stop"));
+}
+
+void PostgresCluster::resume() {
+    rig(QStringLiteral("resume"));
+}
+
 void PostgresCluster::rig(const QString& command) {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(QStringLiteral("bash"), {QStringLiteral(DSP_POSTGRES_RIG), command, state_});
+    process.start(QStringLiteral("bash"),
+                  {QStringLiteral(DSP_POSTGRES_RIG_SCRIPT), command, state_});
     if (!process.waitForFinished(180000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0)
         throw std::runtime_error(
             QStringLiteral("postgres-rig.sh %1 failed").arg(command).toStdString());
-}
-
-QString PostgresCluster::createDatabase(const QString& name) {
-    dbtools::run(dbtools::Connection::server(connection_)->database(),
-                 QStringLiteral("CREATE DATABASE ") + name);
-    // The last of a key given twice counts.
-    return connection_ + QStringLiteral(" dbname=") + name;
-}
-
-void PostgresCluster::analyze(const QString& database) const {
-    dbtools::run(dbtools::Connection::server(database)->database(), QStringLiteral("ANALYZE"));
-}
-
-QString PostgresCluster::version() const {
-    return dbtools::single(dbtools::Connection::server(connection_)->database(),
-                           QStringLiteral("SELECT version()"))
-        .toString();
 }

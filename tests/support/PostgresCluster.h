@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A throw-away PostgreSQL cluster of scripts/rig/postgres-rig.sh on a socket of its own, for a
+// test or benchmark that must not disturb the shared test server; destroyed with this object.
+// Failures throw std::runtime_error.
+class PostgresCluster {
+public:
+    PostgresCluster();
+    ~PostgresCluster();
+    PostgresCluster(const PostgresCluster&) = delete;
+    PostgresCluster& operator=(const PostgresCluster&) = delete;
+
+    // Stops the server and keeps its data for resume().
+    void stop();
+    void resume();
+
+    const QString& connectionText() const { return connection_; }
+    // The file holding connectionText(), as DSP_POSTGRES_CONNINFO_FILE names it.
+    QString connectionFile() const { return state_ + QStringLiteral(".conninfo"); }
+
+private:
+    void rig(const QString& command);
+
+    QTemporaryDir folder_;
+    QString state_;
+    QString connection_;
+};

@@ -1,0 +1,38 @@
+#include "ScratchServerDatabase.h"
+
+#include "SqlRun.h"
+
+#include <QFile>
+#include <QUuid>
+#include <stdexcept>
+
+QString testServerText() {
+    QFile file(qEnvironmentVariable("DSP_POSTGRES_CONNINFO_FILE"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.read(4096)).trimmed();
+}
+
+ScratchServerDatabase::ScratchServerDatabase() : ScratchServerDatabase(testServerText()) {}
+
+ScratchServerDatabase::ScratchServerDatabase(const QString& server)
+    : server_(server),
+      name_(QStringLiteral("dsp_scratch_") + QUuid::createUuid().toString(QUuid::Id128).left(12)) {
+    // An empty text would reach whatever server the machine runs by default.
+    if (server_.isEmpty())
+        throw std::runtime_error(
+            "no test server: DSP_POSTGRES_CONNINFO_FILE (set by ctest) names no readable file");
+    dbtools::run(dbtools::Connection::server(server_)->database(),
+                 QStringLiteral("CREATE DATABASE ") + name_);
+    // The last of a key given twice counts.
+    connection_ = server_ + QStringLiteral(" dbname=") + name_;
+}
+
+ScratchServerDatabase::~ScratchServerDatabase() {
+    try {
+        dbtools::run(dbtools::Connection::server(server_)->database(),
+                     QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name_));
+    } catch (const std::exception& error) {
+        qWarning("%s", error.what());
+    }
+}
