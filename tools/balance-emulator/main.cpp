@@ -38,5 +38,5 @@ int main(int argc, char** argv) {
             "port " + options->port + " " + link.linkPath() + " -> " + link.slavePath(),
             "host " + std::to_string(host.baud) + " parity " + emulator::parityName(host.parity)};
     });
-    return emulator::runEmulator(kProgram, *options, line, link);
+    return emulator::runEmulator(kProgram, *options, line, &link);
 }

@@ -46,10 +46,11 @@ int timeoutMs(const std::optional<LineDevice::Clock::time_point>& wake,
 
 } // namespace
 
-EmulatorLoop::EmulatorLoop(std::string programName, LineDevice& device, PseudoTerminalLink& link,
+EmulatorLoop::EmulatorLoop(std::string programName, LineDevice& device, PseudoTerminalLink* link,
                            ControlServer* control, bool quitAtEndOfInput)
     : programName_(std::move(programName)), device_(device), link_(link), control_(control),
-      quitAtEndOfInput_(quitAtEndOfInput), signalFd_(openSignalFd()) {}
+      quitAtEndOfInput_(quitAtEndOfInput), signalFd_(openSignalFd()),
+      polledWake_(LineDevice::Clock::now()) {}
 
 EmulatorLoop::~EmulatorLoop() {
     if (signalFd_ >= 0) {
@@ -59,7 +60,7 @@ EmulatorLoop::~EmulatorLoop() {
 
 ControlReply EmulatorLoop::control(const std::string& line) {
     ControlReply reply = device_.control(line);
-    if (reply.hangup) {
+    if (reply.hangup && link_ != nullptr) {
         reply.error = hangUp();
         quit_ = quit_ || !reply.error.empty();
     }
@@ -68,13 +69,13 @@ ControlReply EmulatorLoop::control(const std::string& line) {
 }
 
 std::string EmulatorLoop::hangUp() {
-    link_.close();
+    link_->close();
     device_.lineLost();
     std::string error;
-    if (!link_.open(error)) {
+    if (!link_->open(error)) {
         return error;
     }
-    printOut("ready " + link_.slavePath() + "\n");
+    printOut("ready " + link_->slavePath() + "\n");
     return {};
 }
 
@@ -85,22 +86,29 @@ int EmulatorLoop::run() {
     }
     while (!quit_) {
         const LineDevice::Clock::time_point now = LineDevice::Clock::now();
-        const auto wake = device_.serve(link_, now);
+        auto wake = link_ != nullptr ? device_.serve(*link_, now) : std::nullopt;
+        if (polledWake_ && (!wake || *polledWake_ < *wake)) {
+            wake = polledWake_;
+        }
 
-        std::vector<pollfd> entries{{signalFd_, POLLIN, 0}, {link_.masterFd(), POLLIN, 0}};
+        std::vector<pollfd> entries{{signalFd_, POLLIN, 0}};
+        if (link_ != nullptr) {
+            entries.push_back({link_->masterFd(), POLLIN, 0});
+        }
         if (inputOpen_) {
             entries.push_back({STDIN_FILENO, POLLIN, 0});
         }
         if (control_ != nullptr) {
             control_->addPollEntries(entries);
         }
+        device_.addPollEntries(entries);
         if (::poll(entries.data(), entries.size(), timeoutMs(wake, now)) < 0) {
             continue;
         }
         if (readyEvents(entries, signalFd_) != 0) {
             break;
         }
-        if (readyEvents(entries, link_.masterFd()) != 0) {
+        if (link_ != nullptr && readyEvents(entries, link_->masterFd()) != 0) {
             readLine();
         }
         if (inputOpen_ && readyEvents(entries, STDIN_FILENO) != 0) {
@@ -110,15 +118,18 @@ int EmulatorLoop::run() {
             control_->serve(entries,
                             [this](const std::string& line) { return control(line).text(); });
         }
+        polledWake_ = device_.servePolled(entries, LineDevice::Clock::now());
     }
-    link_.removeLink();
+    if (link_ != nullptr) {
+        link_->removeLink();
+    }
     return 0;
 }
 
 void EmulatorLoop::readLine() {
     std::uint8_t chunk[4096];
     long received = 0;
-    while ((received = link_.read(chunk, sizeof chunk)) > 0) {
+    while ((received = link_->read(chunk, sizeof chunk)) > 0) {
         device_.received(chunk, static_cast<std::size_t>(received), LineDevice::Clock::now());
     }
     if (received < 0) {

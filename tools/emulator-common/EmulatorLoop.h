@@ -5,6 +5,7 @@
 #include "LineSplitter.h"
 #include "PseudoTerminalLink.h"
 
+#include <optional>
 #include <string>
 
 namespace emulator {
@@ -13,8 +14,9 @@ namespace emulator {
 // from standard input and the control socket, and the signals that end it.
 class EmulatorLoop {
 public:
-    // programName prefixes what goes to standard error.
-    EmulatorLoop(std::string programName, LineDevice& device, PseudoTerminalLink& link,
+    // programName prefixes what goes to standard error. Without a link the device has no line
+    // and serves only its own descriptors.
+    EmulatorLoop(std::string programName, LineDevice& device, PseudoTerminalLink* link,
                  ControlServer* control, bool quitAtEndOfInput);
     ~EmulatorLoop();
     EmulatorLoop(const EmulatorLoop&) = delete;
@@ -34,13 +36,15 @@ private:
 
     std::string programName_;
     LineDevice& device_;
-    PseudoTerminalLink& link_;
+    PseudoTerminalLink* link_;
     ControlServer* control_;
     bool quitAtEndOfInput_;
     bool inputOpen_ = true;
     bool quit_ = false;
     int signalFd_ = -1;
     LineSplitter input_;
+    // When the device next wants its own descriptors served; at once at the start.
+    std::optional<LineDevice::Clock::time_point> polledWake_;
 };
 
 } // namespace emulator

@@ -44,27 +44,32 @@ int startFailure(const std::string& programName, const std::string& message) {
 }
 
 int runEmulator(const std::string& programName, const CommonOptions& options, LineDevice& device,
-                PseudoTerminalLink& link) {
+                PseudoTerminalLink* link) {
     std::string error;
-    if (!link.open(error)) {
+    if (link != nullptr && !link->open(error)) {
         return startFailure(programName, error);
     }
+    const auto removeLink = [link] {
+        if (link != nullptr) {
+            link->removeLink();
+        }
+    };
     ControlServer server;
     const bool socket = !options.controlPath.empty();
     if (socket && !server.listen(options.controlPath, error)) {
-        link.removeLink();
+        removeLink();
         return startFailure(programName, error);
     }
     EmulatorLoop loop(programName, device, link, socket ? &server : nullptr, !socket);
     if (!options.scriptPath.empty() && !runScript(loop, options.scriptPath, error)) {
-        link.removeLink();
+        removeLink();
         return startFailure(programName, error);
     }
     if (loop.quitRequested()) {
-        link.removeLink();
+        removeLink();
         return 0;
     }
-    std::printf("ready %s\n", link.slavePath().c_str());
+    std::puts(link != nullptr ? ("ready " + link->slavePath()).c_str() : "ready");
     std::fflush(stdout);
     return loop.run();
 }

@@ -13,7 +13,8 @@ int startFailure(const std::string& programName, const std::string& message);
 
 // The life of an emulator program: links the pseudo-terminal, listens on the control socket,
 // runs the start-up script, prints "ready <slave path>" and serves until the end. The exit code.
+// Without a link the device has no line: no pseudo-terminal, and "ready" names none.
 int runEmulator(const std::string& programName, const CommonOptions& options, LineDevice& device,
-                PseudoTerminalLink& link);
+                PseudoTerminalLink* link);
 
 } // namespace emulator

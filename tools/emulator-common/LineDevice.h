@@ -7,7 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <poll.h>
 #include <string>
+#include <vector>
 
 namespace emulator {
 
@@ -28,6 +30,15 @@ public:
                                                    Clock::time_point now) = 0;
     // The line was hung up: what was on its way is lost.
     virtual void lineLost() = 0;
+
+    // Descriptors the device watches beside the line, such as a network link; none by default.
+    virtual void addPollEntries(std::vector<pollfd>& /*entries*/) const {}
+    // Serves them where entries say something is ready, after the control lines of the same
+    // round; when it next has something to do, nullopt for never.
+    virtual std::optional<Clock::time_point> servePolled(const std::vector<pollfd>& /*entries*/,
+                                                         Clock::time_point /*now*/) {
+        return std::nullopt;
+    }
 };
 
 } // namespace emulator

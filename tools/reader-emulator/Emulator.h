@@ -35,6 +35,10 @@ public:
                                               std::mt19937& random);
 
     const ReaderState& state() const { return state_; }
+    // The transponder lying first on the reader, the one a PC/SC reader presents; null for none.
+    Transponder* firstTransponder() {
+        return state_.field.empty() ? nullptr : &state_.field.front();
+    }
     const Fault& fault() const { return fault_; }
     bool delays() const { return delays_; }
 

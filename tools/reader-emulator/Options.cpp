@@ -2,6 +2,8 @@
 
 #include "HexFields.h"
 
+#include <algorithm>
+
 namespace emulator {
 namespace {
 
@@ -34,10 +36,52 @@ bool setReaderOption(Options& options, const std::string& name, const std::strin
     return reject(error, "unknown option " + name);
 }
 
+std::optional<PcscEndpoint> parsePcscEndpoint(const std::string& text) {
+    const auto colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) {
+        return std::nullopt;
+    }
+    const auto port = parseDecimal(std::string_view(text).substr(colon + 1), 1, 65535);
+    if (!port) {
+        return std::nullopt;
+    }
+    return PcscEndpoint{text.substr(0, colon), static_cast<std::uint16_t>(*port)};
+}
+
+// Takes --pcsc and its optional HOST:PORT out of the arguments, which the common parser could
+// not tell from an option with a value.
+bool takePcscOption(std::vector<std::string>& arguments, Options& options, std::string& error) {
+    for (std::size_t index = 0; index < arguments.size(); ++index) {
+        if (arguments[index] != "--pcsc") {
+            continue;
+        }
+        std::size_t taken = 1;
+        options.pcsc = PcscEndpoint{};
+        if (index + 1 < arguments.size() && arguments[index + 1].rfind("--", 0) != 0) {
+            options.pcsc = parsePcscEndpoint(arguments[index + 1]);
+            if (!options.pcsc) {
+                return reject(error, "--pcsc takes HOST:PORT, the port 1..65535");
+            }
+            taken = 2;
+        }
+        arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(index),
+                        arguments.begin() + static_cast<std::ptrdiff_t>(index + taken));
+        --index;
+    }
+    const bool portGiven =
+        std::find(arguments.begin(), arguments.end(), "--port") != arguments.end();
+    options.serial = !options.pcsc || portGiven;
+    return true;
+}
+
 } // namespace
 
-std::optional<Options> parseOptions(const std::vector<std::string>& arguments, std::string& error) {
+std::optional<Options> parseOptions(const std::vector<std::string>& given, std::string& error) {
     Options options;
+    std::vector<std::string> arguments = given;
+    if (!takePcscOption(arguments, options, error)) {
+        return std::nullopt;
+    }
     const auto common = parseCommonOptions(
         arguments,
         [&options](const std::string& name, const std::string& value, std::string& failure) {
@@ -54,7 +98,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments, s
 std::string usageText() {
     return "usage: reader-emulator [--port COM1] [--dir PATH] [--rate 38400] [--frame 8E1]\n"
            "                       [--address 0] [--no-delays] [--catalogue FILE]\n"
-           "                       [--script FILE] [--control SOCKET]\n";
+           "                       [--script FILE] [--control SOCKET]\n"
+           "                       [--pcsc [HOST:PORT]]   (alone: no serial line)\n";
 }
 
 } // namespace emulator

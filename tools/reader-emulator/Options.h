@@ -9,8 +9,19 @@
 
 namespace emulator {
 
+// Where the virtual PC/SC reader driver listens for its card.
+struct PcscEndpoint {
+    std::string host = "localhost";
+    std::uint16_t port = 35963;
+
+    std::string text() const { return host + ":" + std::to_string(port); }
+};
+
 struct Options {
     CommonOptions common;
+    std::optional<PcscEndpoint> pcsc;
+    // --pcsc alone replaces the serial line; with --port as well the reader has both.
+    bool serial = true;
     Line line;
     std::uint8_t address = 0;
     std::string cataloguePath;

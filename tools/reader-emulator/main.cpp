@@ -2,11 +2,14 @@
 #include "Emulator.h"
 #include "EmulatorProgram.h"
 #include "Options.h"
+#include "PcscFace.h"
 #include "PseudoTerminalLink.h"
+#include "ReaderDevice.h"
 #include "ReaderLine.h"
 #include "TextFile.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,14 +47,32 @@ int main(int argc, char** argv) {
 
     emulator::Emulator reader(options->line, options->address, options->common.delays,
                               std::move(catalogue));
+    std::unique_ptr<emulator::PcscFace> pcsc;
+    if (options->pcsc) {
+        const auto address =
+            emulator::resolveVpcdAddress(options->pcsc->host, options->pcsc->port, error);
+        if (!address) {
+            return emulator::startFailure(kProgram, "--pcsc: " + error);
+        }
+        pcsc = std::make_unique<emulator::PcscFace>(reader, *address, options->pcsc->text());
+    }
     emulator::ReaderLine line(reader);
+    emulator::ReaderDevice device(line, pcsc.get());
     emulator::PseudoTerminalLink link(options->common.linkPath());
     reader.setStatusSource([&] {
-        const auto quiet = line.quietBeforeLastRequestMs();
-        return std::vector<std::string>{
-            "port " + options->common.port + " " + link.linkPath() + " -> " + link.slavePath(),
-            "host " + emulator::lineText(emulator::lineOf(link.hostLine())),
-            "quiet " + (quiet ? std::to_string(*quiet) : std::string("none"))};
+        std::vector<std::string> lines;
+        if (options->serial) {
+            const auto quiet = line.quietBeforeLastRequestMs();
+            lines = {"port " + options->common.port + " " + link.linkPath() + " -> " +
+                         link.slavePath(),
+                     "host " + emulator::lineText(emulator::lineOf(link.hostLine())),
+                     "quiet " + (quiet ? std::to_string(*quiet) : std::string("none"))};
+        }
+        if (pcsc) {
+            lines.push_back(pcsc->statusLine());
+        }
+        return lines;
     });
-    return emulator::runEmulator(kProgram, options->common, line, link);
+    return emulator::runEmulator(kProgram, options->common, device,
+                                 options->serial ? &link : nullptr);
 }
