@@ -74,7 +74,7 @@ struct Parameter {
     std::int32_t (*write)(PortEntry&, std::string_view); // null: read only
 };
 
-const std::array<Parameter, 6> kParameters{{
+const std::array<Parameter, 7> kParameters{{
     {"PortNr", [](const PortParameters& p) { return std::to_string(p.portNumber); }, nullptr},
     {"Baud", [](const PortParameters& p) { return std::to_string(p.line.baud); }, writeBaud},
     {"Frame", [](const PortParameters& p) { return frameText(p.line); }, writeFrame},
@@ -91,6 +91,7 @@ const std::array<Parameter, 6> kParameters{{
      [](PortEntry& port, std::string_view value) {
          return writeMilliseconds(port.parameters.txDelayMs, value);
      }},
+    {"ReaderName", [](const PortParameters& p) { return p.readerName; }, nullptr},
 }};
 
 const Parameter* findParameter(std::string_view name) {
@@ -105,7 +106,8 @@ const Parameter* findParameter(std::string_view name) {
 } // namespace
 
 bool applyLine(PortEntry& port, const platform::LineSettings& line) {
-    if (!port.serial.setSettings(line)) {
+    // A PC/SC reader has no line: its settings are only kept.
+    if (!port.card && !port.serial.setSettings(line)) {
         return false;
     }
     port.parameters.line = line;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "CardChannel.h"
 #include "SerialPort.h"
 #include "zqcom.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 // The port library's C++ side for the reader library: reaching an open port by its handle.
 namespace zqcom_internal {
@@ -17,6 +19,8 @@ struct PortParameters {
     int timeOutMs = 800;
     bool txTimeControl = true;
     int txDelayMs = 5;
+    // The PC/SC reader's name; empty for a serial port.
+    std::string readerName;
 };
 
 // When the reader library last saw a byte on the port's line, sent or received: what its quiet
@@ -28,14 +32,19 @@ struct LineActivity {
 using PortAccess = std::function<void(platform::SerialPort& port, const PortParameters& parameters,
                                       LineActivity& activity)>;
 
+using CardAccess = std::function<void(CardChannel& channel, const PortParameters& parameters)>;
+
 // Runs access with the open port of portHandle while holding that port: no other call can use,
 // change or close it meanwhile. access must not call the port library for the same port.
-// Returns false, without running access, when no open port has this handle.
+// Returns false, without running access, when no open serial port has this handle.
 ZQCOM_API bool withOpenPort(std::int32_t portHandle, const PortAccess& access);
+// The same for a PC/SC port ("5".."8").
+ZQCOM_API bool withOpenCardPort(std::int32_t portHandle, const CardAccess& access);
 
 inline bool isOpenPort(std::int32_t portHandle) {
     return withOpenPort(portHandle,
-                        [](platform::SerialPort&, const PortParameters&, LineActivity&) {});
+                        [](platform::SerialPort&, const PortParameters&, LineActivity&) {}) ||
+           withOpenCardPort(portHandle, [](CardChannel&, const PortParameters&) {});
 }
 
 } // namespace zqcom_internal

@@ -5,12 +5,23 @@
 namespace zqcom_internal {
 namespace {
 
-// One per port number; more only when a device link is re-pointed while its port is open.
-constexpr std::size_t kMaxOpenPorts = 4;
+// One per port number; more only when a device link is re-pointed while its port is open, or
+// the service lists its readers anew. Four of each kind.
+constexpr std::size_t kMaxOpenPortsOfAKind = 4;
 
 struct Registry {
     std::mutex mutex;
-    readerlib::HandleTable<PortEntry> ports{kMaxOpenPorts};
+    readerlib::HandleTable<PortEntry> ports{2 * kMaxOpenPortsOfAKind};
+
+    // Under the mutex.
+    std::size_t portsOfKind(bool card) const {
+        std::size_t count = 0;
+        for (std::int32_t handle = ports.nextAfter(0); handle > 0;
+             handle = ports.nextAfter(handle)) {
+            count += ports.find(handle)->cardPort == card ? 1 : 0;
+        }
+        return count;
+    }
 };
 
 Registry& registry() {
@@ -23,6 +34,24 @@ Registry& registry() {
 std::int32_t addPort(std::shared_ptr<PortEntry> port) {
     Registry& state = registry();
     const std::lock_guard lock(state.mutex);
+    if (state.portsOfKind(port->cardPort) >= kMaxOpenPortsOfAKind) {
+        return 0;
+    }
+    return state.ports.add(std::move(port));
+}
+
+std::int32_t addCardPort(std::shared_ptr<PortEntry> port) {
+    Registry& state = registry();
+    const std::lock_guard lock(state.mutex);
+    for (std::int32_t handle = state.ports.nextAfter(0); handle > 0;
+         handle = state.ports.nextAfter(handle)) {
+        if (state.ports.find(handle)->parameters.readerName == port->parameters.readerName) {
+            return -1;
+        }
+    }
+    if (state.portsOfKind(true) >= kMaxOpenPortsOfAKind) {
+        return 0;
+    }
     return state.ports.add(std::move(port));
 }
 
@@ -58,9 +87,25 @@ bool withPortEntry(std::int32_t portHandle, const std::function<void(PortEntry&)
 }
 
 bool withOpenPort(std::int32_t portHandle, const PortAccess& access) {
-    return withPortEntry(portHandle, [&access](PortEntry& port) {
-        access(port.serial, port.parameters, port.activity);
+    bool serial = false;
+    withPortEntry(portHandle, [&](PortEntry& port) {
+        serial = !port.card;
+        if (serial) {
+            access(port.serial, port.parameters, port.activity);
+        }
     });
+    return serial;
+}
+
+bool withOpenCardPort(std::int32_t portHandle, const CardAccess& access) {
+    bool card = false;
+    withPortEntry(portHandle, [&](PortEntry& port) {
+        card = port.card != nullptr;
+        if (card) {
+            access(*port.card, port.parameters);
+        }
+    });
+    return card;
 }
 
 } // namespace zqcom_internal

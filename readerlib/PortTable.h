@@ -9,11 +9,15 @@
 
 namespace zqcom_internal {
 
-// An open port. Its mutex guards everything in it; open turns false when the port is closed
-// while another call still holds the entry.
+// An open port: a serial line, or a PC/SC reader in card. Its mutex guards everything in it;
+// open turns false when the port is closed while another call still holds the entry.
 struct PortEntry {
     std::mutex mutex;
     platform::SerialPort serial;
+    std::unique_ptr<CardChannel> card;
+    // Set before the entry goes into the table and never changed, as the reader's name: the
+    // table reads both without the entry's mutex.
+    bool cardPort = false;
     PortParameters parameters;
     LineActivity activity;
     bool open = true;
@@ -24,6 +28,8 @@ struct PortEntry {
 
 // Returns the new handle, or 0 when no handle is left.
 std::int32_t addPort(std::shared_ptr<PortEntry> port);
+// The same for a PC/SC port; -1 when an open port has the same reader already.
+std::int32_t addCardPort(std::shared_ptr<PortEntry> port);
 std::shared_ptr<PortEntry> findPort(std::int32_t portHandle);
 void removePort(std::int32_t portHandle);
 // The next open handle above previous, or 0.

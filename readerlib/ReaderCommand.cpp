@@ -1,5 +1,6 @@
 #include "ReaderCommand.h"
 
+#include "CardExchange.h"
 #include "ProtocolLog.h"
 #include "ReaderTable.h"
 #include "ReaderTransport.h"
@@ -26,7 +27,13 @@ std::int32_t runReaderCommand(std::int32_t readerHandle, std::uint8_t busAddress
     request.address = busAddress;
     request.command = command;
     request.data = data;
-    return exchangeFrames(reader.portHandle, request, reply, trace);
+    std::int32_t status = ZQKRT_ERR_PORT_NOT_OPEN;
+    const bool card = zqcom_internal::withOpenCardPort(
+        reader.portHandle, [&](zqcom_internal::CardChannel& channel,
+                               const zqcom_internal::PortParameters& parameters) {
+            status = exchangeWithCard(channel, parameters, request, reply, trace);
+        });
+    return card ? status : exchangeFrames(reader.portHandle, request, reply, trace);
 }
 
 } // namespace zqkrt_internal

@@ -2,6 +2,7 @@
 
 #include "CallGuard.h"
 #include "ParameterText.h"
+#include "PcscPort.h"
 #include "PortParameterAccess.h"
 #include "PortTable.h"
 
@@ -15,7 +16,8 @@ using namespace zqcom_internal;
 namespace {
 
 constexpr int kFirstPortNumber = 1;
-constexpr int kLastPortNumber = 4;
+constexpr int kLastSerialPortNumber = 4;
+constexpr int kLastPortNumber = 8;
 
 std::int32_t openFailureStatus(platform::SerialFailure failure) {
     switch (failure) {
@@ -26,6 +28,25 @@ std::int32_t openFailureStatus(platform::SerialFailure failure) {
     default:
         return ZQCOM_ERR_OPEN_FAILED;
     }
+}
+
+// Port "5" is the first reader of the PC/SC service's list, "8" the fourth.
+std::int32_t openCardPort(const std::shared_ptr<PortEntry>& port) {
+    std::int32_t status = ZQCOM_OK;
+    const auto index =
+        static_cast<std::size_t>(port->parameters.portNumber - kLastSerialPortNumber - 1);
+    std::unique_ptr<PcscPort> reader = PcscPort::open(index, status);
+    if (!reader) {
+        return status;
+    }
+    port->parameters.readerName = reader->readerName();
+    port->card = std::move(reader);
+    port->cardPort = true;
+    const std::int32_t handle = addCardPort(port);
+    if (handle < 0) {
+        return ZQCOM_ERR_PORT_BUSY;
+    }
+    return handle > 0 ? handle : ZQCOM_ERR_TOO_MANY_PORTS;
 }
 
 } // namespace
@@ -47,6 +68,9 @@ int32_t ZQCOM_OpenPort(const char* portNr) {
         }
         auto port = std::make_shared<PortEntry>();
         port->parameters.portNumber = *number;
+        if (*number > kLastSerialPortNumber) {
+            return openCardPort(port);
+        }
         if (!port->serial.open("COM" + std::to_string(*number))) {
             return openFailureStatus(port->serial.lastFailure());
         }
@@ -62,6 +86,7 @@ int32_t ZQCOM_ClosePort(int32_t portHandle) {
     return readerlib::guardedCall(ZQCOM_ERR_INTERNAL, [&]() -> int32_t {
         const bool closed = withPortEntry(portHandle, [](PortEntry& port) {
             port.serial.close();
+            port.card.reset();
             port.open = false;
         });
         if (!closed) {

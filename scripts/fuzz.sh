@@ -15,11 +15,12 @@ mkdir -p "$out"
 clang++ -std=c++20 -O1 -g -Wall -Wextra -Werror \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
     -I"$protocol" -I"$readerlib" -I"$readerlib/include" \
-    -I"$src/transponder" -I"$src/support" -I"$src/platform" \
+    -I"$src/transponder" -I"$src/support" -I"$src/platform" -I/usr/include/PCSC \
     "$root/tests/fuzz/fuzz_wire.cpp" \
     "$protocol/WireFrame.cpp" "$protocol/Deframer.cpp" \
     "$protocol/LineTiming.cpp" "$protocol/IsoLayout.cpp" \
     "$readerlib/ReplyCollector.cpp" "$readerlib/ReplyResult.cpp" \
+    "$readerlib/CardExchange.cpp" "$readerlib/CardApdu.cpp" "$readerlib/CardStatus.cpp" \
     "$src/transponder/ZQKRT_Table.cpp" "$src/transponder/ZQKRT_TableArray.cpp" \
     "$src/support/PubFunctions.cpp" \
     "$readerlib/zqkrt.cpp" "$readerlib/ReaderTable.cpp" "$readerlib/ReaderParameterAccess.cpp" \

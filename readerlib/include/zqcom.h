@@ -35,16 +35,18 @@ enum {
     ZQCOM_ERR_PORT_BUSY = -8,         /* the device is held by another open, here or elsewhere */
     ZQCOM_ERR_LINE_SETTINGS = -9,     /* the device refused the line settings, or is no line */
     ZQCOM_ERR_TOO_MANY_PORTS = -10,   /* no handle is left for another open port */
-    ZQCOM_ERR_INTERNAL = -11          /* the library failed inside, e.g. out of memory */
+    ZQCOM_ERR_INTERNAL = -11,         /* the library failed inside, e.g. out of memory */
+    ZQCOM_ERR_NO_SERVICE = -12        /* PC/SC port: no PC/SC service running, or its client
+                                         library (libpcsclite.so.1) is not installed */
 };
 
 /* Buffer sizes that ZQCOM_GetPortPara assumes: "PortNr" and every other parameter. */
 #define ZQCOM_PORTNR_BUFFER_SIZE 5
 #define ZQCOM_VALUE_BUFFER_SIZE 256
 
-/* Opens port "1".."4" and sets it to 38400 baud, frame "8E1", TimeOut "800",
- * TxTimeControl "1", TxDelayTime "5". Returns a handle > 0. Handles count up, so the handle
- * of a closed port stays invalid. */
+/* Opens port "1".."4" (serial) or "5".."8" (the first to fourth reader of the PC/SC service)
+ * and sets it to 38400 baud, frame "8E1", TimeOut "800", TxTimeControl "1", TxDelayTime "5".
+ * Returns a handle > 0. Handles count up, so the handle of a closed port stays invalid. */
 ZQCOM_API int32_t ZQCOM_OpenPort(const char* portNr);
 
 /* Returns ZQCOM_OK when the port is closed. */
@@ -55,14 +57,16 @@ ZQCOM_API int32_t ZQCOM_ClosePort(int32_t portHandle);
 ZQCOM_API int32_t ZQCOM_GetPortList(int32_t previous);
 
 /* Parameters, values as text:
- *   "PortNr"        read only: "1".."4"
+ *   "PortNr"        read only: "1".."8"
  *   "Baud"          "115200", "57600", "38400", "19200", "9600", "4800", "2400", "1200"
  *   "Frame"         "8E1", "8N1", "8O1" (written in any case)
  *   "TimeOut"       read time-out in milliseconds, decimal 0..60000
  *   "TxTimeControl" "1": the reader library keeps the line quiet for "TxDelayTime" ms before
  *                   each request (at most 1000 ms, whatever the value); "0": no pause
  *   "TxDelayTime"   milliseconds, decimal 0..60000
- * "Baud" and "Frame" take effect on the line at once. */
+ *   "ReaderName"    read only: the PC/SC reader's name; empty for a serial port
+ * "Baud" and "Frame" take effect on the line at once; a PC/SC port keeps them, and its
+ * "TimeOut" bounds each wait for the reader's state. */
 
 /* Copies the value into value, which holds at least ZQCOM_PORTNR_BUFFER_SIZE bytes for
  * "PortNr" and ZQCOM_VALUE_BUFFER_SIZE bytes otherwise. */

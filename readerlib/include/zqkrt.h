@@ -86,7 +86,9 @@ ZQKRT_API int32_t ZQKRT_GetReaderParaBuf(int32_t readerHandle, const char* name,
  * broadcast: the first reader to answer), and returns the reader's status (0 or positive) or a
  * negative library error. A command holds its port until the reply has come or the reply
  * time-out has passed: the line time of the request and of the longest reply at the port's
- * "Baud" and "Frame", plus 20 ms, plus the port's "TimeOut". */
+ * "Baud" and "Frame", plus 20 ms, plus the port's "TimeOut". On a PC/SC port ("5".."8") they go
+ * to the card the reader presents, answer in the same layouts and statuses, and ignore the bus
+ * address; commands without a card counterpart give the reader status 0x01. */
 
 /* Asks the reader for its rate: 0 when a reader answers at the port's current settings. */
 ZQKRT_API int32_t ZQKRT_0x52_GetBaud(int32_t readerHandle, int32_t busAddress);

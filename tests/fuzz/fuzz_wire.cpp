@@ -1,11 +1,12 @@
 // Feeds arbitrary bytes to the deframer, the reply collector, the reply path of the reader
-// commands, the ISO layouts and the transponder table's decoding of replies, and checks what
-// must always hold.
+// commands, the ISO layouts, the transponder table's decoding of replies and the replies made
+// from a PC/SC card's answers, and checks what must always hold.
 //
 // The input's last bytes (taken first) pick the request, a reply to it planted in the line, and
 // how the line arrives: in reads of which some end in silence, where partial frames are dropped
 // as the inter-byte time-out does. Its first bytes are the planted reply's data, then the noise
 // around it.
+#include "CardExchange.h"
 #include "Deframer.h"
 #include "IsoLayout.h"
 #include "PubFunctions.h"
@@ -22,6 +23,7 @@
 #include <map>
 #include <string>
 #include <vector>
+#include <winscard.h>
 
 namespace {
 
@@ -177,6 +179,54 @@ void collect(std::uint8_t address, std::uint8_t command, const wire::Bytes& stre
     }
 }
 
+// A PC/SC card that answers each APDU with the next piece of answers: a length byte, then that
+// many bytes (fewer at the end). Once they are used up the card is taken away.
+class FuzzedCard : public zqcom_internal::CardChannel {
+public:
+    explicit FuzzedCard(const wire::Bytes& answers) : answers_(answers) {}
+
+    long checkReader(std::chrono::milliseconds) override { return SCARD_S_SUCCESS; }
+    long connectCard(std::chrono::milliseconds) override { return SCARD_S_SUCCESS; }
+    long transmit(const wire::Bytes& apdu, wire::Bytes& reply) override {
+        check(apdu.size() >= 5 && apdu.size() <= 5 + 255);
+        if (at_ >= answers_.size())
+            return SCARD_W_REMOVED_CARD;
+        const std::size_t length = std::min<std::size_t>(answers_[at_], answers_.size() - at_ - 1);
+        const auto begin = answers_.begin() + std::ptrdiff_t(at_ + 1);
+        reply.assign(begin, begin + std::ptrdiff_t(length));
+        at_ += 1 + length;
+        return SCARD_S_SUCCESS;
+    }
+    void releaseCard() override {}
+
+private:
+    const wire::Bytes& answers_;
+    std::size_t at_ = 0;
+};
+
+// Every reader command over a PC/SC port gives a reply that the serial path takes as it would a
+// reader's, or one of the errors the card's answers can cause.
+void cardPath(std::uint8_t isoCommand, const wire::Bytes& parameters, const wire::Bytes& answers) {
+    wire::Bytes request{isoCommand};
+    request.insert(request.end(), parameters.begin(), parameters.end());
+    for (const std::uint8_t command : {0x52, 0x69, 0xB0}) {
+        FuzzedCard card(answers);
+        wire::Frame sent;
+        sent.command = command;
+        sent.data = request;
+        wire::Frame reply;
+        const std::int32_t status = zqkrt_internal::exchangeWithCard(
+            card, zqcom_internal::PortParameters{}, sent, reply, {});
+        check(status == ZQKRT_OK || status == ZQKRT_ERR_FRAMING);
+        if (status != ZQKRT_OK)
+            continue;
+        check(reply.command == command && reply.data.size() <= wire::kMaxReplyData);
+        replyPath(isoCommand, reply);
+        if (command == 0xB0 && isoCommand == iso::Inventory && !reply.data.empty())
+            check(reply.data[0] <= 1);
+    }
+}
+
 constexpr std::size_t kMaxTableEntries = 25;
 constexpr std::size_t kEntryChars = 20;
 constexpr const char* kSelectedSerial = "E004010012345678";
@@ -288,6 +338,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         deframe(wire::FrameKind::Request, stream, replyAt);
         deframe(wire::FrameKind::Reply, stream, replyAt);
         convert(noise);
+        cardPath(isoCommand, planted.data, noise);
         tableDecode(planted.status, planted.data, planted.address, plantAt,
                     std::string(noise.begin(), noise.end()));
     } catch (...) {

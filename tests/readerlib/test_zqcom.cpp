@@ -65,6 +65,7 @@ private slots:
     void baudAndFrameReachTheLine();
     void tooManyOpenPorts();
     void callsFromTwoThreads();
+    void pcscPortsWithoutService();
 
 private:
     void linkPort(int number, const std::string& target);
@@ -125,7 +126,7 @@ void TestZqcom::refusedOpens_data() {
     QTest::addColumn<int>("status");
 
     for (const char* number :
-         {"0", "5", "", "01", "1 ", " 1", "+1", "-1", "a", "4x", "12", "COM1", "\x31\xff"}) {
+         {"0", "9", "", "01", "1 ", " 1", "+1", "-1", "a", "4x", "12", "COM1", "\x31\xff"}) {
         QTest::newRow(number) << QString::fromLatin1(number) << "" << int(ZQCOM_ERR_BAD_VALUE);
     }
     QTest::newRow("missing device") << "4"
@@ -513,6 +514,19 @@ void TestZqcom::callsFromTwoThreads() {
     opener.join();
     QCOMPARE(faults.load(), 0);
     QCOMPARE(parameter(shared, "TimeOut"), std::to_string(kRounds - 1));
+}
+
+void TestZqcom::pcscPortsWithoutService() {
+    // A socket where no PC/SC service listens; read by the client library at its first use.
+    qputenv("PCSCLITE_CSOCK_NAME", QFile::encodeName(directory_->filePath("no-service")));
+    const int32_t serial = ZQCOM_OpenPort("1");
+    QVERIFY(serial > 0);
+    for (const char* number : {"5", "6", "7", "8"}) {
+        QCOMPARE(ZQCOM_OpenPort(number), ZQCOM_ERR_NO_SERVICE);
+    }
+    QCOMPARE(openPortList(), std::vector<int32_t>{serial});
+    QCOMPARE(parameter(serial, "ReaderName"), std::string());
+    QCOMPARE(ZQCOM_SetPortPara(serial, "ReaderName", "x"), ZQCOM_ERR_READ_ONLY);
 }
 
 QTEST_APPLESS_MAIN(TestZqcom)
