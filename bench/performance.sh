@@ -508,8 +508,8 @@ fills a database there with the same content as the file through the demo maker,
 planner's statistics (ANALYZE, as autovacuum would soon after such a load), and times the same
 measurement code through a connection to the server: the order list of today and the lines of
 order $server_sequence, the last row of the server's list. Each statement is a round trip over the
-socket, and so is each look-up in the catalogue that the query layer makes at every opening for the
-columns of each table the result reads.
+socket, and so is the look-up in the catalogue that the query layer makes once per connection
+for the columns of each table a result reads.
 
 **Dispensing stores.** \`bench_dispensing\` makes a database of $dispensing_summary on a
 cluster of its own and the same in a file, and runs 1, 4 or 16 \`dispense-worker\`
