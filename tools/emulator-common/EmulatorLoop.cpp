@@ -44,6 +44,14 @@ int timeoutMs(const std::optional<LineDevice::Clock::time_point>& wake,
     return static_cast<int>(std::max<std::int64_t>(0, left));
 }
 
+// The earlier of two poll time-outs, where -1 is none.
+int earlierTimeout(int a, int b) {
+    if (a < 0) {
+        return b;
+    }
+    return b < 0 ? a : std::min(a, b);
+}
+
 } // namespace
 
 EmulatorLoop::EmulatorLoop(std::string programName, LineDevice& device, PseudoTerminalLink* link,
@@ -86,10 +94,8 @@ int EmulatorLoop::run() {
     }
     while (!quit_) {
         const LineDevice::Clock::time_point now = LineDevice::Clock::now();
-        auto wake = link_ != nullptr ? device_.serve(*link_, now) : std::nullopt;
-        if (polledWake_ && (!wake || *polledWake_ < *wake)) {
-            wake = polledWake_;
-        }
+        const int lineTimeout = link_ != nullptr ? timeoutMs(device_.serve(*link_, now), now) : -1;
+        const int polledTimeout = timeoutMs(polledWake_, now);
 
         std::vector<pollfd> entries{{signalFd_, POLLIN, 0}};
         if (link_ != nullptr) {
@@ -102,7 +108,8 @@ int EmulatorLoop::run() {
             control_->addPollEntries(entries);
         }
         device_.addPollEntries(entries);
-        if (::poll(entries.data(), entries.size(), timeoutMs(wake, now)) < 0) {
+        if (::poll(entries.data(), entries.size(), earlierTimeout(lineTimeout, polledTimeout)) <
+            0) {
             continue;
         }
         if (readyEvents(entries, signalFd_) != 0) {
