@@ -14,8 +14,18 @@
 namespace {
 
 constexpr std::array<const char*, 4> kPorts{"1", "2", "3", "4"};
+constexpr std::array<const char*, 4> kCardReaderPorts{"5", "6", "7", "8"};
 constexpr std::array<const char*, 3> kFrames{"8E1", "8N1", "8O1"};
 constexpr std::int32_t kGetBaud = 0x52;
+
+// The name comes from the PC/SC service: a line break in it must not make a line of its own.
+std::string printable(std::string text) {
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    }
+    return text;
+}
 
 } // namespace
 
@@ -31,6 +41,16 @@ void TFindReaderThread::Execute() {
     for (const char* portNr : kPorts) {
         if (!SearchPort(portNr))
             return;
+    }
+    // Without a PC/SC service every port fails alike: the first says enough.
+    for (const char* portNr : kCardReaderPorts) {
+        if (Terminated())
+            break;
+        const CardReaderStep step = SearchCardReader(portNr);
+        if (step == CardReaderStep::Over)
+            return;
+        if (step == CardReaderStep::NoService)
+            break;
     }
     Synchronize([this] { ShowNoReader(); });
 }
@@ -73,6 +93,24 @@ bool TFindReaderThread::SearchPort(const char* portNr) {
     return true;
 }
 
+// Baud and Frame mean nothing to a PC/SC reader: one probe tells whether it is listed.
+TFindReaderThread::CardReaderStep TFindReaderThread::SearchCardReader(const char* portNr) {
+    TestPort = Library.OpenPort(portNr);
+    if (TestPort == ZQCOM_ERR_NO_SERVICE)
+        return CardReaderStep::NoService;
+    if (TestPort < 0)
+        return CardReaderStep::Next;
+    PortHandle = TestPort.load();
+    LastStatus = Library.SetReaderPara(ReaderHandle, "PortHnd", std::to_string(TestPort).c_str());
+    std::string reply;
+    if (LastStatus >= 0 && Table.RunCommand(kGetBaud, reply) == 0) {
+        Synchronize([this] { ShowReaderFound(); });
+        return CardReaderStep::Over;
+    }
+    CloseTestPort();
+    return LastStatus < 0 ? CardReaderStep::Over : CardReaderStep::Next;
+}
+
 void TFindReaderThread::CloseTestPort() {
     LastStatus = Library.ClosePort(TestPort);
     if (LastStatus >= 0)
@@ -87,8 +125,13 @@ std::string TFindReaderThread::PortPara(const char* name) const {
     return std::string(value.data(), strnlen(value.data(), value.size()));
 }
 
+// A PC/SC reader is known by its name; its line settings mean nothing, its time-out does.
 QString TFindReaderThread::Summary(const std::string& timeOut, const std::string& timeControl,
                                    const std::string& delay) const {
+    const std::string readerName = PortPara("ReaderName");
+    if (!readerName.empty())
+        return QString::fromStdString("PortNr: " + PortPara("PortNr") + " (PC/SC)\r\nReader: " +
+                                      printable(readerName) + "\r\nTimeOut: " + timeOut);
     return QString::fromStdString("PortNr: " + PortPara("PortNr") +
                                   "\r\nBaudrate: " + PortPara("Baud") + "\r\n" +
                                   "Frame: " + PortPara("Frame") + "\r\nTimeOut: " + timeOut +

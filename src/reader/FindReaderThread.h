@@ -17,9 +17,10 @@ struct FindReaderView {
     std::function<void()> NotFound;
 };
 
-// Tries ports 1 to 4, each frame and each rate until a reader answers the baud query, and
-// leaves that port open in PortHandle. Made suspended: the owner starts it. It ends by itself
-// after its last step and does not free itself.
+// Tries ports 1 to 4, each frame and each rate until a reader answers the baud query, then the
+// PC/SC readers on ports 5 to 8, and leaves the port where a reader answered open in PortHandle.
+// Made suspended: the owner starts it. It ends by itself after its last step and does not free
+// itself.
 class TFindReaderThread final : public platform::WorkerThread {
     Q_OBJECT
 
@@ -35,8 +36,11 @@ protected:
     void Execute() override;
 
 private:
+    enum class CardReaderStep { Over, Next, NoService };
+
     // False when the search is over, whether found, cancelled or failed.
     bool SearchPort(const char* portNr);
+    CardReaderStep SearchCardReader(const char* portNr);
     void CloseTestPort();
     std::string PortPara(const char* name) const;
     QString Summary(const std::string& timeOut, const std::string& timeControl,

@@ -4,6 +4,7 @@
 #include "ui_ZQDlgFindReader.h"
 
 #include <QColor>
+#include <QFontMetrics>
 #include <QShowEvent>
 #include <utility>
 
@@ -51,17 +52,17 @@ void TForm_FindReader::FormShow() {
     FindReaderView view;
     view.Searching = [this](const QString& summary) {
         ShowHeadline(QStringLiteral("Search Reader"), Qt::black);
-        ui->Txt_Out->setText(summary);
+        ShowSummary(summary);
     };
     view.Found = [this](const QString& summary) {
         ShowHeadline(QStringLiteral("Found Reader"), QColor(0, 128, 0));
-        ui->Txt_Out->setText(summary);
+        ShowSummary(summary);
         ui->Btn_Ok->setEnabled(true);
         ui->Btn_Cancel->setEnabled(false);
     };
     view.NotFound = [this] {
         ShowHeadline(QStringLiteral("No Reader found"), QColor(255, 0, 0));
-        ui->Txt_Out->setText(QStringLiteral("Set Default-Values\r\nfrom IniFile"));
+        ShowSummary(QStringLiteral("Set Default-Values\r\nfrom IniFile"));
     };
     FindReaderThread = std::make_unique<TFindReaderThread>(Library, std::move(view));
     FindReaderThread->start(QThread::NormalPriority);
@@ -94,4 +95,16 @@ void TForm_FindReader::ShowHeadline(const QString& text, const QColor& colour) {
     palette.setColor(QPalette::WindowText, colour);
     ui->Txt_Reader->setPalette(palette);
     ui->Txt_Reader->setText(text);
+}
+
+// A PC/SC reader's name can be wider than the dialog: its middle gives way, so that the maker
+// and the slot number stay readable, and the whole text is the tooltip.
+void TForm_FindReader::ShowSummary(const QString& summary) {
+    const QFontMetrics metrics(ui->Txt_Out->font());
+    QStringList lines = summary.split(QStringLiteral("\r\n"));
+    for (QString& line : lines)
+        line = metrics.elidedText(line, Qt::ElideMiddle, ui->Txt_Out->width());
+    const QString shown = lines.join(QStringLiteral("\r\n"));
+    ui->Txt_Out->setText(shown);
+    ui->Txt_Out->setToolTip(shown == summary ? QString() : summary);
 }

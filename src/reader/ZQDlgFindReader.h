@@ -41,6 +41,7 @@ private:
     void Btn_CancelClick();
     void StopSearch();
     void ShowHeadline(const QString& text, const QColor& colour);
+    void ShowSummary(const QString& summary);
 
     std::unique_ptr<Ui::TForm_FindReader> ui;
     ReaderLibrary Library;

@@ -6,6 +6,7 @@
 #include "zqcom.h"
 #include "zqkrt.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
@@ -30,9 +31,14 @@ const QString kNoReaderText = "Set Default-Values\r\nfrom IniFile";
 // A reader line in memory, used by one thread at a time: the search waits while its steps run.
 // Every open, close, setting and probe is logged as text; COM1 and COM3 open, and a reader
 // answers the baud query only on COM3 at 8O1 and 2400. The one call named by failOn fails.
+// Ports in cards open as PC/SC readers of that name, which answer unless silent.
 struct FakeLine {
     QString failOn;
     QStringList log;
+    std::map<std::string, std::string> cards;
+    std::map<std::string, std::int32_t> openFailures;
+    std::string silentCard;
+    std::function<void(const std::string&)> onOpen;
     // The parameters of the port opened last, names in lower case.
     std::map<QString, std::string> port;
 
@@ -44,9 +50,17 @@ struct FakeLine {
     ReaderLibrary library() {
         ReaderLibrary calls;
         calls.OpenPort = [this](const char* nr) {
-            if (record(QString("open %1").arg(nr)) < 0 || (nr != "1"s && nr != "3"s))
+            if (onOpen)
+                onOpen(nr);
+            const auto card = cards.find(nr);
+            if (record(QString("open %1").arg(nr)) < 0 ||
+                (nr != "1"s && nr != "3"s && card == cards.end()))
                 return -7;
+            if (const auto failure = openFailures.find(nr); failure != openFailures.end())
+                return failure->second;
             port = {{"portnr", nr}, {"txtimecontrol", "1"}, {"txdelaytime", "5"}};
+            if (card != cards.end())
+                port.insert({{"readername", card->second}, {"timeout", "800"}});
             return 10 + std::atoi(nr);
         };
         calls.ClosePort = [this](std::int32_t handle) {
@@ -69,7 +83,9 @@ struct FakeLine {
         calls.Reader.GetBaud = [this](std::int32_t, std::int32_t) {
             record("probe");
             const bool answers =
-                port["portnr"] == "3" && port["frame"] == "8O1" && port["baud"] == "2400";
+                !port["readername"].empty()
+                    ? port["portnr"] != silentCard
+                    : port["portnr"] == "3" && port["frame"] == "8O1" && port["baud"] == "2400";
             return answers ? 0 : ZQKRT_ERR_TIMEOUT;
         };
         return calls;
@@ -99,6 +115,12 @@ QString summary(const QString& port, const QString& baud, const QString& frame,
     return QString("PortNr: %1\r\nBaudrate: %2\r\nFrame: %3\r\nTimeOut: %4\r\nTimeControl: "
                    "%5\r\nDelayTime: %6")
         .arg(port, baud, frame, timeOut, timeControl, delay);
+}
+
+// The calls of a search whose serial ports all fail to find the reader.
+QStringList serialSearchWithoutReader() {
+    return QStringList{"open 1"} + attempts(11, "", "") +
+           QStringList{"close 11", "open 2", "open 3", "open 4"};
 }
 
 template <typename T> T* child(QWidget& dialog, const char* name) {
@@ -145,6 +167,9 @@ private slots:
     void findsTheReaderAtItsFrameAndRateAtEachShow();
     void searchEndsOnAFailedCall_data();
     void searchEndsOnAFailedCall();
+    void pcscReaderIsProbedOnceAndNamedInFull();
+    void pcscStepSkipsOrEnds_data();
+    void pcscStepSkipsOrEnds();
     void emulatorOnCom2IsFoundAfterCom1();
     void emulatorNowhereGivesNoReader();
     void emulatorSearchStopsAtCancelOrWithTheDialog();
@@ -243,6 +268,7 @@ private slots:
 
 private:
     ReaderLibrary countingLibrary();
+    QStringList opened_;
     bool linkPorts(const QStringList& targets);
 
     QString previousDirectory_;
@@ -269,6 +295,8 @@ void TestZQDlgFindReader::initTestCase() {
     QVERIFY(QDir::setCurrent(folder_.filePath("station")));
     ReaderHandle = ZQKRT_NewReader(0);
     QVERIFY(ReaderHandle > 0);
+    // No PC/SC service answers this process.
+    qputenv("PCSCLITE_CSOCK_NAME", QFile::encodeName(folder_.filePath("no-pcscd.comm")));
 }
 
 void TestZQDlgFindReader::cleanupTestCase() {
@@ -280,6 +308,7 @@ void TestZQDlgFindReader::cleanupTestCase() {
 void TestZQDlgFindReader::init() {
     PortHandle = 0;
     realProbes_ = 0;
+    opened_.clear();
 }
 
 void TestZQDlgFindReader::cleanup() {
@@ -329,6 +358,63 @@ void TestZQDlgFindReader::findsTheReaderAtItsFrameAndRateAtEachShow() {
     QCOMPARE(out->text(), summary("3", "2400", "8O1", "123456789", "0", "5"));
 }
 
+// A name too wide for the dialog gives way in the middle; a line break in it makes no line.
+void TestZQDlgFindReader::pcscReaderIsProbedOnceAndNamedInFull() {
+    FakeLine line;
+    line.openFailures = {{"3", -7}};
+    line.cards = {{"5", "Acme Pharmacy Desk Reader\nwith Contactless Interface Module 2000 00 00"}};
+    TForm_FindReader dialog;
+    dialog.setLibrary(line.library());
+    int result = 0;
+    QVERIFY(execUntil(
+        dialog, [&] { return headlineIs(dialog, "Found Reader"); },
+        [&] { child<QPushButton>(dialog, "Btn_Ok")->click(); }, result));
+    QCOMPARE(line.log,
+             (serialSearchWithoutReader() + QStringList{"open 5", "PortHnd 15", "probe"}));
+    QCOMPARE(PortHandle.load(), 15);
+    auto* out = child<QLabel>(dialog, "Txt_Out");
+    QCOMPARE(out->toolTip(), QString("PortNr: 5 (PC/SC)\r\nReader: Acme Pharmacy Desk Reader with "
+                                     "Contactless Interface Module 2000 00 00\r\nTimeOut: 800"));
+    const QStringList shown = out->text().split("\r\n");
+    QCOMPARE(shown.size(), 3);
+    QVERIFY2(shown[1].startsWith("Reader: Acme") && shown[1].endsWith("00 00"),
+             qPrintable(shown[1]));
+    QVERIFY2(out->sizeHint().width() <= out->width(), qPrintable(out->text()));
+}
+
+// A busy or silent reader is passed over; no service, or Cancel, ends the PC/SC step.
+void TestZQDlgFindReader::pcscStepSkipsOrEnds_data() {
+    QTest::addColumn<QString>("cancelAt");
+    QTest::addColumn<QStringList>("pcscCalls");
+    QTest::newRow("busy, silent, no service")
+        << "" << QStringList{"open 5", "open 6", "PortHnd 16", "probe", "close 16", "open 7"};
+    QTest::newRow("cancel") << "5" << QStringList{"open 5"};
+}
+
+void TestZQDlgFindReader::pcscStepSkipsOrEnds() {
+    QFETCH(QString, cancelAt);
+    QFETCH(QStringList, pcscCalls);
+    FakeLine line;
+    line.openFailures = {{"3", -7}, {"5", ZQCOM_ERR_PORT_BUSY}, {"7", ZQCOM_ERR_NO_SERVICE}};
+    line.cards = {{"5", "A"}, {"6", "B"}, {"7", "C"}, {"8", "D"}};
+    line.silentCard = "6";
+    int notFound = 0;
+    bool found = false;
+    TFindReaderThread thread(
+        line.library(),
+        {[](const QString&) {}, [&](const QString&) { found = true; }, [&] { ++notFound; }});
+    line.onOpen = [&](const std::string& nr) {
+        if (nr == cancelAt.toStdString())
+            thread.Terminate();
+    };
+    thread.start();
+    thread.WaitFor();
+    QCOMPARE(line.log, serialSearchWithoutReader() + pcscCalls);
+    QVERIFY(!found);
+    QCOMPARE(notFound, 1);
+    QCOMPARE(PortHandle.load(), 0);
+}
+
 void TestZQDlgFindReader::searchEndsOnAFailedCall_data() {
     QTest::addColumn<QString>("failOn");
     QTest::addColumn<QStringList>("lastCalls");
@@ -366,6 +452,10 @@ void TestZQDlgFindReader::searchEndsOnAFailedCall() {
 
 ReaderLibrary TestZQDlgFindReader::countingLibrary() {
     ReaderLibrary library;
+    library.OpenPort = [this](const char* nr) {
+        opened_ << nr;
+        return ZQCOM_OpenPort(nr);
+    };
     library.Reader.GetBaud = [this](std::int32_t reader, std::int32_t address) {
         ++realProbes_;
         return ZQKRT_0x52_GetBaud(reader, address);
@@ -422,11 +512,14 @@ void TestZQDlgFindReader::emulatorNowhereGivesNoReader() {
         dialog, [&] { return headlineIs(dialog, "No Reader found"); },
         [&] {
             onlyCancel = !child<QPushButton>(dialog, "Btn_Ok")->isEnabled() &&
-                         child<QPushButton>(dialog, "Btn_Cancel")->isEnabled();
+                         child<QPushButton>(dialog, "Btn_Cancel")->isEnabled() &&
+                         QApplication::activeModalWidget() == &dialog;
             dialog.close();
         },
         result));
     QVERIFY(onlyCancel);
+    // The missing PC/SC service ends its step at the first port.
+    QCOMPARE(opened_, (QStringList{"1", "2", "3", "4", "5"}));
     QCOMPARE(result, int(QDialog::Rejected));
     QCOMPARE(child<QLabel>(dialog, "Txt_Out")->text(), kNoReaderText);
     QCOMPARE(child<QLabel>(dialog, "Txt_Reader")->palette().color(QPalette::WindowText),

@@ -1,0 +1,116 @@
+#include "IniFile.h"
+#include "ReaderPortBench.h"
+#include "ZQDlgFindReader.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace std::string_literals;
+
+namespace {
+
+constexpr int kLimitMs = 120000;
+
+std::string portParameter(const char* name) {
+    char value[ZQCOM_VALUE_BUFFER_SIZE] = {};
+    return ZQCOM_GetPortParaBuf(PortHandle, name, value, sizeof value) < 0 ? "<error>" : value;
+}
+
+} // namespace
+
+// The search over a private pcscd (scripts/rig/pcsc-rig.sh) whose virtual reader the reader
+// emulator's card face serves; COM1..COM4 lead to no device.
+class TestFindPcscReader : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void foundAfterTheSerialPortsAndKeptInTheIni();
+
+private:
+    bool rig(const QString& command);
+
+    QTemporaryDir folder_;
+    QString previousDirectory_;
+    ReaderEmulatorProcess emulator_;
+};
+
+bool TestFindPcscReader::rig(const QString& command) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start("bash", {DSP_PCSC_RIG, command, folder_.filePath("rig")});
+    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+void TestFindPcscReader::initTestCase() {
+    QVERIFY(folder_.isValid());
+    QVERIFY2(rig("start"), "the private pcscd did not start");
+    QFile environment(folder_.filePath("rig.env"));
+    QVERIFY(environment.open(QIODevice::ReadOnly));
+    QString vpcdPort;
+    for (const QByteArray& line : environment.readAll().split('\n')) {
+        const qsizetype equals = line.indexOf('=');
+        if (line.startsWith("PCSCLITE_CSOCK_NAME="))
+            qputenv("PCSCLITE_CSOCK_NAME", line.mid(equals + 1));
+        else if (line.startsWith("DSP_VPCD_PORT="))
+            vpcdPort = QString::fromLatin1(line.mid(equals + 1));
+    }
+    QVERIFY(!vpcdPort.isEmpty());
+    QString error;
+    QVERIFY2(emulator_.start(QCoreApplication::applicationDirPath() + "/reader-emulator",
+                             folder_.filePath("emulator"),
+                             {"--no-delays", "--port", "COM1", "--pcsc", "127.0.0.1:" + vpcdPort},
+                             error),
+             qPrintable(error));
+    QVERIFY(QDir(folder_.path()).mkpath("station/dosdevices"));
+    for (int n = 1; n <= 4; ++n)
+        QVERIFY(QFile::link(folder_.filePath("none"),
+                            folder_.filePath("station/dosdevices/com") + QString::number(n)));
+    previousDirectory_ = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder_.filePath("station")));
+    ReaderHandle = ZQKRT_NewReader(0);
+    QVERIFY(ReaderHandle > 0);
+}
+
+void TestFindPcscReader::cleanupTestCase() {
+    ZQCOM_ClosePort(PortHandle.exchange(0));
+    emulator_.stop();
+    rig("destroy");
+    QDir::setCurrent(previousDirectory_);
+}
+
+// The INI file then opens the same reader again.
+void TestFindPcscReader::foundAfterTheSerialPortsAndKeptInTheIni() {
+    TForm_FindReader dialog;
+    QTimer::singleShot(0, &dialog, [&] {
+        auto* ok = dialog.findChild<QPushButton*>("Btn_Ok");
+        const bool found = QTest::qWaitFor([ok] { return ok->isEnabled(); }, kLimitMs);
+        dialog.done(found ? QDialog::Accepted : QDialog::Rejected);
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(portParameter("PortNr"), "5"s);
+    const std::string name = portParameter("ReaderName");
+    QVERIFY2(QByteArray::fromStdString(name).startsWith("Virtual PCD"), name.c_str());
+    QCOMPARE(dialog.findChild<QLabel*>("Txt_Out")->text(),
+             QString::fromStdString("PortNr: 5 (PC/SC)\r\nReader: " + name + "\r\nTimeOut: 800"));
+    QCOMPARE(ZQKRT_0x52_GetBaud(ReaderHandle, 255), 0);
+
+    const std::string ini = readerIniPath();
+    reader_ini::SaveIni(ini);
+    QCOMPARE(platform::readPrivateProfileString(kReaderIniSection, "COM", "", ini), "5"s);
+    QCOMPARE(ZQCOM_ClosePort(PortHandle.exchange(0)), ZQCOM_OK);
+    FakePortHost host;
+    reader_ini::LoadIni(ini, host);
+    QCOMPARE(host.runEnabled, std::optional<bool>(true));
+    QCOMPARE(portParameter("ReaderName"), name);
+    QCOMPARE(ZQKRT_0x52_GetBaud(ReaderHandle, 255), 0);
+}
+
+QTEST_MAIN(TestFindPcscReader)
+#include "test_findpcscreader.moc"
