@@ -55,11 +55,15 @@ public:
 private slots:
     void initTestCase();
     void cardFollowsTheFirstTransponder();
+    void cardLaidAgainOrReplacedIsSeenSoon();
     void killedEmulatorTakesTheCardAwayWithoutAHang();
 
 private:
     // Waits until the reader shows the card present (or empty); false when it never does.
     bool waitForCard(bool present);
+    // Reads the UID of the card presented until it is uid (reader's byte order, status word
+    // included); false when it is not within the limit.
+    bool waitForUid(const Bytes& uid, int limitMs);
     // SCardTransmit on the card; the response with its status word, empty on failure.
     Bytes transmit(SCARDHANDLE card, const Bytes& apdu, LONG* result = nullptr);
     bool control(const std::string& line) { return control_->send(line).ok(); }
@@ -134,6 +138,63 @@ Bytes TestPcscEmulator::transmit(SCARDHANDLE card, const Bytes& apdu, LONG* resu
         *result = outcome;
     }
     return outcome == SCARD_S_SUCCESS ? Bytes(response, response + length) : Bytes{};
+}
+
+bool TestPcscEmulator::waitForUid(const Bytes& uid, int limitMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < limitMs) {
+        // As the station asks: a card the daemon holds mute is no card to talk to.
+        SCARD_READERSTATE state{};
+        state.szReader = kReader;
+        state.dwCurrentState = SCARD_STATE_UNAWARE;
+        SCARDHANDLE card = 0;
+        DWORD protocol = 0;
+        if (SCardGetStatusChange(context_, 0, &state, 1) == SCARD_S_SUCCESS &&
+            (state.dwEventState & SCARD_STATE_PRESENT) != 0 &&
+            (state.dwEventState & SCARD_STATE_MUTE) == 0 &&
+            SCardConnect(context_, kReader, SCARD_SHARE_SHARED, SCARD_PROTOCOL_T1, &card,
+                         &protocol) == SCARD_S_SUCCESS) {
+            const Bytes read = transmit(card, hex("FFCA000000"));
+            SCardDisconnect(card, SCARD_LEAVE_CARD);
+            if (read == uid) {
+                return true;
+            }
+        }
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+void TestPcscEmulator::cardLaidAgainOrReplacedIsSeenSoon() {
+    // Far below the seconds a stuck link took, far above the daemon's polling.
+    constexpr int kSoonMs = 5000;
+    const Bytes first = hex("78563412000104E09000");
+    const Bytes second = hex("21436587000104E09000");
+    const std::string place = std::string("place ") + kUid;
+    const std::string remove = std::string("remove ") + kUid;
+    // Laid, taken and laid again at moments across the daemon's looks at the reader.
+    for (int gapMs = 0; gapMs <= 400; gapMs += 50) {
+        QVERIFY(control(place));
+        QTest::qWait(gapMs);
+        QVERIFY(control(remove));
+        QTest::qWait(gapMs);
+        QVERIFY(control(place));
+        QVERIFY2(waitForUid(first, kSoonMs), qPrintable(QString("gap %1 ms").arg(gapMs)));
+        QVERIFY(control(remove));
+        QVERIFY(waitForCard(false));
+    }
+
+    QVERIFY(control(place));
+    QVERIFY(waitForUid(first, kSoonMs));
+    QVERIFY(control("place E004010087654321"));
+    QVERIFY(control(remove));
+    QVERIFY(waitForUid(second, kSoonMs));
+    QVERIFY(control(place));
+    QVERIFY(control("remove E004010087654321"));
+    QVERIFY(waitForUid(first, kSoonMs));
+    QVERIFY(control("clear"));
+    QVERIFY(waitForCard(false));
 }
 
 void TestPcscEmulator::cardFollowsTheFirstTransponder() {

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <unistd.h>
 
 namespace emulator {
@@ -59,13 +61,6 @@ VpcdLink::~VpcdLink() {
     close();
 }
 
-void VpcdLink::setWanted(bool wanted) {
-    wanted_ = wanted;
-    if (!wanted_) {
-        close();
-    }
-}
-
 void VpcdLink::drop(Clock::time_point now) {
     close();
     retryAt_ = now + kRetryDelay;
@@ -84,6 +79,8 @@ void VpcdLink::close() {
     }
     fd_ = -1;
     connecting_ = false;
+    leaving_ = false;
+    previous_.clear();
     deframer_.reset();
     outbox_.clear();
 }
@@ -115,10 +112,10 @@ void VpcdLink::addPollEntries(std::vector<pollfd>& entries) const {
 
 std::optional<VpcdLink::Clock::time_point>
 VpcdLink::serve(const std::vector<pollfd>& entries, Clock::time_point now, const Answer& answer) {
-    if (!wanted_) {
-        return std::nullopt;
-    }
     if (fd_ < 0) {
+        if (!wanted_) {
+            return std::nullopt;
+        }
         if (now < retryAt_) {
             return retryAt_;
         }
@@ -130,11 +127,16 @@ VpcdLink::serve(const std::vector<pollfd>& entries, Clock::time_point now, const
         return std::nullopt;
     }
     const bool kept = connecting_ ? finishConnect() : receive(answer) && flush();
-    if (!kept) {
-        drop(now);
-        return retryAt_;
+    if (kept) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    if (leaving_) {
+        // The driver took this link, so its queue is free for the next.
+        close();
+        return now;
+    }
+    drop(now);
+    return retryAt_;
 }
 
 bool VpcdLink::finishConnect() {
@@ -156,16 +158,23 @@ bool VpcdLink::receive(const Answer& answer) {
     if (received < 0) {
         return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
     }
+    // The driver writes a message's length and body apart: acked at once, the body follows at
+    // once instead of after the delayed ack (some 40 ms a message). The kernel drops the
+    // setting again, so it is renewed at every read.
+    const int on = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
     deframer_.feed(chunk, static_cast<std::size_t>(received));
     while (auto message = deframer_.next()) {
-        const auto reply = answer(*message);
-        if (!reply) {
+        const VpcdReply reply = answer(*message, previous_);
+        previous_ = std::move(*message);
+        if (reply.kind == VpcdReply::Kind::Leave || reply.kind == VpcdReply::Kind::HangUp) {
+            leaving_ = reply.kind == VpcdReply::Kind::Leave;
             return false;
         }
-        if (reply->empty()) {
+        if (reply.kind == VpcdReply::Kind::Nothing) {
             continue;
         }
-        const auto frame = vpcdFrame(*reply);
+        const auto frame = vpcdFrame(reply.bytes);
         if (!frame || outbox_.size() + frame->size() > kMaxOutbox) {
             return false;
         }

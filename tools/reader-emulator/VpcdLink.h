@@ -22,15 +22,30 @@ struct VpcdAddress {
 std::optional<VpcdAddress> resolveVpcdAddress(const std::string& host, std::uint16_t port,
                                               std::string& error);
 
+// What the card does with one message from the driver. Leave hangs up as a card taken away
+// that the driver sees go: a card there is offered again at once. HangUp also waits the retry
+// delay.
+struct VpcdReply {
+    enum class Kind { Send, Nothing, Leave, HangUp };
+    Kind kind = Kind::Nothing;
+    wire::Bytes bytes; // for Send
+
+    static VpcdReply send(wire::Bytes bytes) { return {Kind::Send, std::move(bytes)}; }
+    static VpcdReply nothing() { return {}; }
+    static VpcdReply leave() { return {Kind::Leave, {}}; }
+    static VpcdReply hangUp() { return {Kind::HangUp, {}}; }
+};
+
 // The card's end of the TCP link to the virtual reader driver. The driver listens, the card
-// connects: while a card is wanted the link connects, and again after each loss; a closed
-// link is a card taken away. Never blocks.
+// connects while wanted. The driver takes one link at a time and queues one more; a link
+// closed while still queued holds the next one off for seconds, so the card closes a link only
+// in answer to a message, when the driver has taken it. Never blocks.
 class VpcdLink {
 public:
     using Clock = std::chrono::steady_clock;
-    // The reply to one message, empty for none; nullopt when the message makes no sense and
-    // the link has to go.
-    using Answer = std::function<std::optional<wire::Bytes>(const wire::Bytes& message)>;
+    // previous: the message before on the same link, empty for the first.
+    using Answer =
+        std::function<VpcdReply(const wire::Bytes& message, const wire::Bytes& previous)>;
 
     enum class State { Idle, Waiting, Connecting, Connected };
 
@@ -39,9 +54,9 @@ public:
     VpcdLink(const VpcdLink&) = delete;
     VpcdLink& operator=(const VpcdLink&) = delete;
 
-    // Closes at once when no card is wanted any more.
-    void setWanted(bool wanted);
-    // Closes; connects again after the retry delay while wanted.
+    // Connects when wanted and no link is up; a link no longer wanted is kept.
+    void setWanted(bool wanted) { wanted_ = wanted; }
+    // Closes; connects again after the retry delay.
     void drop(Clock::time_point now);
 
     void addPollEntries(std::vector<pollfd>& entries) const;
@@ -64,6 +79,8 @@ private:
     int fd_ = -1;
     bool connecting_ = false;
     bool wanted_ = false;
+    bool leaving_ = false;
+    wire::Bytes previous_;
     Clock::time_point retryAt_{};
     wire::Bytes outbox_;
 };
