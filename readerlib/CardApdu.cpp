@@ -1,16 +1,14 @@
 #include "CardApdu.h"
 
 #include "IsoLayout.h"
+#include "StorageCardCommands.h"
 
 #include <algorithm>
 
 namespace card {
 namespace {
 
-constexpr std::uint8_t kClass = 0xFF;
-constexpr std::uint8_t kGetData = 0xCA;
-constexpr std::uint8_t kReadBinary = 0xB0;
-constexpr std::uint8_t kUpdateBinary = 0xD6;
+using namespace storage_card;
 constexpr std::size_t kMaxApduData = 255;
 constexpr std::size_t kStatusWordLength = 2;
 constexpr std::uint8_t kIsoAllocationClass = 0xE0;

@@ -4,6 +4,7 @@
 #include "CardApdu.h"
 #include "CardStatus.h"
 #include "IsoLayout.h"
+#include "StorageCardCommands.h"
 #include "zqkrt.h"
 
 #include <algorithm>
@@ -221,7 +222,8 @@ CardOutcome writeBlocks(CardSession& session, const Bytes& request) {
     }
     for (std::size_t i = 0; i < count; ++i) {
         if (first + i > kLastBlock) {
-            return readerlib::outcomeOfStatusWord(0x6A82, CardAccess::Write);
+            return readerlib::outcomeOfStatusWord(storage_card::sw::kNoSuchBlock,
+                                                  CardAccess::Write);
         }
         const auto begin = request.begin() + static_cast<std::ptrdiff_t>(dataAt + i * blockSize);
         const Bytes data(begin, begin + static_cast<std::ptrdiff_t>(blockSize));

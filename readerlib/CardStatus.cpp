@@ -1,5 +1,6 @@
 #include "CardStatus.h"
 
+#include "StorageCardCommands.h"
 #include "zqcom.h"
 #include "zqkrt.h"
 
@@ -71,20 +72,20 @@ CardOutcome outcomeOfStatusWord(std::uint16_t statusWord, CardAccess access) {
         return {kBadRequest, {}};
     }
     switch (statusWord) {
-    case 0x6700:
+    case storage_card::sw::kWrongLength:
         return {kBadRequest, {}};
-    case 0x6D00:
-    case 0x6E00:
-    case 0x6A81:
+    case storage_card::sw::kUnknownInstruction:
+    case storage_card::sw::kUnknownClass:
+    case storage_card::sw::kNotSupported:
         return {kUnknownCommand, {}};
-    case 0x6A82:
+    case storage_card::sw::kNoSuchBlock:
     case 0x6B00:
         if (access == CardAccess::Identify) {
             return {ZQKRT_STATUS_NO_TRANSPONDER, {}};
         }
         return transponderError(kBlockNotAvailable);
     case 0x6981:
-    case 0x6982:
+    case storage_card::sw::kSecurity:
     case 0x6986:
         if (access == CardAccess::Write) {
             return {kReadOnlyMemory, {}};

@@ -1,14 +1,13 @@
 #include "PcscCard.h"
 
+#include "StorageCardCommands.h"
+
 #include <algorithm>
 
 namespace emulator {
 namespace {
 
-constexpr std::uint8_t kClass = 0xFF;
-constexpr std::uint8_t kGetData = 0xCA;
-constexpr std::uint8_t kReadBinary = 0xB0;
-constexpr std::uint8_t kUpdateBinary = 0xD6;
+using namespace storage_card;
 constexpr std::size_t kHeaderLength = 4;
 
 // The storage-card convention's standard byte for ISO 15693 up to its anticollision layer; the
@@ -18,18 +17,6 @@ constexpr std::uint8_t kStandardIso15693 = 0x0B;
 Bytes status(std::uint16_t word) {
     return {static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word & 0xFF)};
 }
-
-namespace sw {
-constexpr std::uint16_t kOk = 0x9000;
-constexpr std::uint16_t kWrongLength = 0x6700;
-constexpr std::uint16_t kWrongLe = 0x6C00; // low byte: the length that would be right
-constexpr std::uint16_t kSecurity = 0x6982;
-constexpr std::uint16_t kNotSupported = 0x6A81;
-constexpr std::uint16_t kNoSuchBlock = 0x6A82;
-constexpr std::uint16_t kWrongP1P2 = 0x6A86;
-constexpr std::uint16_t kUnknownInstruction = 0x6D00;
-constexpr std::uint16_t kUnknownClass = 0x6E00;
-} // namespace sw
 
 Bytes withStatus(Bytes data, std::uint16_t word) {
     const Bytes tail = status(word);
