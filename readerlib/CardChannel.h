@@ -18,12 +18,13 @@ public:
     // Success while the service lists the reader, card or not; waits at most timeout.
     virtual PcscCode checkReader(std::chrono::milliseconds timeout) = 0;
     // Connects to the card the reader presents, or keeps the connection there is; waits at most
-    // timeout for the reader's state. SCARD_E_NO_SMARTCARD when the reader presents none.
+    // timeout for the reader's state. SCARD_E_NO_SMARTCARD when the reader presents none, after
+    // a short wait for one.
     virtual PcscCode connectCard(std::chrono::milliseconds timeout) = 0;
     // One command APDU to the connected card; reply gets what came back, status word included.
     virtual PcscCode transmit(const std::vector<std::uint8_t>& apdu,
                               std::vector<std::uint8_t>& reply) = 0;
-    // Powers the card down and drops the connection: the next connect powers it up anew.
+    // Drops the connection to the card: the next connect makes it anew.
     virtual void releaseCard() = 0;
 };
 

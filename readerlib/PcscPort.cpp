@@ -14,6 +14,8 @@ namespace {
 
 static_assert(std::is_same_v<LONG, PcscCode>);
 
+// About the time a serial reader's 16-slot inventory takes.
+constexpr std::chrono::milliseconds kCardWait{50};
 // A reader list longer than this is no list the service would give.
 constexpr DWORD kMaxReaderListBytes = 64 * 1024;
 
@@ -96,10 +98,10 @@ PcscPort::~PcscPort() {
     library_.releaseContext(context_);
 }
 
-PcscCode PcscPort::readerState(std::chrono::milliseconds timeout, DWORD& state) {
+PcscCode PcscPort::readerState(std::chrono::milliseconds timeout, DWORD known, DWORD& state) {
     SCARD_READERSTATE reader{};
     reader.szReader = name_.c_str();
-    reader.dwCurrentState = SCARD_STATE_UNAWARE;
+    reader.dwCurrentState = known & ~DWORD{SCARD_STATE_CHANGED};
     const LONG code = library_.getStatusChange(context_, timeoutOf(timeout), &reader, 1);
     if (code != SCARD_S_SUCCESS) {
         return code;
@@ -113,7 +115,7 @@ PcscCode PcscPort::readerState(std::chrono::milliseconds timeout, DWORD& state) 
 
 PcscCode PcscPort::checkReader(std::chrono::milliseconds timeout) {
     DWORD state = 0;
-    return readerState(timeout, state);
+    return readerState(timeout, SCARD_STATE_UNAWARE, state);
 }
 
 PcscCode PcscPort::connectCard(std::chrono::milliseconds timeout) {
@@ -121,12 +123,20 @@ PcscCode PcscPort::connectCard(std::chrono::milliseconds timeout) {
         return SCARD_S_SUCCESS;
     }
     DWORD state = 0;
-    const LONG code = readerState(timeout, state);
+    LONG code = readerState(timeout, SCARD_STATE_UNAWARE, state);
     if (code != SCARD_S_SUCCESS) {
         return code;
     }
+    // Without a card the wait for one paces an inventory loop as a serial reader's air time
+    // does, and a card laid meanwhile ends it at once.
     if ((state & SCARD_STATE_PRESENT) == 0) {
-        return SCARD_E_NO_SMARTCARD;
+        code = readerState(std::min(timeout, kCardWait), state, state);
+        if (code != SCARD_S_SUCCESS && code != SCARD_E_TIMEOUT) {
+            return code;
+        }
+        if (code == SCARD_E_TIMEOUT || (state & SCARD_STATE_PRESENT) == 0) {
+            return SCARD_E_NO_SMARTCARD;
+        }
     }
     if ((state & SCARD_STATE_MUTE) != 0) {
         return SCARD_W_UNRESPONSIVE_CARD;
@@ -168,9 +178,11 @@ PcscCode PcscPort::transmit(const std::vector<std::uint8_t>& apdu,
     return SCARD_S_SUCCESS;
 }
 
+// The card is left as it is: powering it down makes the service look at it apart from its own
+// watch, and a card taken away and laid again before the watch's next look then stays unseen.
 void PcscPort::releaseCard() {
     if (card_) {
-        library_.disconnect(*card_, SCARD_UNPOWER_CARD);
+        library_.disconnect(*card_, SCARD_LEAVE_CARD);
         card_.reset();
     }
 }

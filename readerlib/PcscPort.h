@@ -32,7 +32,8 @@ public:
 
 private:
     PcscPort(const PcscLibrary& library, SCARDCONTEXT context, std::string name);
-    PcscCode readerState(std::chrono::milliseconds timeout, DWORD& state);
+    // The reader's state; with known other than SCARD_STATE_UNAWARE, once it differs from known.
+    PcscCode readerState(std::chrono::milliseconds timeout, DWORD known, DWORD& state);
 
     const PcscLibrary& library_;
     SCARDCONTEXT context_;

@@ -1,10 +1,10 @@
 #include "IniFile.h"
+#include "PcscDaemon.h"
 #include "ReaderPortBench.h"
 #include "ZQDlgFindReader.h"
 
 #include <QFile>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -33,40 +33,21 @@ private slots:
     void foundAfterTheSerialPortsAndKeptInTheIni();
 
 private:
-    bool rig(const QString& command);
-
     QTemporaryDir folder_;
     QString previousDirectory_;
+    PcscDaemon daemon_;
     ReaderEmulatorProcess emulator_;
 };
 
-bool TestFindPcscReader::rig(const QString& command) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start("bash", {DSP_PCSC_RIG, command, folder_.filePath("rig")});
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
 void TestFindPcscReader::initTestCase() {
     QVERIFY(folder_.isValid());
-    QVERIFY2(rig("start"), "the private pcscd did not start");
-    QFile environment(folder_.filePath("rig.env"));
-    QVERIFY(environment.open(QIODevice::ReadOnly));
-    QString vpcdPort;
-    for (const QByteArray& line : environment.readAll().split('\n')) {
-        const qsizetype equals = line.indexOf('=');
-        if (line.startsWith("PCSCLITE_CSOCK_NAME="))
-            qputenv("PCSCLITE_CSOCK_NAME", line.mid(equals + 1));
-        else if (line.startsWith("DSP_VPCD_PORT="))
-            vpcdPort = QString::fromLatin1(line.mid(equals + 1));
-    }
-    QVERIFY(!vpcdPort.isEmpty());
     QString error;
-    QVERIFY2(emulator_.start(QCoreApplication::applicationDirPath() + "/reader-emulator",
-                             folder_.filePath("emulator"),
-                             {"--no-delays", "--port", "COM1", "--pcsc", "127.0.0.1:" + vpcdPort},
-                             error),
+    QVERIFY2(daemon_.start(error), qPrintable(error));
+    QVERIFY2(emulator_.start(
+                 QCoreApplication::applicationDirPath() + "/reader-emulator",
+                 folder_.filePath("emulator"),
+                 {"--no-delays", "--port", "COM1", "--pcsc", "127.0.0.1:" + daemon_.cardPort()},
+                 error),
              qPrintable(error));
     QVERIFY(QDir(folder_.path()).mkpath("station/dosdevices"));
     for (int n = 1; n <= 4; ++n)
@@ -81,7 +62,6 @@ void TestFindPcscReader::initTestCase() {
 void TestFindPcscReader::cleanupTestCase() {
     ZQCOM_ClosePort(PortHandle.exchange(0));
     emulator_.stop();
-    rig("destroy");
     QDir::setCurrent(previousDirectory_);
 }
 

@@ -198,7 +198,7 @@ void TestCardExchange::readerCommands() {
                                      : zqkrt_internal::rfResetResult(reply);
         }
         QCOMPARE(result, status);
-        // The RF reset powers the card down whatever the reader answers.
+        // The RF reset ends the card connection whatever the reader answers.
         QCOMPARE(card.releases, command == 0x69 ? 1 : 0);
     }
 }

@@ -1,8 +1,8 @@
 #include "ControlClient.h"
+#include "PcscDaemon.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,15 +23,6 @@ Bytes hex(const char* text) {
     return Bytes(raw.begin(), raw.end());
 }
 
-// Runs the rig script; its output goes to the test's log.
-bool rig(const QStringList& arguments) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start("bash", QStringList{DSP_SOURCE_DIR "/scripts/rig/pcsc-rig.sh"} + arguments);
-    return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
 } // namespace
 
 // The reader emulator's PC/SC face, seen through a private PC/SC daemon as the station sees a
@@ -49,7 +40,6 @@ public:
         if (context_ != 0) {
             SCardReleaseContext(context_);
         }
-        rig({"destroy", statePath_});
     }
 
 private slots:
@@ -68,7 +58,7 @@ private:
     Bytes transmit(SCARDHANDLE card, const Bytes& apdu, LONG* result = nullptr);
     bool control(const std::string& line) { return control_->send(line).ok(); }
 
-    QString statePath_ = QCoreApplication::applicationDirPath() + "/pcsc-rig-test";
+    PcscDaemon daemon_;
     QTemporaryDir dir_;
     std::unique_ptr<QProcess> emulator_;
     std::unique_ptr<emulator::ControlClient> control_;
@@ -77,26 +67,15 @@ private:
 
 void TestPcscEmulator::initTestCase() {
     QVERIFY(dir_.isValid());
-    QVERIFY(rig({"start", statePath_}));
-    QFile env(statePath_ + ".env");
-    QVERIFY(env.open(QIODevice::ReadOnly));
-    QByteArray port;
-    for (const QByteArray& line : env.readAll().split('\n')) {
-        const auto equals = line.indexOf('=');
-        if (equals > 0) {
-            qputenv(line.left(equals).constData(), line.mid(equals + 1));
-        }
-        if (line.startsWith("DSP_VPCD_PORT=")) {
-            port = line.mid(equals + 1);
-        }
-    }
-    QVERIFY(!port.isEmpty());
+    QString error;
+    QVERIFY2(daemon_.start(error), qPrintable(error));
 
     const QString socket = dir_.filePath("control.sock");
     emulator_ = std::make_unique<QProcess>();
     emulator_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    emulator_->start(QCoreApplication::applicationDirPath() + "/reader-emulator",
-                     {"--no-delays", "--control", socket, "--pcsc", "localhost:" + port});
+    emulator_->start(
+        QCoreApplication::applicationDirPath() + "/reader-emulator",
+        {"--no-delays", "--control", socket, "--pcsc", "localhost:" + daemon_.cardPort()});
     QVERIFY(emulator_->waitForStarted(kGenerousMs));
     QVERIFY(emulator_->waitForReadyRead(kGenerousMs));
     QCOMPARE(emulator_->readLine().trimmed(), QByteArray("ready"));
