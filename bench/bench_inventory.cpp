@@ -1,9 +1,11 @@
 // Inventory passes per second as the inventory thread runs them (RF reset, then an Inventory in
 // 16 slots) against the reader emulator with its delays on, beside the limit that the line time
-// and the air time of a pass allow.
+// and the air time of a pass allow; and the same pass on a PC/SC reader, a private pcscd whose
+// virtual reader gets its card from the emulator's PC/SC face.
 
 #include "AirTime.h"
 #include "LineTiming.h"
+#include "PcscReaderRig.h"
 #include "ReaderEmulatorProcess.h"
 #include "WireFrame.h"
 #include "zqcom.h"
@@ -11,10 +13,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +28,11 @@ namespace {
 constexpr int kBroadcast = 255;
 constexpr std::uint8_t kInventory[] = {0x01, 0x00};
 constexpr std::size_t kInventoryEntryBytes = 10;
+constexpr std::int32_t kFieldSwitchedOn = 0x84;
+constexpr std::int32_t kNoTransponder = 0x83;
+// The virtual reader sees a card come or go only at its next presence check, some 400 ms apart.
+constexpr int kCardWaitMs = 20000;
+constexpr unsigned long kCardLookMs = 50;
 // Serial numbers in slots 1, 2 and 3 of 16.
 const char* const kTags[] = {"E004010012345671", "E007000000ABCD12", "E016123456789AB3"};
 
@@ -33,6 +43,37 @@ struct Station {
 };
 
 Station* station = nullptr;
+
+// The PC/SC reader, started by the first benchmark that needs it.
+std::unique_ptr<PcscReaderRig> cardStation;
+
+struct Pass {
+    int32_t reset = -1;
+    int32_t status = -1;
+    int32_t length = 0;
+};
+
+// The inventory thread's pass.
+Pass runPass(int32_t reader) {
+    std::uint8_t response[ZQKRT_RESPONSE_BUFFER_SIZE];
+    Pass pass;
+    pass.reset = ZQKRT_0x69_RFReset(reader, kBroadcast);
+    pass.status = ZQKRT_0xB0_ISOCmd(reader, kBroadcast, kInventory, sizeof kInventory, response,
+                                    &pass.length, 0);
+    return pass;
+}
+
+// A reader with no transponder answers the Inventory with a count of 0.
+bool passFound(const Pass& pass, int tags) {
+    return (pass.reset == 0 || pass.reset == kFieldSwitchedOn) &&
+           pass.status == (tags > 0 ? 0 : kNoTransponder) &&
+           pass.length == static_cast<int32_t>(1 + kInventoryEntryBytes * tags);
+}
+
+std::string passFailure(const Pass& pass) {
+    return "pass failed: reset " + std::to_string(pass.reset) + ", inventory " +
+           std::to_string(pass.status) + ", " + std::to_string(pass.length) + " bytes";
+}
 
 std::size_t frameBytes(wire::FrameKind kind, std::size_t dataBytes) {
     return wire::kOverhead + (kind == wire::FrameKind::Reply ? 3 : 2) + dataBytes;
@@ -78,18 +119,11 @@ void inventoryPasses(benchmark::State& state) {
     if (!setUpField(state, baud, tags)) {
         return;
     }
-    const auto expectedLength = static_cast<int32_t>(1 + kInventoryEntryBytes * tags);
-    std::uint8_t response[ZQKRT_RESPONSE_BUFFER_SIZE];
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
-        const int32_t reset = ZQKRT_0x69_RFReset(station->reader, kBroadcast);
-        int32_t length = 0;
-        const int32_t status = ZQKRT_0xB0_ISOCmd(station->reader, kBroadcast, kInventory,
-                                                 sizeof kInventory, response, &length, 0);
-        if ((reset != 0 && reset != 0x84) || status != 0 || length != expectedLength) {
-            state.SkipWithError(("pass failed: reset " + std::to_string(reset) + ", inventory " +
-                                 std::to_string(status))
-                                    .c_str());
+        const Pass pass = runPass(station->reader);
+        if (!passFound(pass, tags)) {
+            state.SkipWithError(passFailure(pass).c_str());
             break;
         }
     }
@@ -107,6 +141,58 @@ BENCHMARK(inventoryPasses)
     ->Args({38400, 3})
     ->Args({115200, 1})
     ->Args({115200, 3})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Lays tags transponders on the emulator and waits until the PC/SC reader's pass finds them.
+bool setUpCard(benchmark::State& state, int tags) {
+    QString error;
+    if (!cardStation && !(cardStation = PcscReaderRig::start(error))) {
+        state.SkipWithError(("no PC/SC reader: " + error.toStdString()).c_str());
+        return false;
+    }
+    bool ready = cardStation->emulator.command("clear");
+    for (int tag = 0; tag < tags && ready; ++tag) {
+        ready = cardStation->emulator.command(QString("place ") + kTags[tag]);
+    }
+    QElapsedTimer waited;
+    waited.start();
+    Pass pass;
+    while (ready && !passFound(pass, tags) && waited.elapsed() < kCardWaitMs) {
+        QThread::msleep(kCardLookMs);
+        pass = runPass(cardStation->reader);
+    }
+    if (!ready || !passFound(pass, tags)) {
+        state.SkipWithError(
+            ("the PC/SC reader did not show the field: " + passFailure(pass)).c_str());
+        return false;
+    }
+    return true;
+}
+
+// A PC/SC reader presents one card at most. No line or air time bounds these passes: they cross
+// the PC/SC client library, the daemon, the virtual reader driver and a TCP link to the emulator.
+void pcscInventoryPasses(benchmark::State& state) {
+    const auto tags = static_cast<int>(state.range(0));
+    if (!setUpCard(state, tags)) {
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        const Pass pass = runPass(cardStation->reader);
+        if (!passFound(pass, tags)) {
+            state.SkipWithError(passFailure(pass).c_str());
+            break;
+        }
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    state.counters["passes_per_s"] = static_cast<double>(state.iterations()) / elapsed.count();
+}
+
+BENCHMARK(pcscInventoryPasses)
+    ->ArgName("tags")
+    ->Arg(1)
+    ->Arg(0)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -136,6 +222,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    cardStation.reset();
     ZQCOM_ClosePort(emulated.port);
     return 0;
 }
