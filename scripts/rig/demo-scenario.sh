@@ -16,7 +16,8 @@ demo_show_main_window() {
     rig_click "$entry" "${DEMO_PICTURE_POINT[@]}"
     rig_window 藥師配藥系統 >/dev/null || return 1
     dialog=$(rig_window Form_FindReader) || return 1
-    rig_wait 120 rig_window_shows_colour "$dialog" '#008000' ||
+    # The walk over the serial ports alone takes about 20 s.
+    rig_wait 240 rig_window_shows_colour "$dialog" '#008000' ||
         { rig_shot search-failed; rig_fail "the search did not find the reader"; return 1; }
     rig_shot 02-search-found
     rig_key "$dialog" Return

@@ -6,6 +6,7 @@
 # Expects: RIG_BIN (the folder of the built binaries), RIG_DATA (the data/ folder),
 # RIG_DIR (the station's working folder). RIG_SHOTS (a folder) turns on screenshots.
 
+rig_scripts=$(dirname "${BASH_SOURCE[0]}")
 rig_pids=()
 
 rig_stop() {
@@ -17,6 +18,11 @@ rig_stop() {
         wait "$pid" 2>/dev/null || true
     done
     rig_pids=()
+    # The PC/SC daemon goes last: the reader emulator and the station are its clients.
+    if [ -n "${RIG_PCSC_STATE:-}" ]; then
+        bash "$rig_scripts/pcsc-rig.sh" destroy "$RIG_PCSC_STATE" || true
+        RIG_PCSC_STATE=
+    fi
 }
 
 rig_fail() {
@@ -45,25 +51,57 @@ rig_prepare() {
         (cd "$RIG_DIR" && "$RIG_BIN/demo-db-maker" --force --catalogue "$RIG_DATA/transponders.tsv" \
             ${RIG_DB_OPTIONS:-}) >/dev/null || rig_fail "the demo database could not be made"
     fi
-    [ -L "$RIG_DIR/dosdevices/com4" ] || ln -s /nonexistent "$RIG_DIR/dosdevices/com4"
+    rig_port_nowhere 4
+}
+
+# rig_port_nowhere N: COMn leads nowhere.
+rig_port_nowhere() {
+    [ -L "$RIG_DIR/dosdevices/com$1" ] || ln -s /nonexistent "$RIG_DIR/dosdevices/com$1"
+}
+
+# rig_run_emulator NAME PROGRAM [options...]: takes commands on NAME.sock once it is ready.
+rig_run_emulator() {
+    local name=$1 program=$2
+    shift 2
+    rm -f "$RIG_DIR/$name.sock"
+    "$RIG_BIN/$program" --control "$RIG_DIR/$name.sock" "$@" </dev/null >"$RIG_DIR/$name.log" 2>&1 &
+    rig_pids+=($!)
+    rig_wait 30 grep -qs '^ready' "$RIG_DIR/$name.log" ||
+        rig_fail "$program $* did not start: $(cat "$RIG_DIR/$name.log")"
 }
 
 # rig_start_emulator NAME PROGRAM COMn [options...]: serves COMn, takes commands on NAME.sock.
 rig_start_emulator() {
     local name=$1 program=$2 port=$3
     shift 3
-    rm -f "$RIG_DIR/$name.sock"
-    "$RIG_BIN/$program" --port "$port" --dir "$RIG_DIR" --control "$RIG_DIR/$name.sock" "$@" \
-        </dev/null >"$RIG_DIR/$name.log" 2>&1 &
-    rig_pids+=($!)
-    rig_wait 30 grep -qs '^ready' "$RIG_DIR/$name.log" ||
-        rig_fail "$program on $port did not start: $(cat "$RIG_DIR/$name.log")"
+    rig_run_emulator "$name" "$program" --port "$port" --dir "$RIG_DIR" "$@"
+}
+
+rig_start_balances() {
+    rig_start_emulator balance-polled balance-emulator COM1 &&
+        rig_start_emulator balance balance-emulator COM2
 }
 
 rig_start_emulators() {
-    rig_start_emulator balance-polled balance-emulator COM1 &&
-        rig_start_emulator balance balance-emulator COM2 &&
+    rig_start_balances &&
         rig_start_emulator reader reader-emulator COM3 --catalogue "$RIG_DATA/transponders.tsv"
+}
+
+# A private PC/SC daemon, which rig_stop removes; what is started after it (the station) finds
+# it through PCSCLITE_CSOCK_NAME, the reader emulator's card face through DSP_VPCD_PORT.
+rig_start_pcsc() {
+    RIG_PCSC_STATE=$RIG_DIR/pcsc-rig
+    bash "$rig_scripts/pcsc-rig.sh" start "$RIG_PCSC_STATE" >"$RIG_DIR/pcsc-rig.log" 2>&1 ||
+        { rig_fail "the PC/SC daemon did not start: $(cat "$RIG_DIR/pcsc-rig.log")"; return 1; }
+    set -a
+    source "$RIG_PCSC_STATE.env"
+    set +a
+}
+
+# The reader as a PC/SC reader only, on the daemon of rig_start_pcsc: no serial line.
+rig_start_pcsc_reader() {
+    rig_run_emulator reader reader-emulator --pcsc "127.0.0.1:$DSP_VPCD_PORT" \
+        --catalogue "$RIG_DATA/transponders.tsv"
 }
 
 rig_reader() { "$RIG_BIN/emulator-control" "$RIG_DIR/reader.sock" "$@" >/dev/null; }

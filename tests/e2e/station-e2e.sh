@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # station-e2e.sh BIN_DIR SOURCE_DIR CASE: the real station with the real emulators on the current
 # X display, driven with real clicks and keys. CASE "dispense" dispenses an order, exits and shows
-# the main window again; CASE "kill" kills the station in the middle of an order.
+# the main window again; CASE "kill" kills the station in the middle of an order; CASE "pcsc"
+# dispenses an order with the reader on a private PC/SC daemon and no serial reader.
 set -uo pipefail
 export RIG_BIN=$1 RIG_DATA=$2/data RIG_FRESH_DB=1
 case_name=$3
@@ -46,20 +47,23 @@ dark_pixels() {
         awk -F'[(),]' 'NR > 1 && $3 + 0 < 96 { n++ } END { print n + 0 }'
 }
 
-rig_prepare || exit 1
-before=$(line_states)
-rig_start_emulators || exit 1
-rig_start_station
-check "the entry picture shows the main window and the search finds the reader" demo_show_main_window
-check "the balance window opens the balance on COM2" demo_open_balance_window
-check "a click on the first order opens it" demo_open_first_order
-[ "$failures" -eq 0 ] || exit 1
+# The port dialog, closed at once, stores the port the search took.
+saved_reader_port() {
+    local main dialog
+    main=$(rig_window 藥師配藥系統) || return 1
+    rig_key "$main" alt+o c
+    dialog=$(rig_window Form_ComPort) || return 1
+    rig_key "$dialog" Escape
+    rig_wait 30 rig_window_gone Form_ComPort || { rig_fail "the port dialog stayed"; return 1; }
+    sed -n 's/^COM=//p' "$RIG_DIR/ZQKRT_Tovrel.ini" | tr -d '\r'
+}
 
-case $case_name in
-dispense)
+# The first order dispensed: a foreign container, then each line's, with their weights.
+check_dispensing() {
     check "a foreign container is warned of" demo_foreign_container
     check "its warning names the foreign container" \
         bash -c "$(declare -f rig_journal); RIG_DIR='$RIG_DIR'; rig_journal | grep -q $'\t'$DEMO_FOREIGN_UID\$"
+    local expected_weights
     expected_weights=$(demo_open_lines | awk -F'\t' '{ printf "%s\t%08.2f克\n", $1, 10.25 + 1.5 * (NR - 1) }')
     check "each right container is stored in turn" demo_dispense_order
     check "every line of the order is 配藥完成 in the database" \
@@ -68,6 +72,27 @@ dispense)
         awk -F'\t' -v o="$DEMO_ORDER" '$2 == "配藥完成" && $4 == o { print $5 "\t" $7 }')" "$expected_weights"
     check "no line of another order changed" \
         same "$(line_states | other_lines)" "$(other_lines <<<"$before")"
+}
+
+rig_prepare || exit 1
+before=$(line_states)
+if [ "$case_name" = pcsc ]; then
+    # With no serial reader the search has to go on to the PC/SC readers.
+    rig_port_nowhere 3
+    rig_start_pcsc && rig_start_balances && rig_start_pcsc_reader || exit 1
+else
+    rig_start_emulators || exit 1
+fi
+rig_start_station
+check "the entry picture shows the main window and the search finds the reader" demo_show_main_window
+[ "$case_name" = pcsc ] && check "the search took the PC/SC reader, port 5" same "$(saved_reader_port)" 5
+check "the balance window opens the balance on COM2" demo_open_balance_window
+check "a click on the first order opens it" demo_open_first_order
+[ "$failures" -eq 0 ] || exit 1
+
+case $case_name in
+dispense)
+    check_dispensing
     main=$(rig_window 藥師配藥系統)
     # Row 1 is the dispensed order, row 3 one not touched: only row 1 has a tick.
     check "the completed order is ticked" \
@@ -102,6 +127,9 @@ kill)
         same "$(order_state | awk -F'\t' -v i="$(cut -f1 <<<"$last")" '$1 == i { print $2 }')" ""
     check "no line of another order changed" \
         same "$(line_states | other_lines)" "$(other_lines <<<"$before")"
+    ;;
+pcsc)
+    check_dispensing
     ;;
 *)
     echo "unknown case $case_name"
