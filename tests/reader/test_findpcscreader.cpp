@@ -1,6 +1,7 @@
 #include "IniFile.h"
 #include "PcscDaemon.h"
 #include "ReaderPortBench.h"
+#include "TagListStation.h"
 #include "ZQDlgFindReader.h"
 
 #include <QFile>
@@ -31,6 +32,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void foundAfterTheSerialPortsAndKeptInTheIni();
+    void tagListFollowsTheCard();
 
 private:
     QTemporaryDir folder_;
@@ -90,6 +92,19 @@ void TestFindPcscReader::foundAfterTheSerialPortsAndKeptInTheIni() {
     QCOMPARE(host.runEnabled, std::optional<bool>(true));
     QCOMPARE(portParameter("ReaderName"), name);
     QCOMPARE(ZQKRT_0x52_GetBaud(ReaderHandle, 255), 0);
+}
+
+// The station's tag list on the reader the INI file opened, as over the serial line.
+void TestFindPcscReader::tagListFollowsTheCard() {
+    const QString uid = "E004010012345678";
+    Station station(ReaderHandle);
+    QTRY_COMPARE_WITH_TIMEOUT(station.count.text(), QString(" No Tag in Field"), kLimitMs);
+    QVERIFY(emulator_.command("place " + uid));
+    QTRY_COMPARE_WITH_TIMEOUT(station.rows(), QStringList{"I-Code " + uid}, kLimitMs);
+    QCOMPARE(station.count.text(), QString(" 1 Tag in Field"));
+    QVERIFY(emulator_.command("clear"));
+    QTRY_COMPARE_WITH_TIMEOUT(station.count.text(), QString(" No Tag in Field"), kLimitMs);
+    QCOMPARE(station.seenSerials(), QStringList{uid});
 }
 
 QTEST_MAIN(TestFindPcscReader)

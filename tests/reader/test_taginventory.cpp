@@ -1,7 +1,7 @@
 #include "HexEdit.h"
 #include "MessageBoxes.h"
 #include "ReaderEmulatorProcess.h"
-#include "TagInventory.h"
+#include "TagListStation.h"
 #include "zqcom.h"
 #include "zqkrt.h"
 
@@ -40,46 +40,6 @@ std::int32_t countedReset(std::int32_t reader, std::int32_t address) {
     return ZQKRT_0x69_RFReset(reader, address);
 }
 
-// The main window's tag list controls, and an inventory over them.
-struct Station {
-    QTreeWidget list;
-    QListWidget seen;
-    QLineEdit count;
-    QPushButton run{"&Run"};
-    QAction comPort;
-    QAction searchReader;
-    std::unique_ptr<TagInventory> inventory;
-
-    explicit Station(std::int32_t reader, TZQKRT_ReaderCalls calls = {.RFReset = countedReset}) {
-        list.setHeaderLabels({"TagType", "SerialNumber"});
-        inventory = std::make_unique<TagInventory>(
-            TagListControls{&list, &seen, &count, &run, &comPort, &searchReader});
-        inventory->startShow(reader, calls);
-        inventory->Btn_RunClick();
-    }
-    QStringList rows() const {
-        QStringList texts;
-        for (int i = 0; i < list.topLevelItemCount(); ++i)
-            texts << list.topLevelItem(i)->text(0) + ' ' + list.topLevelItem(i)->text(1);
-        return texts;
-    }
-    QStringList seenSerials() const {
-        QStringList texts;
-        for (int i = 0; i < seen.count(); ++i)
-            texts << seen.item(i)->text();
-        return texts;
-    }
-    // The layout the data view takes for a click on row, as lines x 100 + bytes per line.
-    int clickedLayout(int row, THexEdit& view) {
-        list.setCurrentItem(list.topLevelItem(row));
-        inventory->ListView_TagListClick(&view);
-        int lines = 0;
-        int bytes = 0;
-        view.GetLayout(lines, bytes);
-        return lines * 100 + bytes;
-    }
-};
-
 } // namespace
 
 class TestTagInventory : public QObject {
@@ -98,7 +58,7 @@ private slots:
 
     void listFollowsTheField() {
         const int threadsBefore = resettingThreads;
-        Station station(reader_);
+        Station station(reader_, {.RFReset = countedReset});
         QCOMPARE(station.run.text(), QString("&Stop"));
         QVERIFY(!station.comPort.isEnabled() && !station.searchReader.isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(station.count.text(), QString(" No Tag in Field"), kLimitMs);
@@ -151,7 +111,7 @@ private slots:
     // passes are spaced out, the windows go on, and the owner can still go.
     void failingReader() {
         QVERIFY(emulator_.command("place " + a));
-        Station station(reader_);
+        Station station(reader_, {.RFReset = countedReset});
         QTRY_COMPARE_WITH_TIMEOUT(station.rows(), QStringList{"I-Code " + a}, kLimitMs);
         QStringList shown;
         connect(station.inventory.get(), &TagInventory::tagListChanged, this,
