@@ -75,6 +75,20 @@ std::string passFailure(const Pass& pass) {
            std::to_string(pass.status) + ", " + std::to_string(pass.length) + " bytes";
 }
 
+// Runs the benchmark's passes; the passes a second it reached.
+double timedPasses(benchmark::State& state, int32_t reader, int tags) {
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        const Pass pass = runPass(reader);
+        if (!passFound(pass, tags)) {
+            state.SkipWithError(passFailure(pass).c_str());
+            break;
+        }
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    return static_cast<double>(state.iterations()) / elapsed.count();
+}
+
 std::size_t frameBytes(wire::FrameKind kind, std::size_t dataBytes) {
     return wire::kOverhead + (kind == wire::FrameKind::Reply ? 3 : 2) + dataBytes;
 }
@@ -119,17 +133,8 @@ void inventoryPasses(benchmark::State& state) {
     if (!setUpField(state, baud, tags)) {
         return;
     }
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        const Pass pass = runPass(station->reader);
-        if (!passFound(pass, tags)) {
-            state.SkipWithError(passFailure(pass).c_str());
-            break;
-        }
-    }
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     const double limit = 1e6 / static_cast<double>(passMicros(baud, tags));
-    const double achieved = static_cast<double>(state.iterations()) / elapsed.count();
+    const double achieved = timedPasses(state, station->reader, tags);
     state.counters["passes_per_s"] = achieved;
     state.counters["limit_per_s"] = limit;
     state.counters["of_limit"] = achieved / limit;
@@ -177,16 +182,7 @@ void pcscInventoryPasses(benchmark::State& state) {
     if (!setUpCard(state, tags)) {
         return;
     }
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        const Pass pass = runPass(cardStation->reader);
-        if (!passFound(pass, tags)) {
-            state.SkipWithError(passFailure(pass).c_str());
-            break;
-        }
-    }
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    state.counters["passes_per_s"] = static_cast<double>(state.iterations()) / elapsed.count();
+    state.counters["passes_per_s"] = timedPasses(state, cardStation->reader, tags);
 }
 
 BENCHMARK(pcscInventoryPasses)
