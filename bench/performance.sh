@@ -369,8 +369,9 @@ for tags in 1 0; do
     inventory_rows+=$(awk -v t="$tags" -v p="$passes" \
         'BEGIN { printf "| Inventory passes, PC/SC reader (pcscd, virtual reader), %s | %.0f /s | ",
                          (t ? "1 card" : "no card"), p
-                 printf "%s |\n", (t ? "no line or air time to bound it: the pass crosses the daemon" :
-                                        "each pass waits up to 50 ms for a card: at most 20 /s") }')
+                 bound = "each pass waits up to 50 ms for a card: at most 20 /s"
+                 if (t) bound = "no line or air time to bound it: the pass crosses the daemon"
+                 printf "%s |\n", bound }')
     inventory_rows+=$'\n'
 done
 
