@@ -32,7 +32,9 @@ constexpr std::int32_t kFieldSwitchedOn = 0x84;
 constexpr std::int32_t kNoTransponder = 0x83;
 // The virtual reader sees a card come or go only at its next presence check, some 400 ms apart.
 constexpr int kCardWaitMs = 20000;
-constexpr unsigned long kCardLookMs = 50;
+// Until that check a card just taken away still counts as present to the daemon, and passes
+// then run as fast as with a card: the set-up looks only after more than one such period.
+constexpr unsigned long kCardLookMs = 1000;
 // Serial numbers in slots 1, 2 and 3 of 16.
 const char* const kTags[] = {"E004010012345671", "E007000000ABCD12", "E016123456789AB3"};
 
