@@ -4,6 +4,7 @@
 #include "SerialPort.h"
 #include "zqcom.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -29,8 +30,12 @@ struct LineActivity {
     std::chrono::steady_clock::time_point lastByte{};
 };
 
+// How often the port's waits have been cancelled; counted up from any thread without holding the
+// port, so a wait that began under an older count knows it is to end.
+using CancelCount = std::atomic<std::uint32_t>;
+
 using PortAccess = std::function<void(platform::SerialPort& port, const PortParameters& parameters,
-                                      LineActivity& activity)>;
+                                      LineActivity& activity, const CancelCount& cancels)>;
 
 using CardAccess = std::function<void(CardChannel& channel, const PortParameters& parameters)>;
 
@@ -40,10 +45,13 @@ using CardAccess = std::function<void(CardChannel& channel, const PortParameters
 ZQCOM_API bool withOpenPort(std::int32_t portHandle, const PortAccess& access);
 // The same for a PC/SC port ("5".."8").
 ZQCOM_API bool withOpenCardPort(std::int32_t portHandle, const CardAccess& access);
+// Ends the waits of the access that holds the serial port of portHandle now, without waiting
+// for it; an access that begins later is not touched. Nothing for an unknown handle.
+ZQCOM_API void cancelPortWaits(std::int32_t portHandle);
 
 inline bool isOpenPort(std::int32_t portHandle) {
-    return withOpenPort(portHandle,
-                        [](platform::SerialPort&, const PortParameters&, LineActivity&) {}) ||
+    return withOpenPort(portHandle, [](platform::SerialPort&, const PortParameters&, LineActivity&,
+                                       const CancelCount&) {}) ||
            withOpenCardPort(portHandle, [](CardChannel&, const PortParameters&) {});
 }
 

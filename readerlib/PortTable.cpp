@@ -91,10 +91,16 @@ bool withOpenPort(std::int32_t portHandle, const PortAccess& access) {
     withPortEntry(portHandle, [&](PortEntry& port) {
         serial = !port.card;
         if (serial) {
-            access(port.serial, port.parameters, port.activity);
+            access(port.serial, port.parameters, port.activity, port.cancels);
         }
     });
     return serial;
+}
+
+void cancelPortWaits(std::int32_t portHandle) {
+    if (const std::shared_ptr<PortEntry> port = findPort(portHandle)) {
+        ++port->cancels;
+    }
 }
 
 bool withOpenCardPort(std::int32_t portHandle, const CardAccess& access) {

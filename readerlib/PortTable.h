@@ -20,6 +20,8 @@ struct PortEntry {
     bool cardPort = false;
     PortParameters parameters;
     LineActivity activity;
+    // Also counted without the mutex, while an access holds it.
+    CancelCount cancels{0};
     bool open = true;
 };
 

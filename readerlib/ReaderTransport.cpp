@@ -35,45 +35,72 @@ Timing timingOf(const zqcom_internal::PortParameters& parameters, std::size_t re
             milliseconds(wire::interByteTimeoutMs(parameters.line.baud, bits))};
 }
 
+// A cancel from another thread is seen within this long: no wait on the line is longer.
+constexpr milliseconds kCancelSlice{20};
+
 int millisecondsUntil(Clock::time_point then) {
     const auto left = std::chrono::ceil<milliseconds>(then - Clock::now());
-    return static_cast<int>(std::max<milliseconds::rep>(0, left.count()));
+    return static_cast<int>(std::clamp<milliseconds::rep>(left.count(), 0, kCancelSlice.count()));
 }
+
+// The count of cancels when the exchange took the port; any later one ends it.
+class CancelWatch {
+public:
+    explicit CancelWatch(const zqcom_internal::CancelCount& cancels)
+        : cancels_(cancels), start_(cancels.load()) {}
+    bool cancelled() const { return cancels_.load() != start_; }
+
+private:
+    const zqcom_internal::CancelCount& cancels_;
+    const std::uint32_t start_;
+};
 
 // Holds the request back until the line has been quiet for the pause since its last byte, for
 // readers behind a bus converter that needs time to turn. Bytes waiting or arriving meanwhile
 // belong to no request: they are dropped and count as line activity when seen. The wait ends
 // after twice the pause in all, so that a chattering line cannot hold the request for good.
-void awaitQuietLine(platform::SerialPort& port, milliseconds pause, Clock::time_point& lastByte) {
+// Returns false when cancelled.
+bool awaitQuietLine(platform::SerialPort& port, milliseconds pause, Clock::time_point& lastByte,
+                    const CancelWatch& cancel) {
     if (pause <= milliseconds(0)) {
-        return;
+        return true;
     }
     const Clock::time_point giveUp = Clock::now() + 2 * pause;
     std::array<std::uint8_t, 256> dropped{};
     for (;;) {
+        if (cancel.cancelled()) {
+            return false;
+        }
         // Polled even when the pause is over: bytes already waiting count too.
         const Clock::time_point quietUntil = std::min(lastByte + pause, giveUp);
         if (Clock::now() >= giveUp) {
-            return;
+            return true;
         }
         if (!port.waitReadable(millisecondsUntil(quietUntil))) {
+            if (Clock::now() + kCancelSlice < quietUntil) {
+                continue;
+            }
             // The wait counts whole milliseconds and may end just short of them.
             std::this_thread::sleep_until(quietUntil);
-            return;
+            return true;
         }
         // A line that fails here fails the write too, which reports it.
         if (port.read(dropped.data(), dropped.size()) <= 0) {
-            return;
+            return true;
         }
         lastByte = Clock::now();
     }
 }
 
 std::int32_t awaitReply(platform::SerialPort& port, const Timing& timing, Clock::time_point start,
-                        ReplyCollector& collector, Clock::time_point& lastByte) {
+                        ReplyCollector& collector, Clock::time_point& lastByte,
+                        const CancelWatch& cancel) {
     const Clock::time_point deadline = start + timing.replyTimeout;
     std::array<std::uint8_t, 512> buffer{};
     while (!collector.reply()) {
+        if (cancel.cancelled()) {
+            return ZQKRT_ERR_CANCELLED;
+        }
         const Clock::time_point now = Clock::now();
         if (collector.hasPartialFrame() && now - lastByte > timing.interByteGap) {
             collector.dropPartialFrame();
@@ -118,9 +145,14 @@ std::int32_t exchangeFrames(std::int32_t portHandle, const wire::Frame& request,
     std::int32_t status = ZQKRT_ERR_PORT_NOT_OPEN;
     zqcom_internal::withOpenPort(portHandle, [&](platform::SerialPort& port,
                                                  const zqcom_internal::PortParameters& parameters,
-                                                 zqcom_internal::LineActivity& activity) {
+                                                 zqcom_internal::LineActivity& activity,
+                                                 const zqcom_internal::CancelCount& cancels) {
+        const CancelWatch cancel(cancels);
         const Timing timing = timingOf(parameters, requestBytes->size());
-        awaitQuietLine(port, timing.quietBefore, activity.lastByte);
+        if (!awaitQuietLine(port, timing.quietBefore, activity.lastByte, cancel)) {
+            status = ZQKRT_ERR_CANCELLED;
+            return;
+        }
         port.purgeReceive();
         const Clock::time_point start = Clock::now();
         if (port.write(requestBytes->data(), requestBytes->size()) !=
@@ -133,7 +165,7 @@ std::int32_t exchangeFrames(std::int32_t portHandle, const wire::Frame& request,
         if (trace) {
             trace(FrameDirection::Sent, *requestBytes);
         }
-        status = awaitReply(port, timing, start, collector, activity.lastByte);
+        status = awaitReply(port, timing, start, collector, activity.lastByte, cancel);
     });
     if (status == ZQKRT_OK) {
         reply = *collector.reply();

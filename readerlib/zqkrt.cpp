@@ -3,6 +3,7 @@
 #include "CallGuard.h"
 #include "IsoLayout.h"
 #include "ParameterText.h"
+#include "PortRegistry.h"
 #include "ProtocolLog.h"
 #include "ReaderCommand.h"
 #include "ReaderParameterAccess.h"
@@ -118,6 +119,18 @@ int32_t ZQKRT_0xB0_ISOCmd(int32_t readerHandle, int32_t busAddress, const uint8_
         }
         const std::uint8_t isoCommand = hostRequest.empty() ? 0 : hostRequest.front();
         return isoCommandResult(isoCommand, reply, response, *responseLength);
+    });
+}
+
+int32_t ZQKRT_CancelCommand(int32_t readerHandle) {
+    return readerlib::guardedCall(ZQKRT_ERR_INTERNAL, [&]() -> int32_t {
+        std::int32_t port = 0;
+        if (!withReader(readerHandle,
+                        [&port](const Reader& reader) { port = reader.portHandle; })) {
+            return ZQKRT_ERR_BAD_HANDLE;
+        }
+        zqcom_internal::cancelPortWaits(port);
+        return ZQKRT_OK;
     });
 }
 

@@ -52,7 +52,8 @@ enum {
                                            a frame that broke off did */
     ZQKRT_ERR_WRITE_FAILED = -112,      /* the request could not be written, or the line hung
                                            up while the reply was awaited */
-    ZQKRT_ERR_INTERNAL = -113           /* the library failed inside, e.g. out of memory */
+    ZQKRT_ERR_INTERNAL = -113,          /* the library failed inside, e.g. out of memory */
+    ZQKRT_ERR_CANCELLED = -114          /* ZQKRT_CancelCommand ended the wait for the reply */
 };
 
 /* Readers live until the process ends; this many can be made. */
@@ -137,6 +138,12 @@ static inline int ZQKRT_StatusCarriesReply(int32_t status) {
 ZQKRT_API int32_t ZQKRT_0xB0_ISOCmd(int32_t readerHandle, int32_t busAddress,
                                     const uint8_t* request, int32_t requestLength,
                                     uint8_t* response, int32_t* responseLength, int32_t reserved);
+
+/* Ends, from any thread, the command that waits on the serial port of the reader's "PortHnd"
+ * now: it returns ZQKRT_ERR_CANCELLED within about 20 ms, and the request it sent may still be
+ * answered on the line. A command that starts after this call is not touched, nor is one on a
+ * PC/SC port (their waits are short). ZQKRT_OK, also when no command waits. */
+ZQKRT_API int32_t ZQKRT_CancelCommand(int32_t readerHandle);
 
 /* Takes the oldest lines of the reader's protocol log, as many whole lines as fit size bytes with
  * the NUL, out of the log, and returns the number of characters taken (0: the log is empty).

@@ -372,9 +372,9 @@ void TForm_Main::FormShow() {
         return;
     }
     ReaderHandle = status;
-    // The port held since the last show would make the search miss its own reader.
-    closeHeldPort();
-    if (findReader_ != nullptr && findReader_->exec() == QDialog::Rejected)
+    // The port held since the last show would make the search miss its own reader; one that
+    // cannot be closed is not searched over, as the search would drop its handle.
+    if (closeHeldPort() && findReader_ != nullptr && findReader_->exec() == QDialog::Rejected)
         LoadIni();
     ZQKRT_SetReaderPara(ReaderHandle, "LogProt", "1");
     TagDataView = std::make_unique<THexEdit>("DB", 11, 4);

@@ -48,44 +48,42 @@ void TReadTagsThread::Stop() {
 }
 
 void TReadTagsThread::Execute() {
-    using Clock = std::chrono::steady_clock;
     const RunningMark mark(running_);
     TagCount = 0;
-    Clock::time_point lastGoodPass = Clock::now();
-    bool listEmptied = false;
+    TZQKRT_TableArray working = [this] {
+        const std::lock_guard lock(tableGuard_);
+        return Table;
+    }();
     while (!Terminated()) {
-        if (Pass()) {
-            lastGoodPass = Clock::now();
-            listEmptied = false;
+        const bool good = Pass(working);
+        {
+            const std::lock_guard lock(tableGuard_);
+            Table = working;
+        }
+        if (good) {
             Synchronize([this] { update_(TagCount); });
             continue;
         }
-        if (!listEmptied && Clock::now() - lastGoodPass >= failureSpan) {
-            listEmptied = true;
-            Synchronize([this] { update_(0); });
-        } else {
-            Synchronize([] {});
-        }
+        Synchronize([] {});
         PauseAfterFailure();
     }
 }
 
-bool TReadTagsThread::Pass() {
-    const std::lock_guard lock(tableGuard_);
-    Table.RemoveAll();
+bool TReadTagsThread::Pass(TZQKRT_TableArray& working) {
+    working.RemoveAll();
     std::string reply;
-    const std::int32_t reset = Table.RunCommand(kRFReset, reply);
+    const std::int32_t reset = working.RunCommand(kRFReset, reply);
     if (reset != 0 && reset != kFieldSwitchedOn)
         return false;
-    Table.SetValue(kCommandCode, "01");
-    Table.SetValue(kMode, "00");
-    if (Table.RunCommand(kIsoCommand, reply) < 0)
+    working.SetValue(kCommandCode, "01");
+    working.SetValue(kMode, "00");
+    if (working.RunCommand(kIsoCommand, reply) < 0)
         return false;
     // The table keeps only the transponders the reply really holds.
     TagCount = std::max(HexPairToInt(reply.substr(0, kCountChars)), 0);
     for (std::int32_t i = 0; i < TagCount; ++i)
-        Table.Add();
-    Table.SetValue(kDecodeInventory, reply);
+        working.Add();
+    working.SetValue(kDecodeInventory, reply);
     return true;
 }
 

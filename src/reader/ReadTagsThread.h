@@ -11,12 +11,11 @@
 
 class TZQKRT_TableArray;
 
-// The inventory thread: pass after pass, an RF reset and an Inventory through the transponder
-// table, and the list update handed to the UI thread. It holds tableGuard while it uses the
-// table, never while it waits for the UI thread, so the list update and other UI steps may take
-// it there. A failed pass pauses, so that a missing reader does not keep a core busy; after
-// failing for failureSpan the list is emptied, so the station never shows a container it can no
-// longer see.
+// The inventory thread: pass after pass, an RF reset and an Inventory through a working copy of
+// the transponder table, whose outcome then replaces the shared table under tableGuard, and the
+// list update handed to the UI thread. The guard is held only for that replacement, never while
+// the reader is asked or the UI thread awaited, so a UI step that reads the table never waits
+// for a reader. A failed pass pauses, so that a missing reader does not keep a core busy.
 class TReadTagsThread final : public platform::WorkerThread {
     Q_OBJECT
 
@@ -26,7 +25,6 @@ public:
     using ListUpdate = std::function<void(std::int32_t tagCount)>;
 
     static constexpr std::chrono::milliseconds failurePause{100};
-    static constexpr std::chrono::milliseconds failureSpan{1000};
 
     TReadTagsThread(TZQKRT_TableArray& table, std::mutex& tableGuard, std::atomic<bool>& running,
                     ListUpdate update);
@@ -39,8 +37,8 @@ protected:
     void Execute() override;
 
 private:
-    // One pass over the table; false when the reader failed.
-    bool Pass();
+    // One pass over working, which then replaces Table; false when the reader failed.
+    bool Pass(TZQKRT_TableArray& working);
     void PauseAfterFailure();
 
     std::int32_t TagCount = 0;

@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kTypeColumn = 0;
 constexpr int kSerialColumn = 1;
-constexpr int kSerialChars = 16;
+constexpr int kSerialChars = 2 * ZQKRT_SERIAL_NUMBER_LENGTH;
 constexpr int kBytesPerLine = 4;
 constexpr int kSelectByIndex = 12;
 constexpr int kTagType = 6;
@@ -33,6 +33,10 @@ QString typeCaption(const std::string& typeHex) {
         return QStringLiteral("ISO");
     return QStringLiteral("unknown");
 }
+
+// How often a closing owner repeats its cancel: a command the thread starts just after one is
+// ended by the next.
+constexpr int kCancelRepeatMs = 10;
 
 // Lines of the data view for a row's caption; none for a type without a known memory.
 std::optional<int> dataLines(const QString& caption) {
@@ -56,7 +60,14 @@ QString countText(int tags) {
 } // namespace
 
 TagInventory::TagInventory(TagListControls controls, QObject* parent)
-    : QObject(parent), controls_(controls) {}
+    : QObject(parent), controls_(controls) {
+    listLife_.setSingleShot(true);
+    listLife_.setInterval(kListLifeMs);
+    connect(&listLife_, &QTimer::timeout, this, [this] {
+        showRows(0);
+        emit tagListChanged();
+    });
+}
 
 TagInventory::~TagInventory() {
     detached_ = true;
@@ -67,8 +78,10 @@ void TagInventory::startShow(std::int32_t readerHandle, TZQKRT_ReaderCalls calls
     endThread();
     {
         const std::lock_guard lock(tableGuard_);
-        table_ = std::make_unique<TZQKRT_TableArray>(readerHandle, std::move(calls));
+        table_ = std::make_unique<TZQKRT_TableArray>(readerHandle, calls);
     }
+    reader_ = readerHandle;
+    calls_ = std::move(calls);
     running_ = false;
 }
 
@@ -96,6 +109,7 @@ void TagInventory::stop() {
             table_->ReleaseItems();
         }
     }
+    listLife_.stop();
     controls_.ListView_TagList->clear();
     controls_.Edt_TagList->clear();
     controls_.MItem_ComPort->setEnabled(true);
@@ -110,6 +124,11 @@ void TagInventory::endThread() {
     if (ending == nullptr)
         return;
     ending->Stop();
+    // A pass on a silent reader would keep the owner waiting for the port's whole time-out.
+    QTimer cancel;
+    connect(&cancel, &QTimer::timeout, this, [this] { calls_.CancelCommand(reader_); });
+    calls_.CancelCommand(reader_);
+    cancel.start(kCancelRepeatMs);
     ending->WaitFor();
 }
 
@@ -122,25 +141,30 @@ void TagInventory::Btn_ClearTagListClick() {
 void TagInventory::updateList(std::int32_t tagCount) {
     if (detached_)
         return;
-    QTreeWidget& list = *controls_.ListView_TagList;
     {
         const std::lock_guard lock(tableGuard_);
-        list.clear();
-        const std::int32_t rows = table_ != nullptr ? std::min(tagCount, table_->Count) : 0;
-        for (std::int32_t i = 0; i < rows; ++i) {
-            table_->SetValue(kSelectByIndex, std::to_string(i));
-            std::string type;
-            std::string serial;
-            table_->GetValue(kTagType, type);
-            table_->GetValue(kSerialNumber, serial);
-            const QString serialText = QString::fromStdString(serial);
-            new QTreeWidgetItem(&list, QStringList{typeCaption(type), serialText});
-            if (controls_.ListBox1->findItems(serialText, Qt::MatchExactly).isEmpty())
-                controls_.ListBox1->addItem(serialText);
-        }
-        controls_.Edt_TagList->setText(countText(rows));
+        showRows(table_ != nullptr ? std::min(tagCount, table_->Count) : 0);
     }
+    listLife_.start();
     emit tagListChanged();
+}
+
+// The table's first rows records, under tableGuard_ unless there are none.
+void TagInventory::showRows(std::int32_t rows) {
+    QTreeWidget& list = *controls_.ListView_TagList;
+    list.clear();
+    for (std::int32_t i = 0; i < rows; ++i) {
+        table_->SetValue(kSelectByIndex, std::to_string(i));
+        std::string type;
+        std::string serial;
+        table_->GetValue(kTagType, type);
+        table_->GetValue(kSerialNumber, serial);
+        const QString serialText = QString::fromStdString(serial);
+        new QTreeWidgetItem(&list, QStringList{typeCaption(type), serialText});
+        if (controls_.ListBox1->findItems(serialText, Qt::MatchExactly).isEmpty())
+            controls_.ListBox1->addItem(serialText);
+    }
+    controls_.Edt_TagList->setText(countText(rows));
 }
 
 bool TagInventory::selectTransponder(const std::string& serialHex) {

@@ -3,6 +3,7 @@
 #include "ZQKRT_TableArray.h"
 
 #include <QObject>
+#include <QTimer>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -37,6 +38,10 @@ public:
     // Stops a running thread first.
     ~TagInventory() override;
 
+    // A container that was seen this long ago, and not since, is no longer listed: a silent
+    // reader's pass may take the port's whole time-out to fail.
+    static constexpr int kListLifeMs = 1000;
+
     // At each show of the main window: a new, empty table for the reader, owned here; the
     // inventory counts as not running.
     void startShow(std::int32_t readerHandle, TZQKRT_ReaderCalls calls = {});
@@ -55,6 +60,7 @@ signals:
 
 private:
     void updateList(std::int32_t tagCount);
+    void showRows(std::int32_t rows);
     void endThread();
     // Selects the transponder with serialHex; false when the table no longer holds it.
     bool selectTransponder(const std::string& serialHex);
@@ -62,6 +68,10 @@ private:
     TagListControls controls_;
     std::mutex tableGuard_;
     std::unique_ptr<TZQKRT_TableArray> table_;
+    // The table's reader and calls, for ending a pass without touching the table.
+    std::int32_t reader_ = 0;
+    TZQKRT_ReaderCalls calls_;
+    QTimer listLife_;
     std::atomic<bool> running_{false};
     std::unique_ptr<TReadTagsThread> thread_;
     // Set while the owner goes: the list update then no longer touches the controls.

@@ -22,6 +22,8 @@ struct TZQKRT_ReaderCalls {
     std::function<std::int32_t(std::int32_t, std::int32_t, const std::uint8_t*, std::int32_t,
                                std::uint8_t*, std::int32_t*, std::int32_t)>
         ISOCmd = ZQKRT_0xB0_ISOCmd;
+    // Not sent through by the table: for a caller that ends a command another thread waits on.
+    std::function<std::int32_t(std::int32_t)> CancelCommand = ZQKRT_CancelCommand;
 };
 
 // The transponders of the last inventory and the settings of the next reader command. Every

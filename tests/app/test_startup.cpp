@@ -1,9 +1,11 @@
 #include "BalanceLink.h"
 #include "HexEdit.h"
+#include "IniFile.h"
 #include "MessageBoxes.h"
 #include "OrderSystem.h"
 #include "ReaderEmulatorProcess.h"
 #include "ReaderHandles.h"
+#include "ReaderIni.h"
 #include "Startup.h"
 #include "Unit1.h"
 #include "ZQDlgComPort.h"
@@ -21,6 +23,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -213,6 +216,21 @@ private slots:
         QCOMPARE(messages->messages().size(), 0);
     }
 
+    // One balance, set in the INI file for the terminal window: no link holds its port, and the
+    // weight comes without a click.
+    void iniLetsTheTerminalWindowTakeTheOneBalance() {
+        const QString ini = QString::fromStdString(readerIniPath());
+        const auto removeIni = qScopeGuard([&ini] { QFile::remove(ini); });
+        QVERIFY(platform::writePrivateProfileStrings(
+            "Balance", {{"PollPort", "none"}, {"Port", "COM1"}, {"OpenAtShow", "1"}},
+            ini.toStdString()));
+        clickPicture();
+        QCOMPARE(windows->Form_Main().balanceLink().workerCount(), 0);
+        QVERIFY(windows->Form1().portOpen());
+        QTRY_COMPARE_WITH_TIMEOUT(windows->Form1().WeightText(), QStringLiteral("00000.00"), 10000);
+        QCOMPARE(messages->messages().size(), 0);
+    }
+
     void exitFromTheMenuClosesTheWindow() {
         clickPicture();
         auto* exit = windows->Form_Main().findChild<QAction*>("MItem_Exit");
@@ -272,6 +290,25 @@ private slots:
         QVERIFY(!windows->Form_Main().findChild<QPushButton*>("Btn_Run")->isEnabled());
         QCOMPARE(PortHandle.load(), 0);
         QCOMPARE(logProt(), QStringLiteral("1"));
+    }
+
+    // A port held since the last show that cannot be closed is reported and not searched over:
+    // the search would drop its handle with the port still open.
+    void heldPortThatCannotBeClosedIsNotSearchedOver() {
+        QFile ini("ZQKRT_Tovrel.ini");
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[COMPORT]\r\nCOM=2\r\n");
+        ini.close();
+        const std::int32_t stale = 99999;
+        PortHandle = stale;
+        clickPicture();
+        QVERIFY(ini.remove());
+        QCOMPARE(PortHandle.exchange(0), stale);
+        QCOMPARE(messages->messages().size(), 1);
+        QCOMPARE(messages->messages().first().text,
+                 QStringLiteral("ZQCOM-ErrorCode: %1").arg(ZQCOM_ERR_BAD_HANDLE));
+        QCOMPARE(logProt(), QStringLiteral("1"));
+        QVERIFY(windows->Form_Main().tagDataView() != nullptr);
     }
 
     // Uses up the library's readers, so it runs last.

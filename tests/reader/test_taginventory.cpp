@@ -106,8 +106,8 @@ private slots:
         QVERIFY(messages_.messages().isEmpty());
     }
 
-    // A reader that answers badly leaves the list as it was for a while and has it emptied after
-    // about a second of failures. A line that hangs up fails every pass at once: the failed
+    // A reader that answers badly leaves the list as it was for a while and has it emptied about
+    // a second after the last good pass. A line that hangs up fails every pass at once: the failed
     // passes are spaced out, the windows go on, and the owner can still go.
     void failingReader() {
         QVERIFY(emulator_.command("place " + a));
@@ -136,6 +136,30 @@ private slots:
         station.inventory.reset();
         ZQCOM_ClosePort(port_);
         openPort();
+    }
+
+    // A silent reader's pass waits out the port's whole time-out: its containers leave the list
+    // a second after the last good pass all the same, a click on a row does not wait for the
+    // pass, and the owner goes at once.
+    void silentReader() {
+        QVERIFY(emulator_.command("clear") && emulator_.command("place " + a));
+        Station station(reader_);
+        QTRY_COMPARE_WITH_TIMEOUT(station.rows(), QStringList{"I-Code " + a}, kLimitMs);
+        QCOMPARE(ZQCOM_SetPortPara(port_, "TimeOut", "60000"), ZQCOM_OK);
+        QVERIFY(emulator_.command("fault silence"));
+        QTRY_COMPARE_WITH_TIMEOUT(station.count.text(), QString(" No Tag in Field"), kLimitMs);
+
+        new QTreeWidgetItem(&station.list, QStringList{"I-Code", a});
+        THexEdit view("", 3, 4);
+        QElapsedTimer held;
+        held.start();
+        QCOMPARE(station.clickedLayout(0, view), 1104);
+        QVERIFY2(held.elapsed() < kLimitMs / 2, qPrintable(QString::number(held.elapsed())));
+        held.restart();
+        station.inventory->stop();
+        QVERIFY2(held.elapsed() < kLimitMs / 2, qPrintable(QString::number(held.elapsed())));
+        QVERIFY(emulator_.command("fault none"));
+        QCOMPARE(ZQCOM_SetPortPara(port_, "TimeOut", "800"), ZQCOM_OK);
     }
 
     // A reply that announces three transponders but holds one gives one row.

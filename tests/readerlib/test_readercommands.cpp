@@ -11,6 +11,7 @@
 #include <QTest>
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -127,7 +128,7 @@ private slots:
     void callsFromSeveralThreads();
     void txTimeControlKeepsTheLineQuiet_data();
     void txTimeControlKeepsTheLineQuiet();
-    void hangupFailsUntilThePortIsReopened();
+    void silentWaitEndsOnCancelOrHangup();
     // Last: the late reply may still come after it.
     void slowReplyBeyondTheTimeOut();
 
@@ -136,6 +137,9 @@ private:
     void setPort(const char* name, const char* value);
     void openAndBind();
     int quietBeforeLastRequestMs();
+    // Runs a get-baud in another thread, calls interrupt once its request is on the line and
+    // gives its status; fails when it took as long as a reply time-out.
+    int32_t interruptedGetBaud(const std::function<void()>& interrupt);
 
     QString previousDirectory_;
     QTemporaryDir directory_;
@@ -528,29 +532,42 @@ void TestReaderCommands::txTimeControlKeepsTheLineQuiet() {
     QVERIFY2(elapsed < 2 * pause + 2000, qPrintable(QString::number(elapsed)));
 }
 
-void TestReaderCommands::hangupFailsUntilThePortIsReopened() {
-    QCOMPARE(ZQKRT_0x52_GetBaud(reader_, kBroadcast), 0);
-    QCOMPARE(ZQKRT_SetReaderPara(reader_, "LogProt", "1"), ZQKRT_OK);
+int32_t TestReaderCommands::interruptedGetBaud(const std::function<void()>& interrupt) {
+    ZQKRT_SetReaderPara(reader_, "LogProt", "1");
     takeLog(reader_);
-    QVERIFY(emulator_.command("fault silence"));
-    setPort("TimeOut", "10000");
-
     std::atomic<int32_t> status{0};
     QElapsedTimer timer;
     timer.start();
     std::thread waiting([this, &status] { status = ZQKRT_0x52_GetBaud(reader_, kBroadcast); });
-    // Hang up once the request is on the line, while the command waits for the reply.
     std::string log;
     while (log.find("->") == std::string::npos && timer.elapsed() < 5000) {
         log += takeLog(reader_);
     }
-    QVERIFY(emulator_.command("fault hangup"));
+    interrupt();
     waiting.join();
-    QCOMPARE(status.load(), int32_t{ZQKRT_ERR_WRITE_FAILED});
-    QVERIFY2(timer.elapsed() < replyTimeoutMs(0, 10000),
-             qPrintable(QString::number(timer.elapsed())));
+    ZQKRT_SetReaderPara(reader_, "LogProt", "0");
+    // Far sooner than the reply time-out would have ended it.
+    return timer.elapsed() < 5000 ? status.load() : int32_t{ZQKRT_ERR_TIMEOUT};
+}
+
+// A command waiting on a silent line ends at once when another thread cancels it, and the next
+// command runs as usual; a cancel while no command waits ends nothing. A hang-up ends the wait
+// too, and fails every command until the port is opened again.
+void TestReaderCommands::silentWaitEndsOnCancelOrHangup() {
+    QCOMPARE(ZQKRT_CancelCommand(reader_), ZQKRT_OK);
+    QCOMPARE(ZQKRT_0x52_GetBaud(reader_, kBroadcast), 0);
+    QCOMPARE(ZQKRT_CancelCommand(reader_ + 100000), ZQKRT_ERR_BAD_HANDLE);
+    QVERIFY(emulator_.command("fault silence"));
+    setPort("TimeOut", "60000");
+    QCOMPARE(interruptedGetBaud([this] { QCOMPARE(ZQKRT_CancelCommand(reader_), ZQKRT_OK); }),
+             int32_t{ZQKRT_ERR_CANCELLED});
+    QVERIFY(emulator_.command("fault none"));
+    QCOMPARE(ZQKRT_0x52_GetBaud(reader_, kBroadcast), 0);
+
+    QVERIFY(emulator_.command("fault silence"));
+    QCOMPARE(interruptedGetBaud([this] { QVERIFY(emulator_.command("fault hangup")); }),
+             int32_t{ZQKRT_ERR_WRITE_FAILED});
     QCOMPARE(ZQKRT_0x69_RFReset(reader_, kBroadcast), int32_t{ZQKRT_ERR_WRITE_FAILED});
-    QCOMPARE(ZQKRT_SetReaderPara(reader_, "LogProt", "0"), ZQKRT_OK);
 
     QVERIFY(emulator_.command("fault none"));
     QCOMPARE(ZQCOM_ClosePort(port_), ZQCOM_OK);
