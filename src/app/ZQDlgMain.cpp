@@ -399,13 +399,16 @@ void TForm_Main::setReaderDialogs(TForm_FindReader& findReader, TForm_ComPort& c
 }
 
 void TForm_Main::startBalance() {
+    // Read at every show, so a changed set-up holds from the next show on.
+    const balance::BalanceIni ini = balance::BalanceIni::read(readerIniPath());
     if (balanceWindow_ != nullptr) {
         balanceWindow_->findChild<QTimer*>(QStringLiteral("Timer1"))->start();
         balanceWindow_->btnSendClick();
         balanceWindow_->findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(true);
         balanceWindow_->btnSendClick();
+        balanceWindow_->startAtShow(ini);
     }
-    balanceLink_->startAtShow();
+    balanceLink_->startAtShow(ini.pollPort);
 }
 
 void TForm_Main::MItem_BalanceClick() {

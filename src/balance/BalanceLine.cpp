@@ -1,6 +1,7 @@
 #include "BalanceLine.h"
 
 #include "MessageBoxes.h"
+#include "ReplyCut.h"
 
 namespace balance {
 namespace {
@@ -12,10 +13,14 @@ void showPortError(const QString& text) {
 
 } // namespace
 
+void showOpenError() {
+    showPortError(QStringLiteral("開啟通訊埠錯誤!!"));
+}
+
 bool openBalanceLine(platform::SerialPort& port, const std::string& portName,
                      platform::Parity parity) {
     if (!port.open(portName)) {
-        showPortError(QStringLiteral("開啟通訊埠錯誤!!"));
+        showOpenError();
         return false;
     }
     platform::LineSettings settings;
@@ -31,14 +36,14 @@ bool openBalanceLine(platform::SerialPort& port, const std::string& portName,
     return true;
 }
 
-QByteArray takeWaitingBytes(platform::SerialPort& port) {
+TakenBytes takeWaitingBytes(platform::SerialPort& port) {
     const long waiting = port.bytesWaiting();
     if (waiting <= 0) {
         return {};
     }
     if (waiting > kReceiveLimit) {
         port.purgeReceive();
-        return {};
+        return {{}, false};
     }
     char buffer[kReceiveLimit];
     const long received = port.read(buffer, static_cast<std::size_t>(waiting));
@@ -46,11 +51,12 @@ QByteArray takeWaitingBytes(platform::SerialPort& port) {
         return {};
     }
     QByteArray bytes(buffer, static_cast<qsizetype>(received));
+    const bool endedLine = isLineEnd(bytes.back());
     const qsizetype zero = bytes.indexOf('\0');
     if (zero >= 0) {
         bytes.truncate(zero);
     }
-    return bytes;
+    return {bytes, endedLine};
 }
 
 } // namespace balance

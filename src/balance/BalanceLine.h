@@ -3,6 +3,7 @@
 #include "SerialPort.h"
 
 #include <QByteArray>
+#include <optional>
 #include <string>
 
 namespace balance {
@@ -15,9 +16,20 @@ constexpr long kReceiveLimit = 2048;
 bool openBalanceLine(platform::SerialPort& port, const std::string& portName,
                      platform::Parity parity);
 
-// What the balance sent since the last call, cut short at the first zero byte. Nothing when
-// nothing waits, when the query fails, or when more than kReceiveLimit bytes wait (those are
-// discarded).
-QByteArray takeWaitingBytes(platform::SerialPort& port);
+// Shows the balance's box for a port that cannot be opened.
+void showOpenError();
+
+// What one read took off the balance's line.
+struct TakenBytes {
+    // Cut short at the first zero byte.
+    QByteArray text;
+    // Whether the last byte taken, zero bytes and all, ended a line; false when the bytes were
+    // discarded unseen, nothing when nothing was taken.
+    std::optional<bool> endedLine;
+};
+
+// What the balance sent since the last call. Nothing when nothing waits, when the query fails,
+// or when more than kReceiveLimit bytes wait (those are discarded).
+TakenBytes takeWaitingBytes(platform::SerialPort& port);
 
 } // namespace balance

@@ -12,13 +12,16 @@ BalanceLink::~BalanceLink() {
     }
 }
 
-void BalanceLink::startAtShow() {
+void BalanceLink::startAtShow(const std::string& pollPort) {
+    if (pollPort.empty()) {
+        return;
+    }
     if (!worker_ || worker_->isFinished()) {
         worker_ = std::make_unique<TReadThread>(balancePortHandle_, memoTemp_);
         worker_->start();
     }
     if (!balancePortHandle_.isOpen()) {
-        worker_->OpenBalancePort();
+        worker_->OpenBalancePort(pollPort);
     }
 }
 

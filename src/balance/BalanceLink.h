@@ -1,11 +1,13 @@
 #pragma once
 
+#include "BalanceIni.h"
 #include "SerialPort.h"
 
 #include <QObject>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <memory>
+#include <string>
 
 class TReadThread;
 
@@ -18,9 +20,10 @@ public:
     ~BalanceLink() override;
 
     // The balance share of a show after the terminal window's steps: starts a polling worker
-    // unless one polls already, then opens the port unless it is open. A later show therefore
+    // unless one polls already, then opens pollPort unless a port is open. A later show therefore
     // keeps an open port and its worker, and one more worker never doubles the command rate.
-    void startAtShow();
+    // An empty pollPort starts nothing and opens nothing.
+    void startAtShow(const std::string& pollPort = balance::kDefaultPollPort);
     bool portOpen() const;
     int workerCount() const;
 

@@ -3,6 +3,7 @@
 #include "BalanceLine.h"
 #include "ErrorGuard.h"
 #include "MessageBoxes.h"
+#include "ReplyCut.h"
 #include "ui_Unit1.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -90,8 +92,35 @@ void TForm1::btnOpenPortClick() {
     });
 }
 
+void TForm1::startAtShow(const balance::BalanceIni& ini) {
+    platform::runGuarded([this, &ini] {
+        // An open port stays with the choice it was opened by.
+        if (port_.isOpen()) {
+            return;
+        }
+        bool offered = ini.port.empty();
+        for (QRadioButton* item : {ui->rdCOM_COM1, ui->rdCOM_COM2}) {
+            if (item->text().compare(QString::fromStdString(ini.port), Qt::CaseInsensitive) == 0) {
+                item->setChecked(true);
+                offered = true;
+            }
+        }
+        if (!ini.openAtShow) {
+            return;
+        }
+        if (offered) {
+            OpenTerminalPort();
+        } else {
+            balance::showOpenError();
+        }
+    });
+}
+
 void TForm1::OpenTerminalPort() {
     const int position = ui->rdCOM_COM2->isChecked() ? 1 : 0;
+    // What a balance sends unasked before the first request is taken by that tick's start, and
+    // tells where its output stands.
+    atLineStart_ = true;
     balance::openBalanceLine(port_, "COM" + std::to_string(position + 1), platform::Parity::Even);
 }
 
@@ -120,6 +149,7 @@ void TForm1::ClosePort() {
         return;
     }
     replyWait_->stop();
+    tickDue_ = false;
     port_.close();
     weightText_.clear();
 }
@@ -143,21 +173,32 @@ void TForm1::ComboBox1Change() {
     });
 }
 
-// The first half of a tick; ticks that come while the reply is awaited are skipped.
+// The first half of a tick. One that comes while the reply is awaited runs once the reply is
+// in: ticks never overlap, and a period as long as the wait still asks once a period.
 void TForm1::Timer1Timer() {
     platform::runGuarded([this] {
-        if (!port_.isOpen() || replyWait_->isActive()) {
+        if (!port_.isOpen()) {
             return;
         }
-        // A late reply to an earlier request would shift the cut.
-        port_.purgeReceive();
-        static constexpr char kRequest[] = {'Q', '\r', '\n'};
-        port_.write(kRequest, sizeof kRequest);
-        ui->mReceive->clear();
-        reply_.clear();
-        receive();
-        replyWait_->start();
+        if (replyWait_->isActive()) {
+            tickDue_ = true;
+            return;
+        }
+        StartTick();
     });
+}
+
+void TForm1::StartTick() {
+    // What waits now came unasked or late and is no reply to this request; taking it tells
+    // whether the reply's first line is whole.
+    take();
+    replyStartsLine_ = atLineStart_;
+    static constexpr char kRequest[] = {'Q', '\r', '\n'};
+    port_.write(kRequest, sizeof kRequest);
+    ui->mReceive->clear();
+    reply_.clear();
+    receive();
+    replyWait_->start();
 }
 
 void TForm1::FinishTick() {
@@ -166,12 +207,24 @@ void TForm1::FinishTick() {
             return;
         }
         receive();
-        weightText_ = QString::fromLatin1(reply_.mid(4, 8));
+        weightText_ = balance::weightOf(balance::weightLine(reply_, replyStartsLine_));
+        // Unless the timer was stopped meanwhile.
+        if (std::exchange(tickDue_, false) && Timer1->isActive()) {
+            StartTick();
+        }
     });
 }
 
+QByteArray TForm1::take() {
+    const balance::TakenBytes taken = balance::takeWaitingBytes(port_);
+    if (taken.endedLine.has_value()) {
+        atLineStart_ = *taken.endedLine;
+    }
+    return taken.text;
+}
+
 void TForm1::receive() {
-    const QByteArray bytes = balance::takeWaitingBytes(port_);
+    const QByteArray bytes = take();
     if (bytes.isEmpty()) {
         return;
     }

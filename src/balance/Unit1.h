@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BalanceIni.h"
 #include "SerialPort.h"
 #include "WeightReading.h"
 
@@ -23,9 +24,15 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Characters 5 to 12 of the balance's reply to the last finished tick; empty without a port.
+    // Characters 5 to 12 of the last whole line of the balance's reply to the last finished tick,
+    // after the minus sign of a negative reading; empty without a port.
     QString WeightText() const override { return weightText_; }
     bool portOpen() const { return port_.isOpen(); }
+
+    // At a show of the main window, unless a port is open: Port of the INI file (COM1 or COM2,
+    // any case) is chosen, and with OpenAtShow the chosen port is opened. A Port the window does
+    // not offer leaves the choice and, with OpenAtShow, opens nothing and shows the open failure.
+    void startAtShow(const balance::BalanceIni& ini);
 
 public slots:
     void btnOpenPortClick();
@@ -38,7 +45,10 @@ public slots:
 private:
     void OpenTerminalPort();
     void ClosePort();
+    void StartTick();
     void FinishTick();
+    // Takes what waits on the port, following whether the balance's output stands at a line start.
+    QByteArray take();
     void receive();
 
     std::unique_ptr<Ui::TForm1> ui;
@@ -48,5 +58,11 @@ private:
     platform::SerialPort port_;
     // The bytes of the current tick's reply as received, one character each.
     QByteArray reply_;
+    // The last byte taken from the port ended a line, or none was taken since the open.
+    bool atLineStart_ = true;
+    // Nothing of an unfinished line was left when the current tick's request went out.
+    bool replyStartsLine_ = true;
+    // A tick came while the reply was awaited.
+    bool tickDue_ = false;
     QString weightText_;
 };

@@ -33,8 +33,8 @@ TReadThread::~TReadThread() {
     WaitFor();
 }
 
-void TReadThread::OpenBalancePort() {
-    balance::openBalanceLine(BalancePortHandle, "COM1", platform::Parity::None);
+void TReadThread::OpenBalancePort(const std::string& portName) {
+    balance::openBalanceLine(BalancePortHandle, portName, platform::Parity::None);
 }
 
 void TReadThread::SendPrintCommand() {
@@ -48,7 +48,7 @@ void TReadThread::ReadBalanceOutput() {
     if (!BalancePortHandle.isOpen()) {
         return;
     }
-    const QByteArray bytes = balance::takeWaitingBytes(BalancePortHandle);
+    const QByteArray bytes = balance::takeWaitingBytes(BalancePortHandle).text;
     if (!bytes.isEmpty() && MemoTemp) {
         appendKeepingNewest(*MemoTemp, QString::fromLatin1(bytes), kMemoLimit, kMemoLineLimit);
     }

@@ -4,6 +4,7 @@
 
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <string>
 
 namespace platform {
 class SerialPort;
@@ -24,8 +25,8 @@ public:
                 QObject* parent = nullptr);
     ~TReadThread() override;
 
-    // Opens "COM1" for the balance; failures are shown and leave the port closed.
-    void OpenBalancePort();
+    // Opens portName for the balance; failures are shown and leave the port closed.
+    void OpenBalancePort(const std::string& portName);
     void SendPrintCommand();
     void ReadBalanceOutput();
 

@@ -6,6 +6,7 @@
 class WeightReading {
 public:
     virtual ~WeightReading() = default;
-    // Eight characters cut from the balance's last reply; empty until one came.
+    // Eight characters cut from the balance's last reply, nine with a minus sign; empty until one
+    // came.
     virtual QString WeightText() const = 0;
 };

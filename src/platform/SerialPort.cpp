@@ -1,6 +1,7 @@
 #include "SerialPort.h"
 
 #include "ComPortNames.h"
+#include "LineAttributes.h"
 #include "TerminalSpeeds.h"
 
 #include <algorithm>
@@ -22,74 +23,11 @@ namespace {
 // A line that accepts no byte for this long is taken as dead rather than slow.
 constexpr int kWriteStallLimitMs = 5000;
 
-tcflag_t sizeFlag(int dataBits) {
-    switch (dataBits) {
-    case 5:
-        return CS5;
-    case 6:
-        return CS6;
-    case 7:
-        return CS7;
-    default:
-        return CS8;
-    }
-}
-
-int dataBitsOf(tcflag_t cflag) {
-    switch (cflag & CSIZE) {
-    case CS5:
-        return 5;
-    case CS6:
-        return 6;
-    case CS7:
-        return 7;
-    default:
-        return 8;
-    }
-}
-
 bool isValid(const LineSettings& settings) {
     return terminalSpeed(settings.baud).has_value() && settings.dataBits >= 5 &&
            settings.dataBits <= 8 && (settings.stopBits == 1 || settings.stopBits == 2) &&
            (settings.parity == Parity::None || settings.parity == Parity::Even ||
             settings.parity == Parity::Odd);
-}
-
-void applyTo(termios& attributes, const LineSettings& settings) {
-    attributes.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
-    attributes.c_cflag |= sizeFlag(settings.dataBits) | CLOCAL | CREAD;
-    attributes.c_iflag &= ~INPCK;
-    if (settings.parity != Parity::None) {
-        attributes.c_cflag |= PARENB;
-        attributes.c_iflag |= INPCK;
-    }
-    if (settings.parity == Parity::Odd) {
-        attributes.c_cflag |= PARODD;
-    }
-    if (settings.stopBits == 2) {
-        attributes.c_cflag |= CSTOPB;
-    }
-    const speed_t code = *terminalSpeed(settings.baud);
-    cfsetispeed(&attributes, code);
-    cfsetospeed(&attributes, code);
-}
-
-// A pseudo-terminal has no wire: its driver forces 8 data bits and clears the parity enable.
-// There the parity shows through the input check INPCK, which every line with parity has, and
-// the character size is only what the port remembers.
-LineSettings settingsOf(const termios& attributes, bool pseudoTerminal, int rememberedDataBits) {
-    LineSettings settings;
-    settings.baud = rateOfTerminalSpeed(cfgetospeed(&attributes));
-    settings.dataBits = pseudoTerminal ? rememberedDataBits : dataBitsOf(attributes.c_cflag);
-    const bool parity =
-        pseudoTerminal ? (attributes.c_iflag & INPCK) != 0 : (attributes.c_cflag & PARENB) != 0;
-    if (!parity) {
-        settings.parity = Parity::None;
-    } else {
-        settings.parity = (attributes.c_cflag & PARODD) != 0 ? Parity::Odd : Parity::Even;
-    }
-    settings.stopBits = (attributes.c_cflag & CSTOPB) != 0 ? 2 : 1;
-    return settings;
 }
 
 bool sameSettings(const LineSettings& a, const LineSettings& b) {
@@ -237,12 +175,7 @@ bool SerialPort::setSettings(const LineSettings& settings) {
     if (::tcgetattr(fd_, &previous) != 0) {
         return fail(SerialFailure::Settings, errnoText("tcgetattr", errno));
     }
-    termios wanted = previous;
-    applyTo(wanted, settings);
-    if (pseudoTerminal_) {
-        // Its driver forces these; a request for others that changes nothing else is refused.
-        wanted.c_cflag = (wanted.c_cflag & ~(CSIZE | PARENB)) | CS8;
-    }
+    const termios wanted = lineAttributes(previous, settings, pseudoTerminal_);
     if (::tcsetattr(fd_, TCSANOW, &wanted) != 0) {
         return fail(SerialFailure::Settings, errnoText("tcsetattr", errno));
     }

@@ -41,11 +41,12 @@ public:
 
     // A rate that is none of 1200..115200 reads as baud 0. On a pseudo-terminal, whose driver
     // keeps neither the character size nor the parity enable, the parity is read from the input
-    // parity check (INPCK, set on every line with parity, with PARODD for odd), as an emulator on
-    // the master side reads it too; the data bits are those last set.
+    // parity check (INPCK, which setSettings uses there as the parity's mark, with PARODD for odd),
+    // as an emulator on the master side reads it too; the data bits are those last set.
     bool getSettings(LineSettings& settings) const;
     // Accepts the rates 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, data bits 5..8 and
     // stop bits 1 or 2; refuses anything else and leaves the line as it was.
+    // Changes the rate and the frame only; on a real line the input parity check stays as it is.
     bool setSettings(const LineSettings& settings);
 
     // Blocks until every byte is handed to the driver; returns the count written, -1 on error.

@@ -1,4 +1,6 @@
+#include "BalanceIni.h"
 #include "BalanceLink.h"
+#include "IniFile.h"
 #include "MessageBoxes.h"
 #include "PseudoTerminal.h"
 #include "SerialPort.h"
@@ -52,6 +54,9 @@ private slots:
         MessageRecorder messages;
         QPlainTextEdit memo;
         BalanceLink link(&memo);
+        link.startAtShow(""); // "none"
+        QVERIFY(messages.messages().isEmpty());
+        QCOMPARE(link.workerCount(), 0);
         link.startAtShow();
         QCOMPARE(messages.messages().size(), 1);
         QCOMPARE(messages.messages()[0].text, QStringLiteral("開啟通訊埠錯誤!!"));
@@ -76,6 +81,18 @@ private slots:
         QCOMPARE(messages.messages().size(), 1);
     }
 
+    // The section as an IT person may write it: names in any case, blanks around the values.
+    void iniNamesTheBalancePorts() {
+        QFile file("station.ini");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[balance]\npollport = NONE\nPort=com2\nOpenAtShow=yes\n");
+        file.close();
+        const balance::BalanceIni read = balance::BalanceIni::read("station.ini");
+        QVERIFY(read.pollPort.empty() && read.port == "com2" && !read.openAtShow);
+        QVERIFY(platform::writePrivateProfileString("Balance", "PollPort", "", "station.ini"));
+        QCOMPARE(balance::BalanceIni::read("station.ini").pollPort, std::string("COM1"));
+    }
+
     // The steps alone, so the bytes waiting are exactly those the test sent.
     void readStepTakesAtMost2048BytesUpToAZero() {
         PseudoTerminal balance;
@@ -83,7 +100,7 @@ private slots:
         QPlainTextEdit memo;
         SerialPort port;
         TReadThread steps(port, &memo);
-        steps.OpenBalancePort();
+        steps.OpenBalancePort("COM1");
         QVERIFY(port.isOpen());
         const termios line = balance.line();
         QCOMPARE(cfgetospeed(&line), speed_t(B2400));

@@ -1,5 +1,6 @@
 #include "MessageBoxes.h"
 #include "PseudoTerminal.h"
+#include "ReplyCut.h"
 #include "SerialPort.h"
 #include "Unit1.h"
 
@@ -198,7 +199,7 @@ private slots:
                                    << "000";
         QTest::newRow("one character a byte") << QByteArray("US,-\xB5"
                                                             "1.5\xB0 g\r\n")
-                                              << QString::fromLatin1("\xB5"
+                                              << QString::fromLatin1("-\xB5"
                                                                      "1.5\xB0 g\r");
     }
 
@@ -220,6 +221,30 @@ private slots:
         QTest::qWait(300); // lets the late reply reach the port's receive queue
         tickWith(window, balance, reply, expected);
         QVERIFY(messages.messages().isEmpty());
+    }
+
+    // What a tick received after its request, whether that began a line, and the weight shown:
+    // the last whole line's characters 5 to 12, never a piece of a line.
+    void weightIsCutFromTheLastWholeLine_data() {
+        QTest::addColumn<QByteArray>("received");
+        QTest::addColumn<bool>("startsLine");
+        QTest::addColumn<QString>("weight");
+        QTest::newRow("negative") << QByteArray("ST,-00003.50  g\r\n") << true << "-00003.50";
+        QTest::newRow("sign alone") << QByteArray("ST,-") << true << "";
+        QTest::newRow("no line end") << QByteArray("ST,+001") << true << "001";
+        QTest::newRow("late reply first")
+            << QByteArray("ST,+00077.77  g\r\nST,+00012.34  g\r\nST") << true << "00012.34";
+        QTest::newRow("line end cut off") << QByteArray("g\r\nST,+0") << false << "";
+        QTest::newRow("inside a line") << QByteArray(",+00012.") << false << "";
+        QTest::newRow("CR alone") << QByteArray("12.34  g\rST,+00056.78  g\rST,+0") << false
+                                  << "00056.78";
+    }
+
+    void weightIsCutFromTheLastWholeLine() {
+        QFETCH(QByteArray, received);
+        QFETCH(bool, startsLine);
+        QFETCH(QString, weight);
+        QCOMPARE(balance::weightOf(balance::weightLine(received, startsLine)), weight);
     }
 
     void openingAndClosingThePort() {
@@ -272,6 +297,19 @@ private slots:
         QCOMPARE(view->toPlainText(), QString("ST,+00099.99  g\n"));
         QCOMPARE(view->textCursor().position(), view->document()->characterCount() - 1);
 
+        // A tick that comes while the reply is awaited follows it, once: so at a period as long
+        // as the wait none is lost, and none overlaps. The timer runs, out of the way at 60 s.
+        // The balance sends lines unasked meanwhile: only whole ones count.
+        window.findChild<QSpinBox*>("SpinEdit1")->setValue(60);
+        window.btnSendClick();
+        QVERIFY(balance.send("ST,+000"));
+        QTest::qWait(300);
+        tickWith(window, balance, "12.34  g\r\nST,-00077.77  g\r\nST,+0", "-00077.77");
+        QCOMPARE(balance.receive(3), std::string("Q\r\n"));
+        QVERIFY(balance.send("0012.34  g\r\nST,+00001.25  g\r\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.WeightText(), QString("00001.25"), 10000);
+        QCOMPARE(balance.receive(1, 300), std::string());
+
         window.btnEndClick();
         QVERIFY(!window.portOpen());
         QVERIFY(window.isHidden());
@@ -282,6 +320,26 @@ private slots:
 
         window.btnOpenPortClick();
         QVERIFY(window.portOpen());
+    }
+
+    // The INI file's choice at a show: a Port the window does not offer opens nothing, not even
+    // the port chosen; a later show keeps the port open without a word.
+    void showOpensThePortTheIniNames() {
+        PseudoTerminal balance;
+        const QString device = QString::fromStdString(balance.slavePath());
+        QVERIFY(linkPort(1, device) && linkPort(2, device));
+        platform::MessageRecorder messages;
+        TForm1 window;
+        window.startAtShow({"COM1", "COM3", true});
+        QVERIFY(!window.portOpen());
+        QCOMPARE(messages.messages().size(), 1);
+        QCOMPARE(messages.messages()[0].text, QString("開啟通訊埠錯誤!!"));
+        window.startAtShow({"COM1", "com2", false});
+        QVERIFY(window.findChild<QRadioButton*>("rdCOM_COM2")->isChecked() && !window.portOpen());
+        window.startAtShow({"COM1", "com2", true});
+        window.startAtShow({"COM1", "com2", true});
+        QVERIFY(window.portOpen());
+        QCOMPARE(messages.messages().size(), 1);
     }
 
     // The main window's show steps, on the hidden window; then the request period in seconds.

@@ -1,3 +1,4 @@
+#include "LineAttributes.h"
 #include "PseudoTerminal.h"
 #include "SerialPort.h"
 
@@ -67,6 +68,7 @@ class TestSerialPort : public QObject {
 private slots:
     void settingsRoundTrip_data();
     void settingsRoundTrip();
+    void parityCheckIsAMarkOnPseudoTerminalsOnly();
     void refusesUnsupportedSettings_data();
     void refusesUnsupportedSettings();
     void passesEveryByteValueUnchanged();
@@ -125,6 +127,23 @@ void TestSerialPort::settingsRoundTrip() {
     QCOMPARE((line.c_iflag & INPCK) != 0, parity != Parity::None);
     QCOMPARE((line.c_cflag & PARODD) != 0, parity == Parity::Odd);
     QCOMPARE((line.c_cflag & CSTOPB) != 0, stopBits == 2);
+}
+
+// On a wire the input check would turn a character with a parity or framing error into a zero
+// byte: it stays as the line had it. A pseudo-terminal has no wire, and there it marks the parity.
+void TestSerialPort::parityCheckIsAMarkOnPseudoTerminalsOnly() {
+    for (const tcflag_t check : {tcflag_t(0), tcflag_t(INPCK)}) {
+        termios current{};
+        current.c_iflag = check;
+        for (const Parity parity : {Parity::None, Parity::Even, Parity::Odd}) {
+            const termios line = platform::lineAttributes(current, {2400, 7, parity, 1}, false);
+            QCOMPARE(line.c_iflag & INPCK, check);
+            QCOMPARE(platform::settingsOf(line, false, 7).parity, parity);
+            const termios pty = platform::lineAttributes(current, {2400, 7, parity, 1}, true);
+            QCOMPARE((pty.c_iflag & INPCK) != 0, parity != Parity::None);
+            QCOMPARE(platform::settingsOf(pty, true, 7).parity, parity);
+        }
+    }
 }
 
 void TestSerialPort::refusesUnsupportedSettings_data() {
