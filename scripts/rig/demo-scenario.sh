@@ -5,6 +5,8 @@
 # Points inside the windows, in window pixels: the entry picture, the first row of the order list.
 DEMO_PICTURE_POINT=(400 150)
 DEMO_FIRST_ORDER_POINT=(40 93)
+# The search dialog's OK button (Enter presses no button of the reader dialogs).
+DEMO_SEARCH_OK_POINT=(80 176)
 # A container whose serial number no drug of the demo catalogue has.
 DEMO_FOREIGN_UID=E0040100FFFFFF01
 
@@ -20,7 +22,7 @@ demo_show_main_window() {
     rig_wait 240 rig_window_shows_colour "$dialog" '#008000' ||
         { rig_shot search-failed; rig_fail "the search did not find the reader"; return 1; }
     rig_shot 02-search-found
-    rig_key "$dialog" Return
+    rig_click "$dialog" "${DEMO_SEARCH_OK_POINT[@]}"
     rig_wait 30 rig_window_gone Form_FindReader || { rig_fail "the search dialog stayed"; return 1; }
 }
 

@@ -1,6 +1,7 @@
 #include "ZQDlgComPort.h"
 
 #include "BaudRates.h"
+#include "DialogKeys.h"
 #include "ErrorGuard.h"
 #include "MessageBoxes.h"
 #include "ReaderErrorMessage.h"
@@ -9,6 +10,7 @@
 #include "ZQKRT_TableArray.h"
 #include "ui_ZQDlgComPort.h"
 
+#include <QFocusEvent>
 #include <QShowEvent>
 #include <algorithm>
 #include <cctype>
@@ -55,6 +57,7 @@ TForm_ComPort::TForm_ComPort(QWidget* parent)
       ui(std::make_unique<Ui::TForm_ComPort>()) {
     ui->setupUi(this);
     setFixedSize(size());
+    platform::keepEnterFromButtons(*this);
     connect(ui->Btn_OpenPort, &QPushButton::clicked, this, &TForm_ComPort::Btn_OpenPortClick);
     connect(ui->Btn_ClosePort, &QPushButton::clicked, this, &TForm_ComPort::Btn_ClosePortClick);
     connect(ui->Btn_GetPortPara, &QPushButton::clicked, this, &TForm_ComPort::Btn_GetPortParaClick);
@@ -67,6 +70,7 @@ TForm_ComPort::TForm_ComPort(QWidget* parent)
     connect(ui->Rdo_Com2, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_Com2Click);
     connect(ui->Rdo_Com3, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_Com3Click);
     connect(ui->Rdo_Com4, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_Com4Click);
+    connect(ui->Rdo_Pcsc, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_PcscClick);
     // Every way of closing (OK, Escape, the close box) ends in done(), which emits finished.
     connect(this, &QDialog::finished, this, &TForm_ComPort::FormClose);
     ui->Edt_TimeOut->installEventFilter(this);
@@ -147,6 +151,7 @@ void TForm_ComPort::Btn_ClosePortClick() {
             return;
         }
         PortHandle = 0;
+        ShowOpenPort({});
         EnablePortButtons(false);
         ui->Btn_OpenPort->setEnabled(true);
         SetRunEnabled(false);
@@ -250,8 +255,8 @@ void TForm_ComPort::Edt_DelayTimeExit() {
     });
 }
 
-void TForm_ComPort::PortChosen(char digit) {
-    platform::runGuarded([this, digit] {
+void TForm_ComPort::PortChosen(const std::string& chosen) {
+    platform::runGuarded([this, &chosen] {
         std::string number;
         const std::int32_t port = PortHandle;
         if (port <= 0 || reader_port::readPortParameter(library_, port, "PortNr", number) < 0) {
@@ -259,30 +264,53 @@ void TForm_ComPort::PortChosen(char digit) {
             ui->Btn_OpenPort->setEnabled(true);
             return;
         }
-        EnablePortButtons(number == std::string(1, digit));
+        EnablePortButtons(number == chosen);
         ui->Btn_OpenPort->setEnabled(false);
     });
 }
 
 void TForm_ComPort::Rdo_Com1Click() {
-    PortChosen('1');
+    PortChosen("1");
 }
 
 void TForm_ComPort::Rdo_Com2Click() {
-    PortChosen('2');
+    PortChosen("2");
 }
 
 void TForm_ComPort::Rdo_Com3Click() {
-    PortChosen('3');
+    PortChosen("3");
 }
 
 void TForm_ComPort::Rdo_Com4Click() {
-    PortChosen('4');
+    PortChosen("4");
+}
+
+void TForm_ComPort::Rdo_PcscClick() {
+    PortChosen(otherPort_);
+}
+
+void TForm_ComPort::ShowOpenPort(const std::string& number) {
+    QRadioButton* const radios[] = {ui->Rdo_Com1, ui->Rdo_Com2, ui->Rdo_Com3, ui->Rdo_Com4};
+    const bool serial = !number.empty() && number[0] >= '1' && number[0] <= '4';
+    otherPort_ = serial ? std::string() : number;
+    ui->Rdo_Pcsc->setVisible(!otherPort_.empty());
+    if (otherPort_.empty()) {
+        // The hidden choice must not stay checked: Open would find no COM port chosen.
+        if (ui->Rdo_Pcsc->isChecked() || serial)
+            (serial ? radios[number[0] - '1'] : ui->Rdo_Com1)->setChecked(true);
+        return;
+    }
+    std::string name;
+    reader_port::readPortParameter(library_, PortHandle, "ReaderName", name);
+    ui->Rdo_Pcsc->setText(QStringLiteral("PC/SC %1").arg(QString::fromStdString(otherPort_)));
+    ui->Rdo_Pcsc->setToolTip(QString::fromStdString(name));
+    ui->Rdo_Pcsc->setChecked(true);
 }
 
 void TForm_ComPort::FormShow() {
     platform::runGuarded([this] {
         if (PortHandle <= 0) {
+            ShowOpenPort({});
             ui->Cbo_Baud->setCurrentIndex(2);
             ui->Cbo_Frame->setCurrentIndex(0);
             ui->Edt_TimeOut->setText(QStringLiteral("800"));
@@ -296,13 +324,9 @@ void TForm_ComPort::FormShow() {
         ui->Btn_OpenPort->setEnabled(false);
         ReadBack();
         std::string number;
-        if (reader_port::readPortParameter(library_, PortHandle, "PortNr", number) < 0 ||
-            number.empty()) {
-            return;
-        }
-        QRadioButton* const radios[] = {ui->Rdo_Com1, ui->Rdo_Com2, ui->Rdo_Com3, ui->Rdo_Com4};
-        if (number[0] >= '1' && number[0] <= '4') {
-            radios[number[0] - '1']->setChecked(true);
+        if (reader_port::readPortParameter(library_, PortHandle, "PortNr", number) >= 0 &&
+            !number.empty()) {
+            ShowOpenPort(number);
         }
     });
 }
@@ -322,8 +346,14 @@ void TForm_ComPort::showEvent(QShowEvent* event) {
     }
 }
 
+// The check runs when the user moves on to another control, not when a popup (the edit's own
+// context menu) or another window takes the focus for a while: the edit may be half-typed.
 bool TForm_ComPort::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
+    const auto movedOn = [event] {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
+    };
+    if (event->type() == QEvent::FocusOut && movedOn()) {
         if (watched == ui->Edt_TimeOut) {
             Edt_TimeOutExit();
         } else if (watched == ui->Edt_DelayTime) {

@@ -37,6 +37,8 @@ public slots:
     void Rdo_Com2Click();
     void Rdo_Com3Click();
     void Rdo_Com4Click();
+    // The choice that shows a port other than COM1..COM4 (a PC/SC reader) while it is open.
+    void Rdo_PcscClick();
     void FormShow();
     void FormClose();
 
@@ -46,11 +48,16 @@ protected:
 
 private:
     void ReadBack();
-    void PortChosen(char digit);
+    void PortChosen(const std::string& number);
+    // Checks the choice of the open port numbered number: one of COM1..COM4, or the fifth
+    // choice, which is shown for any other port and hidden otherwise.
+    void ShowOpenPort(const std::string& number);
     void SetRunEnabled(bool enabled);
     void SelectBaud(const std::string& rate);
 
     std::unique_ptr<Ui::TForm_ComPort> ui;
     ReaderPortHost* host_ = nullptr;
     ReaderLibrary library_;
+    // The number of the port the fifth choice shows; empty while it is hidden.
+    std::string otherPort_;
 };

@@ -1,5 +1,6 @@
 #include "ZQDlgFindReader.h"
 
+#include "DialogKeys.h"
 #include "FindReaderThread.h"
 #include "ui_ZQDlgFindReader.h"
 
@@ -19,6 +20,7 @@ TForm_FindReader::TForm_FindReader(QWidget* parent)
     headline.setPixelSize(16);
     ui->Txt_Reader->setFont(headline);
     setFixedSize(size());
+    platform::keepEnterFromButtons(*this);
     connect(ui->Btn_Ok, &QPushButton::clicked, this, &TForm_FindReader::Btn_OkClick);
     connect(ui->Btn_Cancel, &QPushButton::clicked, this, &TForm_FindReader::Btn_CancelClick);
 }

@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <cstdio>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -62,6 +64,17 @@ private slots:
         dialog.setHost(&host);
         dialog.show();
         QCOMPARE(buttons(dialog), QString("100001"));
+        // Enter in a field presses no button: no port opens with a time-out nobody checked.
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            QVERIFY(!button->isDefault() && !button->autoDefault());
+        auto* timeOut = control<QLineEdit>(dialog, "Edt_TimeOut");
+        timeOut->setFocus();
+        timeOut->setText("abc");
+        QTest::keyClick(timeOut, Qt::Key_Return);
+        QTest::keyClick(control(dialog, "Rdo_Com1"), Qt::Key_Enter);
+        QCOMPARE(PortHandle.load(), 0);
+        QVERIFY(dialog.isVisible());
+        timeOut->setText("800");
         control(dialog, "Btn_OpenPort")->click();
         const std::int32_t port = PortHandle;
         QCOMPARE(buttons(dialog), QString("011111"));
@@ -163,6 +176,40 @@ private slots:
         QVERIFY(messages.messages().isEmpty());
     }
 
+    // An open PC/SC reader shows as a fifth choice with its port and name, and the buttons keep
+    // the meaning of the port table; closing it hides the choice and leaves COM1 chosen.
+    void openPcscReaderIsShownAsItIs() {
+        ReaderLibrary library;
+        library.GetPortPara = [](std::int32_t, const char* name, char* value, std::size_t size) {
+            const std::map<std::string, std::string> values = {
+                {"PortNr", "6"},     {"ReaderName", "Desk Reader 01 00"},
+                {"Baud", "38400"},   {"Frame", "8E1"},
+                {"TimeOut", "800"},  {"TxTimeControl", "1"},
+                {"TxDelayTime", "5"}};
+            std::snprintf(value, size, "%s", values.at(name).c_str());
+            return std::int32_t{ZQCOM_OK};
+        };
+        library.ClosePort = [](std::int32_t) { return std::int32_t{ZQCOM_OK}; };
+        TForm_ComPort dialog;
+        dialog.setLibrary(library);
+        PortHandle = 1234;
+        dialog.show();
+        auto* pcsc = control(dialog, "Rdo_Pcsc");
+        QVERIFY(pcsc->isVisible() && pcsc->isChecked());
+        QCOMPARE(pcsc->text(), QString("PC/SC 6"));
+        QCOMPARE(pcsc->toolTip(), QString("Desk Reader 01 00"));
+        QCOMPARE(buttons(dialog), QString("011111"));
+        control(dialog, "Rdo_Com2")->click();
+        QCOMPARE(buttons(dialog), QString("000001"));
+        pcsc->click();
+        QCOMPARE(buttons(dialog), QString("011111"));
+        control(dialog, "Btn_ClosePort")->click();
+        QCOMPARE(PortHandle.load(), 0);
+        QCOMPARE(buttons(dialog), QString("100001"));
+        QVERIFY(pcsc->isHidden() && control(dialog, "Rdo_Com1")->isChecked());
+        QVERIFY(messages.messages().isEmpty());
+    }
+
     void editFallsBackUnlessWholeNumber_data() {
         QTest::addColumn<QString>("edit");
         QTest::addColumn<QString>("text");
@@ -185,7 +232,13 @@ private slots:
         TForm_ComPort dialog;
         auto* field = control<QLineEdit>(dialog, qPrintable(edit));
         field->setText(text);
-        QFocusEvent focusLeft(QEvent::FocusOut);
+        // The edit's context menu or another window takes the focus only for a while.
+        for (const Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) {
+            QFocusEvent focusLent(QEvent::FocusOut, reason);
+            QCoreApplication::sendEvent(field, &focusLent);
+            QCOMPARE(field->text(), text);
+        }
+        QFocusEvent focusLeft(QEvent::FocusOut, Qt::TabFocusReason);
         QCoreApplication::sendEvent(field, &focusLeft);
         QCOMPARE(field->text(), left);
     }
@@ -246,7 +299,8 @@ private slots:
     void firstPortIsCheckedAndPortsExcludeEachOther() {
         TForm_ComPort dialog;
         const auto radios = dialog.findChildren<QRadioButton*>();
-        QCOMPARE(radios.size(), 4);
+        QCOMPARE(radios.size(), 5);
+        QVERIFY(control(dialog, "Rdo_Pcsc")->isHidden());
         for (QRadioButton* radio : radios) {
             QCOMPARE(radio->isChecked(), radio->objectName() == "Rdo_Com1");
             auto* frame = qobject_cast<QGroupBox*>(radio->parentWidget());

@@ -204,6 +204,9 @@ private slots:
         QCOMPARE(control->metaObject()->className(), kind);
         QCOMPARE(control->property("text").toString(), caption);
         QCOMPARE(control->isEnabled(), enabled);
+        // Enter presses no button the user did not choose.
+        if (auto* button = qobject_cast<QPushButton*>(control))
+            QVERIFY(!button->isDefault() && !button->autoDefault());
     }
 
     void headlineIsCentredBoldAndSixteenPixels() {
