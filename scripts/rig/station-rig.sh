@@ -114,7 +114,7 @@ rig_requests() {
 rig_start_panel() {
     "$RIG_BIN/bench-panel" --reader-control "$RIG_DIR/reader.sock" \
         --balance-control "$RIG_DIR/balance.sock" --catalogue "$RIG_DATA/transponders.tsv" \
-        >"$RIG_DIR/bench-panel.log" 2>&1 &
+        --at-right >"$RIG_DIR/bench-panel.log" 2>&1 &
     rig_pids+=($!)
 }
 

@@ -347,6 +347,7 @@ void TForm_Main::DBEdit3Change() {
 void TForm_Main::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!event->spontaneous()) {
+        centreOnFirstShow();
         // Once the window is up: a modal search inside the show would keep the window manager's
         // frame from the window's geometry.
         QTimer::singleShot(0, this, [this] {
@@ -359,7 +360,6 @@ void TForm_Main::showEvent(QShowEvent* event) {
 void TForm_Main::FormShow() {
     startBalance();
     keepOuterSize();
-    centreOnFirstShow();
     framePolls_ = 0;
     framePoll_.start();
 
@@ -477,10 +477,14 @@ void TForm_Main::keepOuterSize() {
         setFixedSize(client);
 }
 
+// Before the window is mapped, so that the window manager takes the place as asked instead of
+// placing the window itself first and losing the race to a later move (a window put at the
+// screen's corner with its title bar off the screen). The frame is not known yet: the window's
+// shown size stands for it.
 void TForm_Main::centreOnFirstShow() {
     if (placed_ || screen() == nullptr)
         return;
-    QRect frame = frameGeometry();
+    QRect frame(QPoint(), QSize(shownWidth, shownHeight));
     frame.moveCenter(screen()->availableGeometry().center());
     move(frame.topLeft());
     placed_ = true;

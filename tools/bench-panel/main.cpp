@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QScreen>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -22,7 +23,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption catalogueOption(
         QStringLiteral("catalogue"), QStringLiteral("The transponder catalogue: a button a drug."),
         QStringLiteral("FILE"));
-    parser.addOptions({readerOption, balanceOption, catalogueOption});
+    const QCommandLineOption atRightOption(
+        QStringLiteral("at-right"),
+        QStringLiteral("Places the panel at the top right of the screen, beside the station's "
+                       "windows."));
+    parser.addOptions({readerOption, balanceOption, catalogueOption, atRightOption});
     parser.process(application);
 
     bench::PanelSetup setup;
@@ -40,5 +45,10 @@ int main(int argc, char** argv) {
 
     bench::BenchPanel panel(setup);
     panel.show();
+    if (parser.isSet(atRightOption) && panel.screen() != nullptr) {
+        // After the show, when the frame's width counts too.
+        const QRect screen = panel.screen()->availableGeometry();
+        panel.move(screen.right() + 1 - panel.frameGeometry().width(), screen.top());
+    }
     return QApplication::exec();
 }
