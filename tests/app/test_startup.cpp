@@ -30,6 +30,22 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
+
+// Keeps where a window stands when its native window is shown.
+class PlaceAtMap : public QObject {
+public:
+    PlaceAtMap(QWidget& window, QPoint& place) : window_(window), place_(place) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            place_ = window_.pos();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget& window_;
+    QPoint& place_;
+};
 
 // The station's start-up, its entry window and the main window's show and close steps.
 class TestStartup : public QObject {
@@ -150,8 +166,17 @@ private slots:
 
     void clickOnPictureShowsMainWindowAndRunsShowSteps() {
         QCOMPARE(messages->messages().size(), 0);
-        clickPicture();
         TForm_Main& main = windows->Form_Main();
+        // Centred when its window is mapped: a window manager places a window mapped without a
+        // place of its own, and a later move may lose that race.
+        main.winId();
+        QPoint mappedAt;
+        PlaceAtMap placeAtMap(main, mappedAt);
+        main.windowHandle()->installEventFilter(&placeAtMap);
+        clickPicture();
+        QRect centred(QPoint(), QSize(680, 380));
+        centred.moveCenter(main.screen()->availableGeometry().center());
+        QCOMPARE(mappedAt, centred.topLeft());
         QVERIFY(main.isVisible());
         compareOuterSize(main, QSize(680, 380));
         QVERIFY(ReaderHandle > 0);
