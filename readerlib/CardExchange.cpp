@@ -18,9 +18,6 @@ using card::Bytes;
 using readerlib::CardAccess;
 using readerlib::CardOutcome;
 
-constexpr std::uint8_t kGetBaud = 0x52;
-constexpr std::uint8_t kRfReset = 0x69;
-constexpr std::uint8_t kIsoCommand = 0xB0;
 constexpr std::int32_t kUnknownCommand = 0x01;
 constexpr std::int32_t kBadRequest = 0x02;
 constexpr std::size_t kHeaderLength = 2; // code, mode
@@ -262,17 +259,17 @@ CardOutcome isoCommand(CardSession& session, const Bytes& request) {
 CardOutcome run(CardSession& session, const zqcom_internal::PortParameters& parameters,
                 const wire::Frame& request) {
     switch (request.command) {
-    case kGetBaud: {
+    case ZQKRT_COMMAND_GET_BAUD: {
         CardOutcome outcome = session.readerThere();
         if (outcome.status == ZQKRT_OK) {
             outcome.data = {rateIndex(parameters.line.baud)};
         }
         return outcome;
     }
-    case kRfReset:
+    case ZQKRT_COMMAND_RF_RESET:
         session.resetField();
         return session.readerThere();
-    case kIsoCommand:
+    case ZQKRT_COMMAND_ISO:
         return isoCommand(session, request.data);
     default:
         return bare(kUnknownCommand);

@@ -17,10 +17,6 @@ using namespace zqkrt_internal;
 
 namespace {
 
-constexpr std::uint8_t kGetBaud = 0x52;
-constexpr std::uint8_t kRfReset = 0x69;
-constexpr std::uint8_t kIsoCommand = 0xB0;
-
 static_assert(ZQKRT_MAX_REQUEST_LENGTH == wire::kMaxRequestData);
 
 std::optional<std::uint8_t> busAddressOf(int32_t busAddress) {
@@ -79,7 +75,8 @@ int32_t ZQKRT_0x52_GetBaud(int32_t readerHandle, int32_t busAddress) {
             return ZQKRT_ERR_BAD_ARGUMENT;
         }
         wire::Frame reply;
-        const int32_t status = runReaderCommand(readerHandle, *address, kGetBaud, {}, reply);
+        const int32_t status =
+            runReaderCommand(readerHandle, *address, ZQKRT_COMMAND_GET_BAUD, {}, reply);
         return status == ZQKRT_OK ? getBaudResult(reply) : status;
     });
 }
@@ -91,7 +88,8 @@ int32_t ZQKRT_0x69_RFReset(int32_t readerHandle, int32_t busAddress) {
             return ZQKRT_ERR_BAD_ARGUMENT;
         }
         wire::Frame reply;
-        const int32_t status = runReaderCommand(readerHandle, *address, kRfReset, {}, reply);
+        const int32_t status =
+            runReaderCommand(readerHandle, *address, ZQKRT_COMMAND_RF_RESET, {}, reply);
         return status == ZQKRT_OK ? rfResetResult(reply) : status;
     });
 }
@@ -113,7 +111,7 @@ int32_t ZQKRT_0xB0_ISOCmd(int32_t readerHandle, int32_t busAddress, const uint8_
         const wire::Bytes wireRequest = iso::hostRequestToWire(hostRequest).value_or(hostRequest);
         wire::Frame reply;
         const int32_t status =
-            runReaderCommand(readerHandle, *address, kIsoCommand, wireRequest, reply);
+            runReaderCommand(readerHandle, *address, ZQKRT_COMMAND_ISO, wireRequest, reply);
         if (status != ZQKRT_OK) {
             return status;
         }

@@ -91,6 +91,10 @@ ZQKRT_API int32_t ZQKRT_GetReaderParaBuf(int32_t readerHandle, const char* name,
  * to the card the reader presents, answer in the same layouts and statuses, and ignore the bus
  * address; commands without a card counterpart give the reader status 0x01. */
 
+/* The reader's command codes, as the wire protocol carries them and the command functions
+ * below name them. */
+enum { ZQKRT_COMMAND_GET_BAUD = 0x52, ZQKRT_COMMAND_RF_RESET = 0x69, ZQKRT_COMMAND_ISO = 0xB0 };
+
 /* Asks the reader for its rate: 0 when a reader answers at the port's current settings. */
 ZQKRT_API int32_t ZQKRT_0x52_GetBaud(int32_t readerHandle, int32_t busAddress);
 

@@ -4,6 +4,7 @@
 #include "DispensingTurn.h"
 #include "FieldLookup.h"
 #include "MessageBoxes.h"
+#include "PrescriptionFields.h"
 #include "TADOQuery.h"
 
 #include <QEventLoop>
@@ -12,9 +13,6 @@
 #include <chrono>
 
 namespace {
-
-const QString serialNumberField = QStringLiteral("SerialNumber");
-const QString stateField = QStringLiteral("配藥情況");
 
 // The pause before a line is stored: the windows go on painting "配藥中" and the weight, and
 // hand-offs are served, but no input reaches a control that could change the order meanwhile.
@@ -111,8 +109,8 @@ void DispensingCheck::tagListChanged() {
 
 bool DispensingCheck::turn(const QString& tagSerial) {
     db::TADOQuery& lines = window_.orderLines();
-    switch (decideTurn(tagSerial, lines.FieldByName(serialNumberField).Value(),
-                       lines.FieldByName(stateField).Value())) {
+    switch (decideTurn(tagSerial, lines.FieldByName(db::field::SerialNumber).Value(),
+                       lines.FieldByName(db::field::DispensingState).Value())) {
     case TurnOutcome::WrongDrug:
         window_.showWarning(wrongDrugText());
         platform::beep();
@@ -146,7 +144,7 @@ void DispensingCheck::dispense(db::TADOQuery& lines) {
     lines.Edit();
     // An edit left open would be stored by the next move of the query.
     try {
-        db::TField state = lines.FieldByName(stateField);
+        db::TField state = lines.FieldByName(db::field::DispensingState);
         state.SetValue(dispensingText());
         const QString weight = window_.weightText() + QStringLiteral("克");
         window_.showWeight(weight);
@@ -176,7 +174,7 @@ void DispensingCheck::record(const QString& event, db::TADOQuery& lines,
 }
 
 bool DispensingCheck::everyLineDone(db::TADOQuery& lines) {
-    const int column = findField(lines, stateField);
+    const int column = findField(lines, db::field::DispensingState);
     QVariantList states;
     for (int row = 0; row < lines.RecordCount(); ++row)
         states << lines.valueAt(row, column);

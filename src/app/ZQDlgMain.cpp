@@ -7,6 +7,7 @@
 #include "HexEdit.h"
 #include "MainWindowIcon.h"
 #include "OrderStatements.h"
+#include "PrescriptionFields.h"
 #include "QueryGridModel.h"
 #include "ReaderErrorMessage.h"
 #include "ReaderHandles.h"
@@ -24,7 +25,6 @@
 #include "zqkrt.h"
 
 #include <QCalendarWidget>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLabel>
@@ -45,6 +45,8 @@ constexpr int maxReissuedCloses = 3;
 // so, and may tell of the frame in steps: the size follows it this often, for about two seconds.
 constexpr int framePollMs = 25;
 constexpr int maxFramePolls = 80;
+// The reader parameter that switches the library's protocol log.
+constexpr const char* kLogProtocol = "LogProt";
 
 const QString sequenceField = QStringLiteral("領藥序號");
 const QString nameField = QStringLiteral("姓名");
@@ -60,7 +62,7 @@ const QStringList orderLinesHidden = {sequenceField,
                                       birthField,
                                       QStringLiteral("領藥單.配藥日期"),
                                       QStringLiteral("領藥明細.配藥日期"),
-                                      QStringLiteral("SerialNumber")};
+                                      db::field::SerialNumber};
 
 void hideFromGrid(db::TADOQuery& query, const QStringList& fields) {
     for (const QString& field : fields)
@@ -242,7 +244,7 @@ void TForm_Main::OpenOrderLines(const QTreeWidgetItem& order) {
         db::orderLinesStatement(order.text(0), db::DayText(ui->DateTimePicker1->date()));
     runOnQuery([this] { ADOQuery1->Open(); });
     hideFromGrid(*ADOQuery1, orderLinesHidden);
-    ADOQuery1->FieldByName(QStringLiteral("配藥情況")).SetReadOnly(false);
+    ADOQuery1->FieldByName(db::field::DispensingState).SetReadOnly(false);
 }
 
 // The list and the day stay locked while the order is dispensed, so no other statement can
@@ -376,7 +378,7 @@ void TForm_Main::FormShow() {
     // cannot be closed is not searched over, as the search would drop its handle.
     if (closeHeldPort() && findReader_ != nullptr && findReader_->exec() == QDialog::Rejected)
         LoadIni();
-    ZQKRT_SetReaderPara(ReaderHandle, "LogProt", "1");
+    ZQKRT_SetReaderPara(ReaderHandle, kLogProtocol, "1");
     TagDataView = std::make_unique<THexEdit>("DB", 11, 4);
 }
 
@@ -402,11 +404,8 @@ void TForm_Main::startBalance() {
     // Read at every show, so a changed set-up holds from the next show on.
     const balance::BalanceIni ini = balance::BalanceIni::read(readerIniPath());
     if (balanceWindow_ != nullptr) {
-        balanceWindow_->findChild<QTimer*>(QStringLiteral("Timer1"))->start();
-        balanceWindow_->btnSendClick();
-        balanceWindow_->findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(true);
-        balanceWindow_->btnSendClick();
-        balanceWindow_->startAtShow(ini);
+        balanceWindow_->startRequestsAtShow();
+        balanceWindow_->openPortAtShow(ini);
     }
     balanceLink_->startAtShow(ini.pollPort);
 }
@@ -445,10 +444,10 @@ void TForm_Main::MItem_ComPortClick() {
 void TForm_Main::MItem_SearchReaderClick() {
     if (findReader_ == nullptr || !closeHeldPort())
         return;
-    ZQKRT_SetReaderPara(ReaderHandle, "LogProt", "0");
+    ZQKRT_SetReaderPara(ReaderHandle, kLogProtocol, "0");
     if (findReader_->exec() == QDialog::Rejected)
         LoadIni();
-    ZQKRT_SetReaderPara(ReaderHandle, "LogProt", "1");
+    ZQKRT_SetReaderPara(ReaderHandle, kLogProtocol, "1");
 }
 
 void TForm_Main::Btn_RunClick() {
@@ -465,7 +464,7 @@ void TForm_Main::ListView_TagListClick() {
 
 void TForm_Main::Button1Click() {
     ui->Edit1->clear();
-    const db::TField serial = ADOQuery1->FieldByName(QStringLiteral("SerialNumber"));
+    const db::TField serial = ADOQuery1->FieldByName(db::field::SerialNumber);
     if (!serial.IsNull())
         ui->Edit1->setText(serial.AsString());
 }

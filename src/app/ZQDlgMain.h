@@ -100,9 +100,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Returns false when the close is to be issued again later instead.
     // The balance share of the show steps: the terminal window's polling and the polling link.
     void startBalance();
+    // Returns false when the close is to be issued again later instead.
     bool FormClose();
     bool releaseReader();
     void walkPortList();

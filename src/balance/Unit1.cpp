@@ -92,7 +92,14 @@ void TForm1::btnOpenPortClick() {
     });
 }
 
-void TForm1::startAtShow(const balance::BalanceIni& ini) {
+void TForm1::startRequestsAtShow() {
+    Timer1->start();
+    btnSendClick();
+    ui->CheckBox1->setChecked(true);
+    btnSendClick();
+}
+
+void TForm1::openPortAtShow(const balance::BalanceIni& ini) {
     platform::runGuarded([this, &ini] {
         // An open port stays with the choice it was opened by.
         if (port_.isOpen()) {

@@ -29,10 +29,14 @@ public:
     QString WeightText() const override { return weightText_; }
     bool portOpen() const { return port_.isOpen(); }
 
+    // The main window's show steps for this window, in their order: the timer is enabled, then
+    // Start/Stop is pressed twice around ticking "Repeat", so the timer runs and the button
+    // reads "Stop".
+    void startRequestsAtShow();
     // At a show of the main window, unless a port is open: Port of the INI file (COM1 or COM2,
     // any case) is chosen, and with OpenAtShow the chosen port is opened. A Port the window does
     // not offer leaves the choice and, with OpenAtShow, opens nothing and shows the open failure.
-    void startAtShow(const balance::BalanceIni& ini);
+    void openPortAtShow(const balance::BalanceIni& ini);
 
 public slots:
     void btnOpenPortClick();

@@ -16,7 +16,6 @@ namespace {
 constexpr std::array<const char*, 4> kPorts{"1", "2", "3", "4"};
 constexpr std::array<const char*, 4> kCardReaderPorts{"5", "6", "7", "8"};
 constexpr std::array<const char*, 3> kFrames{"8E1", "8N1", "8O1"};
-constexpr std::int32_t kGetBaud = 0x52;
 
 // The name comes from the PC/SC service: a line break in it must not make a line of its own.
 std::string printable(std::string text) {
@@ -74,7 +73,7 @@ bool TFindReaderThread::SearchPort(const char* portNr) {
                 return false;
             }
             std::string reply;
-            if (Table.RunCommand(kGetBaud, reply) == 0) {
+            if (Table.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == 0) {
                 Synchronize([this] { ShowReaderFound(); });
                 return false;
             }
@@ -103,7 +102,7 @@ TFindReaderThread::CardReaderStep TFindReaderThread::SearchCardReader(const char
     PortHandle = TestPort.load();
     LastStatus = Library.SetReaderPara(ReaderHandle, "PortHnd", std::to_string(TestPort).c_str());
     std::string reply;
-    if (LastStatus >= 0 && Table.RunCommand(kGetBaud, reply) == 0) {
+    if (LastStatus >= 0 && Table.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == 0) {
         Synchronize([this] { ShowReaderFound(); });
         return CardReaderStep::Over;
     }

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kRFReset = 0x69;
-constexpr int kIsoCommand = 0xB0;
 constexpr std::int32_t kFieldSwitchedOn = 0x84;
 constexpr int kDecodeInventory = 5;
 constexpr int kCommandCode = 8;
@@ -72,12 +70,12 @@ void TReadTagsThread::Execute() {
 bool TReadTagsThread::Pass(TZQKRT_TableArray& working) {
     working.RemoveAll();
     std::string reply;
-    const std::int32_t reset = working.RunCommand(kRFReset, reply);
+    const std::int32_t reset = working.RunCommand(ZQKRT_COMMAND_RF_RESET, reply);
     if (reset != 0 && reset != kFieldSwitchedOn)
         return false;
     working.SetValue(kCommandCode, "01");
     working.SetValue(kMode, "00");
-    if (working.RunCommand(kIsoCommand, reply) < 0)
+    if (working.RunCommand(ZQKRT_COMMAND_ISO, reply) < 0)
         return false;
     // The table keeps only the transponders the reply really holds.
     TagCount = std::max(HexPairToInt(reply.substr(0, kCountChars)), 0);

@@ -213,7 +213,7 @@ void TForm_ComPort::Btn_BaudrateClick() {
             }
             ui->Cbo_Baud->setCurrentIndex(static_cast<int>(i));
             std::string reply;
-            if (probe.RunCommand(0x52, reply) == 0) {
+            if (probe.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == 0) {
                 platform::showMessage(
                     QStringLiteral("FoundReader\r\nBaudrate: %1").arg(QString::fromStdString(rate)),
                     QStringLiteral("Information"), platform::MessageIcon::Information);

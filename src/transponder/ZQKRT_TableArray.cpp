@@ -298,11 +298,11 @@ std::string TZQKRT_TableArray::DecodeIsoReply(const std::string& replyHex,
 
 std::int32_t TZQKRT_TableArray::RunCommand(int command, std::string& reply) {
     const std::int32_t reader = Reader;
-    if (command != 0xB0) {
+    if (command != ZQKRT_COMMAND_ISO) {
         std::int32_t status = kUnknownCommand;
-        if (command == 0x52)
+        if (command == ZQKRT_COMMAND_GET_BAUD)
             status = Calls.GetBaud(reader, kBroadcastAddress);
-        else if (command == 0x69)
+        else if (command == ZQKRT_COMMAND_RF_RESET)
             status = Calls.RFReset(reader, kBroadcastAddress);
         reply.clear();
         return status;

@@ -330,14 +330,14 @@ private slots:
         QVERIFY(linkPort(1, device) && linkPort(2, device));
         platform::MessageRecorder messages;
         TForm1 window;
-        window.startAtShow({"COM1", "COM3", true});
+        window.openPortAtShow({"COM1", "COM3", true});
         QVERIFY(!window.portOpen());
         QCOMPARE(messages.messages().size(), 1);
         QCOMPARE(messages.messages()[0].text, QString("開啟通訊埠錯誤!!"));
-        window.startAtShow({"COM1", "com2", false});
+        window.openPortAtShow({"COM1", "com2", false});
         QVERIFY(window.findChild<QRadioButton*>("rdCOM_COM2")->isChecked() && !window.portOpen());
-        window.startAtShow({"COM1", "com2", true});
-        window.startAtShow({"COM1", "com2", true});
+        window.openPortAtShow({"COM1", "com2", true});
+        window.openPortAtShow({"COM1", "com2", true});
         QVERIFY(window.portOpen());
         QCOMPARE(messages.messages().size(), 1);
     }

@@ -2,6 +2,7 @@
 
 #include "ReaderState.h"
 #include "WireFrame.h"
+#include "zqkrt.h"
 
 #include <cstdint>
 #include <optional>
@@ -9,9 +10,9 @@
 namespace emulator {
 
 enum ReaderCommand : std::uint8_t {
-    GetBaud = 0x52,
-    RfReset = 0x69,
-    IsoCommand = 0xB0,
+    GetBaud = ZQKRT_COMMAND_GET_BAUD,
+    RfReset = ZQKRT_COMMAND_RF_RESET,
+    IsoCommand = ZQKRT_COMMAND_ISO,
 };
 
 // A reply and how long the ISO exchanges behind it took in the air.
