@@ -15,10 +15,6 @@ using namespace zqcom_internal;
 
 namespace {
 
-constexpr int kFirstPortNumber = 1;
-constexpr int kLastSerialPortNumber = 4;
-constexpr int kLastPortNumber = 8;
-
 std::int32_t openFailureStatus(platform::SerialFailure failure) {
     switch (failure) {
     case platform::SerialFailure::Busy:
@@ -30,11 +26,10 @@ std::int32_t openFailureStatus(platform::SerialFailure failure) {
     }
 }
 
-// Port "5" is the first reader of the PC/SC service's list, "8" the fourth.
 std::int32_t openCardPort(const std::shared_ptr<PortEntry>& port) {
     std::int32_t status = ZQCOM_OK;
     const auto index =
-        static_cast<std::size_t>(port->parameters.portNumber - kLastSerialPortNumber - 1);
+        static_cast<std::size_t>(port->parameters.portNumber - ZQCOM_FIRST_PCSC_PORT);
     std::unique_ptr<PcscPort> reader = PcscPort::open(index, status);
     if (!reader) {
         return status;
@@ -61,14 +56,14 @@ int32_t ZQCOM_OpenPort(const char* portNr) {
         // One digit exactly: the text that "PortNr" reads back.
         const std::optional<std::int32_t> number =
             std::strlen(portNr) == 1
-                ? readerlib::parseDecimal(portNr, kFirstPortNumber, kLastPortNumber)
+                ? readerlib::parseDecimal(portNr, ZQCOM_FIRST_SERIAL_PORT, ZQCOM_LAST_PCSC_PORT)
                 : std::nullopt;
         if (!number) {
             return ZQCOM_ERR_BAD_VALUE;
         }
         auto port = std::make_shared<PortEntry>();
         port->parameters.portNumber = *number;
-        if (*number > kLastSerialPortNumber) {
+        if (*number >= ZQCOM_FIRST_PCSC_PORT) {
             return openCardPort(port);
         }
         if (!port->serial.open("COM" + std::to_string(*number))) {

@@ -40,6 +40,13 @@ enum {
                                          library (libpcsclite.so.1) is not installed */
 };
 
+/* Port numbers: the serial ports COM1..COM4, then the first to fourth reader of the PC/SC
+ * service. */
+#define ZQCOM_FIRST_SERIAL_PORT 1
+#define ZQCOM_LAST_SERIAL_PORT 4
+#define ZQCOM_FIRST_PCSC_PORT 5
+#define ZQCOM_LAST_PCSC_PORT 8
+
 /* Buffer sizes that ZQCOM_GetPortPara assumes: "PortNr" and every other parameter. */
 #define ZQCOM_PORTNR_BUFFER_SIZE 5
 #define ZQCOM_VALUE_BUFFER_SIZE 256

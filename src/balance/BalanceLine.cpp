@@ -24,7 +24,7 @@ bool openBalanceLine(platform::SerialPort& port, const std::string& portName,
         return false;
     }
     platform::LineSettings settings;
-    settings.baud = 2400;
+    settings.baud = kBalanceBaud;
     settings.dataBits = 7;
     settings.parity = parity;
     settings.stopBits = 1;

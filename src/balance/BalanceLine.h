@@ -8,6 +8,9 @@
 
 namespace balance {
 
+// The balance's line rate, for the polling link and the terminal window alike.
+constexpr std::int32_t kBalanceBaud = 2400;
+
 // The most one read of the balance's reply takes; more waiting means the line ran away.
 constexpr long kReceiveLimit = 2048;
 

@@ -9,16 +9,16 @@
 namespace {
 
 // The body waits, off the UI thread, between the command and the read, for as long as the line
-// takes to send the command and a reply line at 2400 baud (10 bits a character at most): so
-// commands never queue up faster than the line sends them, a write always finds room in the
+// takes to send the command and a reply line at the balance's rate (10 bits a character at most):
+// so commands never queue up faster than the line sends them, a write always finds room in the
 // driver and returns at once, and the UI thread only runs the two short steps.
-constexpr int kLineRate = 2400;
 constexpr int kBitsPerCharacter = 10;
 constexpr int kCommandCharacters = 5;
 constexpr int kReplyCharacters = 24;
 constexpr unsigned long kCycleMs =
-    ((kCommandCharacters + kReplyCharacters) * kBitsPerCharacter * 1000 + kLineRate - 1) /
-    kLineRate;
+    ((kCommandCharacters + kReplyCharacters) * kBitsPerCharacter * 1000 + balance::kBalanceBaud -
+     1) /
+    balance::kBalanceBaud;
 
 } // namespace
 

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr std::array<const char*, 4> kPorts{"1", "2", "3", "4"};
-constexpr std::array<const char*, 4> kCardReaderPorts{"5", "6", "7", "8"};
 constexpr std::array<const char*, 3> kFrames{"8E1", "8N1", "8O1"};
 
 // The name comes from the PC/SC service: a line break in it must not make a line of its own.
@@ -37,15 +35,15 @@ TFindReaderThread::~TFindReaderThread() {
 }
 
 void TFindReaderThread::Execute() {
-    for (const char* portNr : kPorts) {
-        if (!SearchPort(portNr))
+    for (int port = ZQCOM_FIRST_SERIAL_PORT; port <= ZQCOM_LAST_SERIAL_PORT; ++port) {
+        if (!SearchPort(std::to_string(port).c_str()))
             return;
     }
     // Without a PC/SC service every port fails alike: the first says enough.
-    for (const char* portNr : kCardReaderPorts) {
+    for (int port = ZQCOM_FIRST_PCSC_PORT; port <= ZQCOM_LAST_PCSC_PORT; ++port) {
         if (Terminated())
             break;
-        const CardReaderStep step = SearchCardReader(portNr);
+        const CardReaderStep step = SearchCardReader(std::to_string(port).c_str());
         if (step == CardReaderStep::Over)
             return;
         if (step == CardReaderStep::NoService)

@@ -56,6 +56,12 @@ TForm_ComPort::TForm_ComPort(QWidget* parent)
                           Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TForm_ComPort>()) {
     ui->setupUi(this);
+    for (const BaudRate& rate : kBaudRates) {
+        ui->Cbo_Baud->addItem(
+            QString::fromLatin1(rate.text.data(), static_cast<qsizetype>(rate.text.size())));
+    }
+    // Filling the list selects its first entry; a new dialog shows none.
+    ui->Cbo_Baud->setCurrentIndex(-1);
     setFixedSize(size());
     platform::keepEnterFromButtons(*this);
     connect(ui->Btn_OpenPort, &QPushButton::clicked, this, &TForm_ComPort::Btn_OpenPortClick);
