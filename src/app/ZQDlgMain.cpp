@@ -21,8 +21,6 @@
 #include "ZQDlgComPort.h"
 #include "ZQDlgFindReader.h"
 #include "ui_ZQDlgMain.h"
-#include "zqcom.h"
-#include "zqkrt.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
@@ -366,9 +364,9 @@ void TForm_Main::FormShow() {
     framePoll_.start();
 
     iniPath_ = readerIniPath();
-    const std::int32_t status = ZQKRT_NewReader(0);
+    const std::int32_t status = library_.NewReader(0);
     // A failed creation keeps the reader of the last show.
-    inventory_->startShow(status < 0 ? ReaderHandle.load() : status, readerCalls_);
+    inventory_->startShow(status < 0 ? ReaderHandle.load() : status, library_.Reader);
     if (status < 0) {
         showReaderError(status);
         return;
@@ -378,14 +376,14 @@ void TForm_Main::FormShow() {
     // cannot be closed is not searched over, as the search would drop its handle.
     if (closeHeldPort() && findReader_ != nullptr && findReader_->exec() == QDialog::Rejected)
         LoadIni();
-    ZQKRT_SetReaderPara(ReaderHandle, kLogProtocol, "1");
+    library_.SetReaderPara(ReaderHandle, kLogProtocol, "1");
     TagDataView = std::make_unique<THexEdit>("DB", 11, 4);
 }
 
 bool TForm_Main::closeHeldPort() {
     if (PortHandle <= 0)
         return true;
-    const std::int32_t status = ZQCOM_ClosePort(PortHandle);
+    const std::int32_t status = library_.ClosePort(PortHandle);
     if (status < 0) {
         showReaderError(status);
         return false;
@@ -444,10 +442,10 @@ void TForm_Main::MItem_ComPortClick() {
 void TForm_Main::MItem_SearchReaderClick() {
     if (findReader_ == nullptr || !closeHeldPort())
         return;
-    ZQKRT_SetReaderPara(ReaderHandle, kLogProtocol, "0");
+    library_.SetReaderPara(ReaderHandle, kLogProtocol, "0");
     if (findReader_->exec() == QDialog::Rejected)
         LoadIni();
-    ZQKRT_SetReaderPara(ReaderHandle, kLogProtocol, "1");
+    library_.SetReaderPara(ReaderHandle, kLogProtocol, "1");
 }
 
 void TForm_Main::Btn_RunClick() {
@@ -517,18 +515,19 @@ bool TForm_Main::FormClose() {
 // left behind by a failed step and would block that device for good.
 void TForm_Main::walkPortList() {
     std::vector<std::int32_t> strays;
-    for (std::int32_t port = ZQCOM_GetPortList(0); port > 0; port = ZQCOM_GetPortList(port)) {
+    for (std::int32_t port = library_.GetPortList(0); port > 0; port = library_.GetPortList(port)) {
         if (port != PortHandle)
             strays.push_back(port);
     }
     for (const std::int32_t port : strays)
-        ZQCOM_ClosePort(port);
+        library_.ClosePort(port);
 }
 
 bool TForm_Main::releaseReader() {
-    ZQKRT_SetReaderPara(0, "LockProtToApp", "0");
+    library_.SetReaderPara(0, "LockProtToApp", "0");
     char scratch[256] = {};
-    const bool stillLocked = ZQKRT_GetReaderPara(0, "IsProtToAppLocked", scratch) == 0;
+    const bool stillLocked =
+        library_.GetReaderPara(0, "IsProtToAppLocked", scratch, sizeof scratch) == 0;
     if (stillLocked && reissuedCloses_ < maxReissuedCloses) {
         ++reissuedCloses_;
         return false;

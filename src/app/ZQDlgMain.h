@@ -2,9 +2,9 @@
 
 #include "DispensingCheck.h"
 #include "DispensingJournal.h"
+#include "ReaderLibrary.h"
 #include "ReaderPortHost.h"
 #include "TADOConnection.h"
-#include "ZQKRT_TableArray.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -82,7 +82,7 @@ public:
 
     void setDispensingPause(int ms) { check_.setPauseMs(ms); }
     // The reader calls of the inventory from the next show on; tests put a double in.
-    void setReaderCalls(TZQKRT_ReaderCalls calls) { readerCalls_ = std::move(calls); }
+    void setReaderCalls(TZQKRT_ReaderCalls calls) { library_.Reader = std::move(calls); }
     void setDispensingIdleBudget(int polls) { check_.setIdleBudget(polls); }
 
     // Panel 0 of StatusBar1, where the dispensing warnings appear.
@@ -140,7 +140,7 @@ private:
     QMenu* PopupMenu1 = nullptr;
     std::unique_ptr<THexEdit> TagDataView;
     std::unique_ptr<TagInventory> inventory_;
-    TZQKRT_ReaderCalls readerCalls_;
+    ReaderLibrary library_;
     TForm_FindReader* findReader_ = nullptr;
     TForm_ComPort* comPort_ = nullptr;
     TForm1* balanceWindow_ = nullptr;
