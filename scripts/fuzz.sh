@@ -26,7 +26,7 @@ clang++ -std=c++20 -O1 -g -Wall -Wextra -Werror \
     "$readerlib/zqkrt.cpp" "$readerlib/ReaderTable.cpp" "$readerlib/ReaderParameterAccess.cpp" \
     "$readerlib/ReaderCommand.cpp" "$readerlib/ReaderTransport.cpp" \
     "$readerlib/ProtocolLog.cpp" "$readerlib/ParameterText.cpp" "$readerlib/PortTable.cpp" \
-    "$src/platform/SerialPort.cpp" "$src/platform/ComPortNames.cpp" \
+    "$src/platform/SerialPort.cpp" "$src/platform/LineAttributes.cpp" "$src/platform/ComPortNames.cpp" \
     -o "$out/fuzz_wire"
 
 # Seeds in the fuzzer's layout: the planted reply's data, the noise it goes behind, then what the
