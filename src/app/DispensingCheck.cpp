@@ -2,7 +2,7 @@
 
 #include "DispensingJournal.h"
 #include "DispensingTurn.h"
-#include "FieldLookup.h"
+#include "FieldIndex.h"
 #include "MessageBoxes.h"
 #include "PrescriptionFields.h"
 #include "TADOQuery.h"

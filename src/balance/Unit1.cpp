@@ -1,6 +1,6 @@
 #include "Unit1.h"
 
-#include "BalanceLine.h"
+#include "BalanceSerial.h"
 #include "ErrorGuard.h"
 #include "MessageBoxes.h"
 #include "ReplyCut.h"

@@ -1,6 +1,6 @@
 #include "Weight.h"
 
-#include "BalanceLine.h"
+#include "BalanceSerial.h"
 #include "MemoAppend.h"
 #include "SerialPort.h"
 

@@ -3,7 +3,7 @@
 #include "BaudRates.h"
 #include "IniFile.h"
 #include "ReaderHandles.h"
-#include "ReaderIni.h"
+#include "ReaderIniPath.h"
 
 #include <array>
 #include <cstring>

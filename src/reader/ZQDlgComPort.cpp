@@ -6,7 +6,7 @@
 #include "MessageBoxes.h"
 #include "ReaderErrorMessage.h"
 #include "ReaderHandles.h"
-#include "ReaderPort.h"
+#include "ReaderPortSteps.h"
 #include "ZQKRT_TableArray.h"
 #include "ui_ZQDlgComPort.h"
 

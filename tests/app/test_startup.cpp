@@ -5,7 +5,7 @@
 #include "OrderSystem.h"
 #include "ReaderEmulatorProcess.h"
 #include "ReaderHandles.h"
-#include "ReaderIni.h"
+#include "ReaderIniPath.h"
 #include "Startup.h"
 #include "Unit1.h"
 #include "ZQDlgComPort.h"

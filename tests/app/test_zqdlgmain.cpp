@@ -1,7 +1,7 @@
 #include "DayText.h"
 #include "IniFile.h"
 #include "MessageBoxes.h"
-#include "ReaderIni.h"
+#include "ReaderIniPath.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
 #include "WeightReading.h"

@@ -1,6 +1,6 @@
 #include "IniFile.h"
 #include "PcscDaemon.h"
-#include "ReaderPortBench.h"
+#include "ReaderPortFixture.h"
 #include "TagListStation.h"
 #include "ZQDlgFindReader.h"
 

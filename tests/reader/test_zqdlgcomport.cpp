@@ -1,6 +1,6 @@
 #include "IniFile.h"
 #include "MessageBoxes.h"
-#include "ReaderPortBench.h"
+#include "ReaderPortFixture.h"
 #include "ZQDlgComPort.h"
 
 #include <QCheckBox>
@@ -43,7 +43,7 @@ QStringList texts(const platform::MessageRecorder& recorder) {
 class TestZQDlgComPort : public QObject {
     Q_OBJECT
 
-    ReaderPortBench bench;
+    ReaderPortFixture bench;
     platform::MessageRecorder messages;
 
 private slots:

@@ -1,4 +1,4 @@
-#include "ReaderIni.h"
+#include "ReaderIniPath.h"
 
 #include <filesystem>
 

@@ -1,11 +1,11 @@
-#include "ReaderPortIni.h"
+#include "ReaderIniSteps.h"
 
 #include "IniFile.h"
 #include "MessageBoxes.h"
 #include "ReaderErrorMessage.h"
 #include "ReaderHandles.h"
-#include "ReaderIni.h"
-#include "ReaderPort.h"
+#include "ReaderIniPath.h"
+#include "ReaderPortSteps.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -2,9 +2,9 @@
 
 #include "ReaderEmulatorProcess.h"
 #include "ReaderHandles.h"
-#include "ReaderIni.h"
+#include "ReaderIniPath.h"
+#include "ReaderIniSteps.h"
 #include "ReaderPortHost.h"
-#include "ReaderPortIni.h"
 #include "zqcom.h"
 #include "zqkrt.h"
 
@@ -15,9 +15,9 @@
 
 // The reader emulator at 9600 Bd, 8E1 on COM1 of a temporary working directory, whose COM2 to
 // COM4 are links to nothing: they fail to open and never fall through to a real port.
-class ReaderPortBench {
+class ReaderPortFixture {
 public:
-    ~ReaderPortBench() {
+    ~ReaderPortFixture() {
         closePort();
         QDir::setCurrent(previous_);
     }

@@ -1,4 +1,4 @@
-#include "ReaderPort.h"
+#include "ReaderPortSteps.h"
 
 #include "ReaderErrorMessage.h"
 #include "ReaderHandles.h"

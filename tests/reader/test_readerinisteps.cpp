@@ -1,7 +1,7 @@
 #include "IniFile.h"
 #include "MessageBoxes.h"
-#include "ReaderPortBench.h"
-#include "ReaderPortIni.h"
+#include "ReaderIniSteps.h"
+#include "ReaderPortFixture.h"
 
 #include <QFile>
 #include <QTest>
@@ -9,10 +9,10 @@
 
 Q_DECLARE_METATYPE(std::optional<bool>)
 
-class TestReaderPortIni : public QObject {
+class TestReaderIniSteps : public QObject {
     Q_OBJECT
 
-    ReaderPortBench bench;
+    ReaderPortFixture bench;
     platform::MessageRecorder messages;
 
     QString lastMessage() const {
@@ -90,5 +90,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestReaderPortIni)
-#include "test_readerportini.moc"
+QTEST_MAIN(TestReaderIniSteps)
+#include "test_readerinisteps.moc"

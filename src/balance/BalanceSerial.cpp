@@ -1,4 +1,4 @@
-#include "BalanceLine.h"
+#include "BalanceSerial.h"
 
 #include "MessageBoxes.h"
 #include "ReplyCut.h"

@@ -1,4 +1,4 @@
-#include "FieldLookup.h"
+#include "FieldIndex.h"
 
 #include "TADOQuery.h"
 
