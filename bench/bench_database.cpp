@@ -1,21 +1,16 @@
 // Times the station's two statements on a large prescription database, in a file and on a
 // PostgreSQL server of its own holding the same content: the order list of one day and the drug
 // lines of one order, run and walked through the query object as the main window does.
+#include "BenchmarkMain.h"
 #include "DayText.h"
-#include "DemoDatabaseMaker.h"
+#include "DemoDatabases.h"
 #include "OrderStatements.h"
-#include "PostgresCluster.h"
-#include "ScratchServerDatabase.h"
 #include "SqlRun.h"
 #include "TADOConnection.h"
 #include "TADOQuery.h"
 
-#include <QCoreApplication>
-#include <QDate>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <exception>
 #include <string>
 
 namespace {
@@ -95,52 +90,21 @@ void registerStatements(const std::string& suffix, const db::DatabaseLocation& l
 }
 
 void measure() {
-    QTemporaryDir folder;
-    if (!folder.isValid())
-        throw std::runtime_error("no temporary folder");
-    demodb::MakerSettings settings;
-    settings.outputPath = folder.filePath(db::DatabaseLocation::defaultFileName());
-    settings.cataloguePath = QStringLiteral(DSP_TRANSPONDER_CATALOGUE);
-    settings.demo.today = QDate::currentDate();
-    settings.demo.orders = largeOrders;
-    settings.demo.lines = largeLines;
-    const demodb::MakerSummary summary = demodb::makeDemoDatabase(settings);
-    std::printf("database: %lld orders, %lld lines over %d days\n",
-                static_cast<long long>(summary.orders), static_cast<long long>(summary.lines),
-                summary.days);
-    const db::DatabaseLocation file = db::DatabaseLocation::file(settings.outputPath);
-
-    PostgresCluster cluster;
-    ScratchServerDatabase large(cluster.connectionText());
-    settings.outputPath.clear();
-    settings.serverConnection = large.connectionText();
-    demodb::makeDemoDatabase(settings);
-    const auto connection = large.connect();
-    // Autovacuum would gather the statistics of the new rows within minutes; until then the
-    // planner guesses and may scan every patient.
-    dbtools::run(connection->database(), QStringLiteral("ANALYZE"));
-    std::printf("server: %s\n", qPrintable(dbtools::single(connection->database(),
+    const DemoDatabases large(db::DatabaseLocation::defaultFileName(), largeOrders, largeLines);
+    std::printf("server: %s\n", qPrintable(dbtools::single(large.server().connect()->database(),
                                                            QStringLiteral("SELECT version()"))
                                                .toString()));
     std::fflush(stdout);
 
-    const QString dayText = db::DayText(settings.demo.today);
-    registerStatements({}, file, dayText);
-    registerStatements("/server", db::DatabaseLocation::server(settings.serverConnection), dayText);
+    const QString dayText = db::DayText(large.today());
+    registerStatements({}, db::DatabaseLocation::file(large.filePath()), dayText);
+    registerStatements("/server", db::DatabaseLocation::server(large.server().connectionText()),
+                       dayText);
     benchmark::RunSpecifiedBenchmarks();
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    try {
-        measure();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_database: %s\n", error.what());
-        return 1;
-    }
-    benchmark::Shutdown();
-    return 0;
+    return runMeasured(argc, argv, "bench_database", measure);
 }

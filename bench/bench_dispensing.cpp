@@ -2,23 +2,17 @@
 // processes on a PostgreSQL server of its own, and 1 and 4 on a shared file, each worker storing
 // its share of one day's lines as the station does. A run is timed from the workers' release,
 // each with its order list loaded and its connection open, until the last has ended.
+#include "BenchmarkMain.h"
 #include "Connection.h"
 #include "DayText.h"
-#include "DemoDatabaseMaker.h"
+#include "DemoDatabases.h"
 #include "DispenseWorkers.h"
-#include "PostgresCluster.h"
-#include "ScratchServerDatabase.h"
 #include "SqlRun.h"
 
-#include <QCoreApplication>
-#include <QDate>
 #include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <cstdio>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -98,30 +92,11 @@ void registerRuns(const char* name, const Target& target, const QString& dayText
 }
 
 void measure() {
-    QTemporaryDir folder;
-    if (!folder.isValid())
-        throw std::runtime_error("no temporary folder");
-    demodb::MakerSettings settings;
-    settings.outputPath = folder.filePath(QStringLiteral("stations.db"));
-    settings.cataloguePath = QStringLiteral(DSP_TRANSPONDER_CATALOGUE);
-    settings.demo.today = QDate::currentDate();
-    settings.demo.orders = orders;
-    settings.demo.lines = lines;
-    const demodb::MakerSummary summary = demodb::makeDemoDatabase(settings);
-    std::printf("database: %lld orders, %lld lines over %d days\n",
-                static_cast<long long>(summary.orders), static_cast<long long>(summary.lines),
-                summary.days);
-    const QString file = settings.outputPath;
+    const DemoDatabases stations(QStringLiteral("stations.db"), orders, lines);
+    const QString file = stations.filePath();
+    const QString server = stations.server().connectionText();
 
-    PostgresCluster cluster;
-    ScratchServerDatabase stations(cluster.connectionText());
-    const QString server = stations.connectionText();
-    settings.outputPath.clear();
-    settings.serverConnection = server;
-    demodb::makeDemoDatabase(settings);
-    dbtools::run(stations.connect()->database(), QStringLiteral("ANALYZE"));
-
-    const QString dayText = db::DayText(settings.demo.today);
+    const QString dayText = db::DayText(stations.today());
     registerRuns("BM_DispensingStores/server",
                  {{QStringLiteral("--server"), server},
                   [server] { return dbtools::Connection::server(server); }},
@@ -136,14 +111,5 @@ void measure() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    try {
-        measure();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_dispensing: %s\n", error.what());
-        return 1;
-    }
-    benchmark::Shutdown();
-    return 0;
+    return runMeasured(argc, argv, "bench_dispensing", measure);
 }

@@ -4,17 +4,12 @@
 // virtual reader gets its card from the emulator's PC/SC face.
 
 #include "AirTime.h"
+#include "EmulatedReader.h"
 #include "LineTiming.h"
 #include "PcscReaderRig.h"
-#include "ReaderEmulatorProcess.h"
 #include "WireFrame.h"
-#include "zqcom.h"
-#include "zqkrt.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QThread>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -39,13 +34,7 @@ constexpr unsigned long kCardLookMs = 1000;
 // Serial numbers in slots 1, 2 and 3 of 16.
 const char* const kTags[] = {"E004010012345671", "E007000000ABCD12", "E016123456789AB3"};
 
-struct Station {
-    ReaderEmulatorProcess emulator;
-    int32_t port = 0;
-    int32_t reader = 0;
-};
-
-Station* station = nullptr;
+EmulatedReader* station = nullptr;
 
 // The PC/SC reader, started by the first benchmark that needs it.
 std::unique_ptr<PcscReaderRig> cardStation;
@@ -172,16 +161,16 @@ bool setUpCard(benchmark::State& state, int tags) {
         state.SkipWithError(("no PC/SC reader: " + error.toStdString()).c_str());
         return false;
     }
-    bool ready = cardStation->emulator.command("clear");
+    bool ready = cardStation->card.emulator.command("clear");
     for (int tag = 0; tag < tags && ready; ++tag) {
-        ready = cardStation->emulator.command(QString("place ") + kTags[tag]);
+        ready = cardStation->card.emulator.command(QString("place ") + kTags[tag]);
     }
     QElapsedTimer waited;
     waited.start();
     Pass pass;
     while (ready && !passFound(pass, tags) && waited.elapsed() < kCardWaitMs) {
         QThread::msleep(kCardLookMs);
-        pass = runPass(cardStation->reader);
+        pass = runPass(cardStation->card.reader);
     }
     if (!ready || !passFound(pass, tags)) {
         state.SkipWithError(
@@ -198,7 +187,7 @@ void pcscInventoryPasses(benchmark::State& state) {
     if (!setUpCard(state, tags)) {
         return;
     }
-    state.counters["passes_per_s"] = timedPasses(state, cardStation->reader, tags);
+    state.counters["passes_per_s"] = timedPasses(state, cardStation->card.reader, tags);
 }
 
 BENCHMARK(pcscInventoryPasses)
@@ -212,22 +201,10 @@ BENCHMARK(pcscInventoryPasses)
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    QTemporaryDir directory;
-    Station emulated;
+    EmulatedReader emulated;
     QString error;
-    if (!directory.isValid() ||
-        !emulated.emulator.start(QCoreApplication::applicationDirPath() + "/reader-emulator",
-                                 directory.path(), {}, error) ||
-        !QDir::setCurrent(directory.path())) {
+    if (!emulated.startSerial(error)) {
         std::fprintf(stderr, "no reader emulator: %s\n", qPrintable(error));
-        return 1;
-    }
-    emulated.port = ZQCOM_OpenPort("1");
-    emulated.reader = ZQKRT_NewReader(0);
-    if (emulated.port <= 0 || emulated.reader <= 0 ||
-        ZQKRT_SetReaderPara(emulated.reader, "PortHnd", std::to_string(emulated.port).c_str()) !=
-            ZQKRT_OK) {
-        std::fprintf(stderr, "cannot bind a reader to the emulator's port\n");
         return 1;
     }
     station = &emulated;
@@ -235,6 +212,5 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     cardStation.reset();
-    ZQCOM_ClosePort(emulated.port);
     return 0;
 }

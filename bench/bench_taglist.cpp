@@ -5,21 +5,17 @@
 // its card from the emulator's PC/SC face.
 
 #include "DayText.h"
-#include "DemoDatabaseMaker.h"
+#include "DemoDatabases.h"
 #include "DispensingCheck.h"
+#include "EmulatedReader.h"
 #include "OrderStatements.h"
 #include "PcscReaderRig.h"
-#include "ReaderEmulatorProcess.h"
 #include "TADOConnection.h"
 #include "TADOQuery.h"
 #include "TagInventory.h"
-#include "zqcom.h"
-#include "zqkrt.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDate>
-#include <QDir>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QListWidget>
@@ -211,8 +207,8 @@ void pcscPlacementToRow(benchmark::State& state) {
         state.SkipWithError(("no PC/SC reader: " + error.toStdString()).c_str());
         return;
     }
-    inventoryOn(cardStation->reader);
-    placeAndTime(state, cardStation->emulator, kPcscMaxPhaseMs);
+    inventoryOn(cardStation->card.reader);
+    placeAndTime(state, cardStation->card.emulator, kPcscMaxPhaseMs);
 }
 
 BENCHMARK(pcscPlacementToRow)
@@ -267,10 +263,7 @@ BENCHMARK(cpuWithoutTag)
 
 // A demo database and the lines of one of today's orders in query.
 void openOrderLines(db::TADOQuery& query, const QString& path) {
-    demodb::MakerSettings settings;
-    settings.outputPath = path;
-    settings.cataloguePath = QStringLiteral(DSP_TRANSPONDER_CATALOGUE);
-    settings.demo.today = QDate::currentDate();
+    const demodb::MakerSettings settings = demoSettings(path);
     demodb::makeDemoDatabase(settings);
     const QString day = db::DayText(settings.demo.today);
     query.SQL = db::orderListStatement(day);
@@ -289,24 +282,14 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    QTemporaryDir emulatorFolder;
     QTemporaryDir databaseFolder;
-    ReaderEmulatorProcess emulated;
+    EmulatedReader emulated;
     QString error;
-    if (!emulatorFolder.isValid() || !databaseFolder.isValid() ||
-        !emulated.start(QCoreApplication::applicationDirPath() + "/reader-emulator",
-                        emulatorFolder.path(), {}, error) ||
-        !QDir::setCurrent(emulatorFolder.path())) {
+    if (!databaseFolder.isValid() || !emulated.startSerial(error)) {
         std::fprintf(stderr, "no reader emulator: %s\n", qPrintable(error));
         return 1;
     }
-    const std::int32_t port = ZQCOM_OpenPort("1");
-    serialReader = ZQKRT_NewReader(0);
-    if (port <= 0 || serialReader <= 0 ||
-        ZQKRT_SetReaderPara(serialReader, "PortHnd", std::to_string(port).c_str()) != ZQKRT_OK) {
-        std::fprintf(stderr, "cannot bind a reader to the emulator's port\n");
-        return 1;
-    }
+    serialReader = emulated.reader;
     const QString databasePath = databaseFolder.filePath(db::DatabaseLocation::defaultFileName());
     db::TADOConnection connection(db::DatabaseLocation::file(databasePath));
     db::TADOQuery lines(connection);
@@ -317,13 +300,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     Station running(lines);
-    emulator = &emulated;
+    emulator = &emulated.emulator;
     station = &running;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     running.inventory.stop();
     cardStation.reset();
-    ZQCOM_ClosePort(port);
     return 0;
 }

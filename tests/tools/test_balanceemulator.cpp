@@ -1,11 +1,10 @@
 #include "ReaderEmulatorProcess.h"
-#include "SerialPort.h"
+#include "StationLine.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <chrono>
 #include <memory>
 
 using platform::LineSettings;
@@ -14,13 +13,6 @@ using platform::SerialPort;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-constexpr int kGenerousMs = 10000;
-// How long a balance that is not meant to answer gets to prove it.
-constexpr int kSilenceMs = 700;
-// A line this long without a byte is taken as done with what it had to send.
-constexpr int kQuietMs = 200;
 constexpr qsizetype kLineBytes = 17;
 constexpr long kStationLimit = 2048;
 
@@ -31,20 +23,10 @@ const LineSettings kPollingLine{2400, 7, Parity::None, 1};
 // waitMs passed.
 QByteArray listen(SerialPort& port, int waitMs, qsizetype enough) {
     QByteArray heard;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
-    while (heard.size() < enough && Clock::now() < deadline) {
-        if (!port.waitReadable(kQuietMs)) {
-            if (!heard.isEmpty()) {
-                break;
-            }
-            continue;
-        }
-        char chunk[512];
-        const long received = port.read(chunk, sizeof chunk);
-        if (received > 0) {
-            heard.append(chunk, received);
-        }
-    }
+    listenOn(port, waitMs, true, [&](const std::uint8_t* bytes, std::size_t count) {
+        heard.append(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(count));
+        return heard.size() >= enough;
+    });
     return heard;
 }
 

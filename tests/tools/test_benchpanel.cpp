@@ -2,12 +2,12 @@
 #include "ControlClient.h"
 #include "PanelCatalogue.h"
 #include "ReaderEmulatorProcess.h"
+#include "ToolRun.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,7 +22,6 @@ namespace {
 
 const QString kCatalogue = QStringLiteral(DSP_SOURCE_DIR "/data/transponders.tsv");
 
-constexpr int kGenerousMs = 10000;
 // Short, so the cases where no answer ends do not hold the test up.
 constexpr std::chrono::milliseconds kShortTimeout{300};
 constexpr std::size_t kSmallAnswerLimit = 1024;
@@ -60,22 +59,9 @@ int listenAt(const QString& path) {
     return listener;
 }
 
-struct ToolRun {
-    int exitCode = -1;
-    QString output;
-    QString errors;
-};
-
+// emulator-control, as from a shell.
 ToolRun runTool(const QStringList& arguments) {
-    QProcess tool;
-    tool.start(QCoreApplication::applicationDirPath() + "/emulator-control", arguments);
-    ToolRun run;
-    if (tool.waitForFinished(kGenerousMs) && tool.exitStatus() == QProcess::NormalExit) {
-        run.exitCode = tool.exitCode();
-    }
-    run.output = QString::fromUtf8(tool.readAllStandardOutput());
-    run.errors = QString::fromUtf8(tool.readAllStandardError());
-    return run;
+    return ::runTool(QStringLiteral("emulator-control"), arguments);
 }
 
 // The reader's answer to "list": a line a transponder, then "ok".

@@ -1,3 +1,4 @@
+#include "HexBytes.h"
 #include "PcscCard.h"
 #include "VpcdFraming.h"
 
@@ -9,11 +10,6 @@ using emulator::Transponder;
 Q_DECLARE_METATYPE(Bytes)
 
 namespace {
-
-Bytes hex(const char* text) {
-    const QByteArray raw = QByteArray::fromHex(QByteArray(text));
-    return Bytes(raw.begin(), raw.end());
-}
 
 // 28 blocks of 4 bytes, block n holding n n n n.
 Transponder numberedTag() {

@@ -1,4 +1,5 @@
 #include "ControlClient.h"
+#include "HexBytes.h"
 #include "PcscDaemon.h"
 
 #include <QCoreApplication>
@@ -17,11 +18,6 @@ constexpr const char* kUid = "E004010012345678";
 constexpr const char* kReader = "Virtual PCD 00 00";
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes hex(const char* text) {
-    const QByteArray raw = QByteArray::fromHex(QByteArray(text));
-    return Bytes(raw.begin(), raw.end());
-}
 
 } // namespace
 

@@ -1,7 +1,8 @@
+#include "ControlClient.h"
 #include "Deframer.h"
 #include "IsoLayout.h"
 #include "RequestFrames.h"
-#include "SerialPort.h"
+#include "StationLine.h"
 #include "WireFrame.h"
 
 #include <QCoreApplication>
@@ -10,27 +11,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <chrono>
-#include <cstring>
 #include <memory>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 using platform::LineSettings;
 using platform::Parity;
 using platform::SerialPort;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-constexpr int kGenerousMs = 10000;
-// How long a reader that is not meant to answer gets to prove it.
-constexpr int kSilenceMs = 700;
-// A line this long without a byte is taken as done with what it had to send.
-constexpr int kQuietMs = 200;
 
 const LineSettings kReaderLine{38400, 8, Parity::Even, 1};
 
@@ -51,64 +38,24 @@ Heard ask(SerialPort& port, const wire::Frame& request, int waitMs, bool untilAn
         return heard;
     }
     wire::Deframer deframer(wire::FrameKind::Reply);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(waitMs);
-    while (!heard.reply && Clock::now() < deadline) {
-        if (!port.waitReadable(kQuietMs)) {
-            if (untilAnyBytes && heard.bytes > 0) {
-                break;
-            }
-            continue;
-        }
-        std::uint8_t chunk[512];
-        const long received = port.read(chunk, sizeof chunk);
-        if (received <= 0) {
-            continue;
-        }
-        heard.bytes += static_cast<std::size_t>(received);
-        deframer.feed(chunk, static_cast<std::size_t>(received));
+    listenOn(port, waitMs, untilAnyBytes, [&](const std::uint8_t* chunk, std::size_t count) {
+        heard.bytes += count;
+        deframer.feed(chunk, count);
         heard.reply = deframer.next();
-    }
+        return heard.reply.has_value();
+    });
     heard.crcErrors = deframer.crcErrors();
     return heard;
 }
 
 // One control line over the socket: the answer's lines, the final "ok" or "error: ..." last.
 QStringList control(const QString& socketPath, const QString& line) {
+    const emulator::ControlClient client(socketPath.toStdString(),
+                                         std::chrono::milliseconds(kGenerousMs));
     QStringList answer;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray path = socketPath.toLocal8Bit();
-    std::memcpy(address.sun_path, path.constData(), std::min<std::size_t>(path.size(), 100));
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return {"error: no control socket"};
+    for (const std::string& answerLine : client.send(line.toStdString()).lines) {
+        answer << QString::fromStdString(answerLine);
     }
-    const QByteArray request = line.toUtf8() + "\n";
-    if (::send(fd, request.constData(), request.size(), MSG_NOSIGNAL) != request.size()) {
-        ::close(fd);
-        return {"error: control socket took no line"};
-    }
-    QByteArray received;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(kGenerousMs);
-    while (Clock::now() < deadline) {
-        pollfd entry{fd, POLLIN, 0};
-        if (::poll(&entry, 1, 50) <= 0) {
-            continue;
-        }
-        char chunk[1024];
-        const ssize_t count = ::recv(fd, chunk, sizeof chunk, 0);
-        if (count <= 0) {
-            break;
-        }
-        received.append(chunk, count);
-        answer = QString::fromUtf8(received).split('\n', Qt::SkipEmptyParts);
-        if (received.endsWith('\n') && !answer.isEmpty() &&
-            (answer.last() == "ok" || answer.last().startsWith("error: "))) {
-            break;
-        }
-    }
-    ::close(fd);
     return answer;
 }
 

@@ -1,4 +1,4 @@
-#include "HexFields.h"
+#include "HexBytes.h"
 #include "Responder.h"
 
 #include <QTest>
@@ -13,13 +13,9 @@ Q_DECLARE_METATYPE(LineFrame)
 
 namespace {
 
-Bytes hexBytes(const char* text) {
-    return emulator::parseHexBytes(text, 64).value();
-}
-
 emulator::Transponder makeTag(const char* uid, std::uint8_t type = 0x00, int blockCount = 28,
                               int blockSize = 4) {
-    return emulator::makeTransponder(hexBytes(uid), type, blockCount, blockSize).value();
+    return emulator::makeTransponder(hex(uid), type, blockCount, blockSize).value();
 }
 
 // The UID low byte first, as it travels.
@@ -28,7 +24,7 @@ Bytes airOrder(Bytes uid) {
 }
 
 const Line kOwnLine{38400, LineFrame::E81};
-const Bytes kUidA = hexBytes("E004010012345678");
+const Bytes kUidA = hex("E004010012345678");
 
 wire::Frame request(std::uint8_t command, Bytes data = {},
                     std::uint8_t address = wire::kBroadcastAddress) {
@@ -276,7 +272,7 @@ void TestResponder::inventory() {
     for (const QString& uid : listed) {
         expected.push_back(0x01);
         expected.push_back(0x5A);
-        const Bytes air = airOrder(hexBytes(uid.toLatin1().constData()));
+        const Bytes air = airOrder(hex(uid.toLatin1().constData()));
         expected.insert(expected.end(), air.begin(), air.end());
     }
     QCOMPARE(reply.data, expected);
@@ -402,7 +398,7 @@ void TestResponder::customEntriesRoundTrip() {
 
 void TestResponder::addressedRequestToAbsentTag_data() {
     QTest::addColumn<Bytes>("isoRequest");
-    const Bytes absent = hexBytes("E004010012345679");
+    const Bytes absent = hex("E004010012345679");
     QTest::newRow("read") << addressed(0x23, absent, {0x00, 0x01});
     QTest::newRow("write") << addressed(0x24, absent, {0x00, 0x01, 0x04, 1, 2, 3, 4});
     QTest::newRow("system information") << addressed(0x2B, absent);

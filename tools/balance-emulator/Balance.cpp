@@ -51,13 +51,10 @@ std::optional<Answer> Balance::answer(std::string_view request, std::mt19937& ra
 }
 
 emulator::ControlReply Balance::status() const {
-    emulator::ControlReply reply;
-    if (statusSource_) {
-        reply.lines = statusSource_();
-    }
+    emulator::ControlReply reply = emulator::statusReply(statusSource_);
     reply.lines.push_back("weight " + weightText(hundredths_));
     reply.lines.push_back(std::string("stable ") + (stable_ ? "on" : "off"));
-    reply.lines.push_back("fault " + faultName(fault_));
+    reply.lines.push_back("fault " + std::string(emulator::nameOf(kFaultNames, fault_)));
     reply.lines.push_back("requests " + std::to_string(requests_));
     reply.lines.push_back("ignored " + std::to_string(ignored_));
     return reply;

@@ -4,7 +4,6 @@
 #include "ControlReply.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <random>
 #include <string>
@@ -29,10 +28,7 @@ public:
     // a line that is no request, or the silence fault.
     std::optional<Answer> answer(std::string_view request, std::mt19937& random);
 
-    // Lines the program adds to "status": port, the host's line.
-    void setStatusSource(std::function<std::vector<std::string>()> source) {
-        statusSource_ = std::move(source);
-    }
+    void setStatusSource(emulator::StatusSource source) { statusSource_ = std::move(source); }
 
 private:
     emulator::ControlReply status() const;
@@ -42,7 +38,7 @@ private:
     Fault fault_ = Fault::None;
     std::uint64_t requests_ = 0;
     std::uint64_t ignored_ = 0;
-    std::function<std::vector<std::string>()> statusSource_;
+    emulator::StatusSource statusSource_;
 };
 
 } // namespace balance

@@ -3,9 +3,6 @@
 #include "ControlWords.h"
 #include "WeightLine.h"
 
-#include <utility>
-#include <vector>
-
 namespace balance {
 namespace {
 
@@ -28,48 +25,24 @@ bool parseArguments(ArgumentReader& reader, Command& command) {
             command.verb = Verb::Hangup;
             return true;
         }
-        return reader.take(parseFault(name), command.fault, "unknown fault " + name);
+        return reader.take(emulator::valueNamed(kFaultNames, name), command.fault,
+                           "unknown fault " + name);
     }
     default:
         return reader.count(0, 0, "no arguments");
     }
 }
 
-std::optional<Verb> verbOf(const std::string& word) {
-    static const std::vector<std::pair<std::string, Verb>> kVerbs{{"weight", Verb::Weight},
-                                                                  {"stable", Verb::Stable},
-                                                                  {"fault", Verb::Fault},
-                                                                  {"status", Verb::Status},
-                                                                  {"quit", Verb::Quit}};
-    const std::string name = emulator::lowered(word);
-    for (const auto& [verbName, verb] : kVerbs) {
-        if (verbName == name) {
-            return verb;
-        }
-    }
-    return std::nullopt;
-}
+constexpr emulator::Named<Verb> kVerbs[] = {{"weight", Verb::Weight},
+                                            {"stable", Verb::Stable},
+                                            {"fault", Verb::Fault},
+                                            {"status", Verb::Status},
+                                            {"quit", Verb::Quit}};
 
 } // namespace
 
 std::optional<Command> parseCommand(std::string_view line, std::string& error) {
-    error.clear();
-    const std::vector<std::string> words = emulator::splitWords(line);
-    Command command;
-    if (words.empty() || words[0][0] == '#') {
-        return command;
-    }
-    const auto verb = verbOf(words[0]);
-    if (!verb) {
-        error = "unknown command " + words[0];
-        return std::nullopt;
-    }
-    command.verb = *verb;
-    ArgumentReader reader(words, error);
-    if (!parseArguments(reader, command)) {
-        return std::nullopt;
-    }
-    return command;
+    return emulator::parseControlLine<Command>(line, kVerbs, parseArguments, error);
 }
 
 } // namespace balance

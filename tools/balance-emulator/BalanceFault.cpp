@@ -1,43 +1,12 @@
 #include "BalanceFault.h"
 
-#include <array>
-
 namespace balance {
 namespace {
-
-struct FaultEntry {
-    Fault fault;
-    std::string_view name;
-};
-
-constexpr std::array<FaultEntry, 5> kFaults{{{Fault::None, "none"},
-                                             {Fault::Silence, "silence"},
-                                             {Fault::Garbage, "garbage"},
-                                             {Fault::Zeros, "zeros"},
-                                             {Fault::Flood, "flood"}}};
 
 // Where the zero byte goes: in place of the comma after the header.
 constexpr std::size_t kZeroAt = 2;
 
 } // namespace
-
-std::optional<Fault> parseFault(std::string_view name) {
-    for (const FaultEntry& entry : kFaults) {
-        if (entry.name == name) {
-            return entry.fault;
-        }
-    }
-    return std::nullopt;
-}
-
-std::string faultName(Fault fault) {
-    for (const FaultEntry& entry : kFaults) {
-        if (entry.fault == fault) {
-            return std::string(entry.name);
-        }
-    }
-    return "none";
-}
 
 std::vector<std::uint8_t> spoilLine(Fault fault, const std::string& line, std::mt19937& random) {
     std::vector<std::uint8_t> bytes(line.begin(), line.end());

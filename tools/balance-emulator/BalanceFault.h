@@ -1,10 +1,10 @@
 #pragma once
 
+#include "NameTable.h"
+
 #include <cstdint>
-#include <optional>
 #include <random>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace balance {
@@ -16,8 +16,11 @@ enum class Fault { None, Silence, Garbage, Zeros, Flood };
 // More than the station's 2048-byte limit, put on the line at once.
 constexpr std::size_t kFloodBytes = 3000;
 
-std::optional<Fault> parseFault(std::string_view name);
-std::string faultName(Fault fault);
+inline constexpr emulator::Named<Fault> kFaultNames[] = {{"none", Fault::None},
+                                                         {"silence", Fault::Silence},
+                                                         {"garbage", Fault::Garbage},
+                                                         {"zeros", Fault::Zeros},
+                                                         {"flood", Fault::Flood}};
 
 // What goes on the line in place of the weight line; empty for silence. The flood is whole
 // weight lines, at least kFloodBytes of them.

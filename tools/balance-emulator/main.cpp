@@ -34,9 +34,9 @@ int main(int argc, char** argv) {
     emulator::PseudoTerminalLink link(options->linkPath());
     balance.setStatusSource([&] {
         const emulator::HostLine host = link.hostLine();
-        return std::vector<std::string>{
-            "port " + options->port + " " + link.linkPath() + " -> " + link.slavePath(),
-            "host " + std::to_string(host.baud) + " parity " + emulator::parityName(host.parity)};
+        return std::vector<std::string>{link.portLine(options->port),
+                                        "host " + std::to_string(host.baud) + " parity " +
+                                            emulator::parityName(host.parity)};
     });
     return emulator::runEmulator(kProgram, *options, line, &link);
 }

@@ -16,4 +16,12 @@ ControlReply failedReply(std::string error) {
     return reply;
 }
 
+ControlReply statusReply(const StatusSource& source) {
+    ControlReply reply;
+    if (source) {
+        reply.lines = source();
+    }
+    return reply;
+}
+
 } // namespace emulator

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,5 +20,10 @@ struct ControlReply {
 };
 
 ControlReply failedReply(std::string error);
+
+// Lines the program around the device puts first in its "status": port, device, the host's line.
+using StatusSource = std::function<std::vector<std::string>()>;
+// A "status" reply holding the source's lines so far; the device adds its own.
+ControlReply statusReply(const StatusSource& source);
 
 } // namespace emulator

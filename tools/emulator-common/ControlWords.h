@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NameTable.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -49,5 +51,31 @@ private:
     const std::vector<std::string>& words_;
     std::string& error_;
 };
+
+// One control line: its first word a verb of the table in any case, the rest taken by
+// parseArguments(ArgumentReader&, Command&). Blank lines and # comments give a Command as it is
+// made, whose verb asks nothing. nullopt with error set for anything that is not a command with
+// valid arguments.
+template <typename Command, typename Verb, std::size_t Count, typename ParseArguments>
+std::optional<Command> parseControlLine(std::string_view line, const NameTable<Verb, Count>& verbs,
+                                        ParseArguments parseArguments, std::string& error) {
+    error.clear();
+    const std::vector<std::string> words = splitWords(line);
+    Command command;
+    if (words.empty() || words[0][0] == '#') {
+        return command;
+    }
+    const auto verb = valueNamed(verbs, lowered(words[0]));
+    if (!verb) {
+        error = "unknown command " + words[0];
+        return std::nullopt;
+    }
+    command.verb = *verb;
+    ArgumentReader reader(words, error);
+    if (!parseArguments(reader, command)) {
+        return std::nullopt;
+    }
+    return command;
+}
 
 } // namespace emulator

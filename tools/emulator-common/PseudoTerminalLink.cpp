@@ -107,6 +107,10 @@ HostLine PseudoTerminalLink::hostLine() const {
     return hostLineFromTermios(attributes);
 }
 
+std::string PseudoTerminalLink::portLine(const std::string& portName) const {
+    return "port " + portName + " " + linkPath_ + " -> " + slavePath_;
+}
+
 long PseudoTerminalLink::read(std::uint8_t* buffer, std::size_t size) {
     for (;;) {
         const ssize_t received = ::read(master_, buffer, size);

@@ -30,6 +30,8 @@ public:
     const std::string& linkPath() const { return linkPath_; }
     // The line as the host set it; baud 0 when it cannot be read.
     HostLine hostLine() const;
+    // "port COM1 <link> -> <slave>": where an emulator's status says its line is.
+    std::string portLine(const std::string& portName) const;
 
     // Reads what is waiting without blocking: the count, 0 for nothing, -1 on error.
     long read(std::uint8_t* buffer, std::size_t size);

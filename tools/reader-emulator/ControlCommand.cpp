@@ -4,8 +4,6 @@
 #include "HexFields.h"
 #include "Transponder.h"
 
-#include <vector>
-
 namespace emulator {
 namespace {
 
@@ -47,7 +45,7 @@ bool parseFault(ArgumentReader& reader, ControlCommand& command) {
         command.verb = ControlVerb::Hangup;
         return reader.count(1, 1, "fault hangup");
     }
-    if (!reader.take(parseFaultKind(name), command.fault.kind, "unknown fault " + name)) {
+    if (!reader.take(valueNamed(kFaultNames, name), command.fault.kind, "unknown fault " + name)) {
         return false;
     }
     if (command.fault.kind != FaultKind::Slow) {
@@ -92,44 +90,19 @@ bool parseArguments(ArgumentReader& reader, ControlCommand& command) {
     }
 }
 
-std::optional<ControlVerb> verbOf(const std::string& word) {
-    static const std::vector<std::pair<std::string, ControlVerb>> kVerbs{
-        {"place", ControlVerb::Place},     {"remove", ControlVerb::Remove},
-        {"clear", ControlVerb::Clear},     {"list", ControlVerb::List},
-        {"block", ControlVerb::Block},     {"readonly", ControlVerb::ReadOnly},
-        {"rate", ControlVerb::Rate},       {"frame", ControlVerb::Frame},
-        {"address", ControlVerb::Address}, {"delays", ControlVerb::Delays},
-        {"fault", ControlVerb::Fault},     {"status", ControlVerb::Status},
-        {"quit", ControlVerb::Quit}};
-    const std::string name = lowered(word);
-    for (const auto& [verbName, verb] : kVerbs) {
-        if (verbName == name) {
-            return verb;
-        }
-    }
-    return std::nullopt;
-}
+constexpr Named<ControlVerb> kVerbs[] = {
+    {"place", ControlVerb::Place},     {"remove", ControlVerb::Remove},
+    {"clear", ControlVerb::Clear},     {"list", ControlVerb::List},
+    {"block", ControlVerb::Block},     {"readonly", ControlVerb::ReadOnly},
+    {"rate", ControlVerb::Rate},       {"frame", ControlVerb::Frame},
+    {"address", ControlVerb::Address}, {"delays", ControlVerb::Delays},
+    {"fault", ControlVerb::Fault},     {"status", ControlVerb::Status},
+    {"quit", ControlVerb::Quit}};
 
 } // namespace
 
 std::optional<ControlCommand> parseControlCommand(std::string_view line, std::string& error) {
-    error.clear();
-    const std::vector<std::string> parts = splitWords(line);
-    ControlCommand command;
-    if (parts.empty() || parts[0][0] == '#') {
-        return command;
-    }
-    const auto verb = verbOf(parts[0]);
-    if (!verb) {
-        error = "unknown command " + parts[0];
-        return std::nullopt;
-    }
-    command.verb = *verb;
-    ArgumentReader reader(parts, error);
-    if (!parseArguments(reader, command)) {
-        return std::nullopt;
-    }
-    return command;
+    return parseControlLine<ControlCommand>(line, kVerbs, parseArguments, error);
 }
 
 } // namespace emulator

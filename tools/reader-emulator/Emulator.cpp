@@ -136,10 +136,7 @@ ControlReply Emulator::list() const {
 }
 
 ControlReply Emulator::status() const {
-    ControlReply reply;
-    if (statusSource_) {
-        reply.lines = statusSource_();
-    }
+    ControlReply reply = statusReply(statusSource_);
     reply.lines.push_back("line " + lineText(state_.line));
     reply.lines.push_back("address " + std::to_string(state_.address));
     reply.lines.push_back(std::string("delays ") + (delays_ ? "on" : "off"));

@@ -6,7 +6,6 @@
 #include "Fault.h"
 #include "ReaderState.h"
 
-#include <functional>
 #include <optional>
 #include <random>
 #include <string>
@@ -42,10 +41,7 @@ public:
     const Fault& fault() const { return fault_; }
     bool delays() const { return delays_; }
 
-    // Lines the program adds to "status": port, device, the host's line.
-    void setStatusSource(std::function<std::vector<std::string>()> source) {
-        statusSource_ = std::move(source);
-    }
+    void setStatusSource(StatusSource source) { statusSource_ = std::move(source); }
 
 private:
     ControlReply place(const ControlCommand& command);
@@ -57,7 +53,7 @@ private:
     Catalogue catalogue_;
     Fault fault_;
     bool delays_;
-    std::function<std::vector<std::string>()> statusSource_;
+    StatusSource statusSource_;
 };
 
 } // namespace emulator

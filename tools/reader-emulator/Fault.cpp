@@ -1,22 +1,7 @@
 #include "Fault.h"
 
-#include <array>
-
 namespace emulator {
 namespace {
-
-struct FaultName {
-    FaultKind kind;
-    std::string_view name;
-};
-
-constexpr std::array<FaultName, 7> kNames{{{FaultKind::None, "none"},
-                                           {FaultKind::Silence, "silence"},
-                                           {FaultKind::Garbage, "garbage"},
-                                           {FaultKind::Noise, "noise"},
-                                           {FaultKind::BadCrc, "badcrc"},
-                                           {FaultKind::Short, "short"},
-                                           {FaultKind::Slow, "slow"}}};
 
 constexpr int kMaxNoiseBytes = 16;
 
@@ -31,26 +16,12 @@ std::uint8_t randomLineByte(std::mt19937& random) {
 
 } // namespace
 
-std::optional<FaultKind> parseFaultKind(std::string_view name) {
-    for (const FaultName& entry : kNames) {
-        if (entry.name == name) {
-            return entry.kind;
-        }
-    }
-    return std::nullopt;
-}
-
 std::string faultText(const Fault& fault) {
-    for (const FaultName& entry : kNames) {
-        if (entry.kind == fault.kind) {
-            std::string text(entry.name);
-            if (fault.kind == FaultKind::Slow) {
-                text += " " + std::to_string(fault.slowMs);
-            }
-            return text;
-        }
+    std::string text(nameOf(kFaultNames, fault.kind));
+    if (fault.kind == FaultKind::Slow) {
+        text += " " + std::to_string(fault.slowMs);
     }
-    return "none";
+    return text;
 }
 
 wire::Bytes spoilReply(const Fault& fault, const wire::Bytes& frame, std::mt19937& random) {

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "NameTable.h"
 #include "WireFrame.h"
 
-#include <optional>
 #include <random>
 #include <string>
-#include <string_view>
 
 namespace emulator {
 
@@ -21,8 +20,12 @@ struct Fault {
 
 constexpr int kMaxSlowMs = 60000;
 
-// "none", "silence", ..., as the control commands name them; "slow" takes its milliseconds.
-std::optional<FaultKind> parseFaultKind(std::string_view name);
+// As the control commands name them; "slow" takes its milliseconds.
+inline constexpr Named<FaultKind> kFaultNames[] = {
+    {"none", FaultKind::None},   {"silence", FaultKind::Silence}, {"garbage", FaultKind::Garbage},
+    {"noise", FaultKind::Noise}, {"badcrc", FaultKind::BadCrc},   {"short", FaultKind::Short},
+    {"slow", FaultKind::Slow}};
+
 std::string faultText(const Fault& fault);
 
 // The bytes that go on the line in place of the reply frame; empty for silence.

@@ -63,8 +63,7 @@ int main(int argc, char** argv) {
         std::vector<std::string> lines;
         if (options->serial) {
             const auto quiet = line.quietBeforeLastRequestMs();
-            lines = {"port " + options->common.port + " " + link.linkPath() + " -> " +
-                         link.slavePath(),
+            lines = {link.portLine(options->common.port),
                      "host " + emulator::lineText(emulator::lineOf(link.hostLine())),
                      "quiet " + (quiet ? std::to_string(*quiet) : std::string("none"))};
         }
