@@ -1,6 +1,6 @@
 #include "TestDatabase.h"
 
-#include "ErrorGuard.h"
+#include "AppError.h"
 #include "ServerDatabase.h"
 
 #include <QDir>

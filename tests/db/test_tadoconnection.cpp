@@ -1,4 +1,3 @@
-#include "ErrorGuard.h"
 #include "TADOConnection.h"
 #include "TestDatabase.h"
 

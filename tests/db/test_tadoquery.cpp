@@ -1,4 +1,4 @@
-#include "ErrorGuard.h"
+#include "AppError.h"
 #include "OrderStatements.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
