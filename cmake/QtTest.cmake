@@ -1,9 +1,10 @@
 # dsp_add_qtest(name SOURCES a.cpp ... LIBS lib ...)
-# One Qt Test executable per class under test, registered with CTest; windows draw offscreen.
+# One Qt Test executable per class under test, registered with CTest; windows draw offscreen. Each
+# links the test helpers of tests/support.
 function(dsp_add_qtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+    target_link_libraries(${name} PRIVATE Qt6::Test dsp_test_support ${ARG_LIBS})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
