@@ -2,6 +2,7 @@
 
 #include "BaudRates.h"
 #include "ParameterText.h"
+#include "zqcom.h"
 
 #include <array>
 #include <optional>

@@ -2,7 +2,6 @@
 
 #include "CardChannel.h"
 #include "SerialPort.h"
-#include "zqcom.h"
 
 #include <atomic>
 #include <chrono>
@@ -10,7 +9,7 @@
 #include <functional>
 #include <string>
 
-// The port library's C++ side for the reader library: reaching an open port by its handle.
+// The ports' side for the readers' commands: reaching an open port by its handle.
 namespace zqcom_internal {
 
 // What the port library keeps for an open port; a fresh port has these values.
@@ -42,12 +41,12 @@ using CardAccess = std::function<void(CardChannel& channel, const PortParameters
 // Runs access with the open port of portHandle while holding that port: no other call can use,
 // change or close it meanwhile. access must not call the port library for the same port.
 // Returns false, without running access, when no open serial port has this handle.
-ZQCOM_API bool withOpenPort(std::int32_t portHandle, const PortAccess& access);
+bool withOpenPort(std::int32_t portHandle, const PortAccess& access);
 // The same for a PC/SC port ("5".."8").
-ZQCOM_API bool withOpenCardPort(std::int32_t portHandle, const CardAccess& access);
+bool withOpenCardPort(std::int32_t portHandle, const CardAccess& access);
 // Ends the waits of the access that holds the serial port of portHandle now, without waiting
 // for it; an access that begins later is not touched. Nothing for an unknown handle.
-ZQCOM_API void cancelPortWaits(std::int32_t portHandle);
+void cancelPortWaits(std::int32_t portHandle);
 
 inline bool isOpenPort(std::int32_t portHandle) {
     return withOpenPort(portHandle, [](platform::SerialPort&, const PortParameters&, LineActivity&,

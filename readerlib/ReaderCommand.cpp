@@ -2,7 +2,7 @@
 
 #include "CardExchange.h"
 #include "ProtocolLog.h"
-#include "ReaderTable.h"
+#include "ReaderRegistry.h"
 #include "ReaderTransport.h"
 #include "zqkrt.h"
 

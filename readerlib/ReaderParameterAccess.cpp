@@ -2,7 +2,7 @@
 
 #include "ParameterText.h"
 #include "PortRegistry.h"
-#include "ReaderTable.h"
+#include "ReaderRegistry.h"
 #include "zqkrt.h"
 
 #include <atomic>

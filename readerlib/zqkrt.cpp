@@ -7,7 +7,7 @@
 #include "ProtocolLog.h"
 #include "ReaderCommand.h"
 #include "ReaderParameterAccess.h"
-#include "ReaderTable.h"
+#include "ReaderRegistry.h"
 #include "ReplyResult.h"
 
 #include <optional>
@@ -24,6 +24,20 @@ std::optional<std::uint8_t> busAddressOf(int32_t busAddress) {
         return std::nullopt;
     }
     return static_cast<std::uint8_t>(busAddress);
+}
+
+// A command that sends no data and makes its status from the reply alone.
+int32_t commandWithoutData(int32_t readerHandle, int32_t busAddress, std::uint8_t command,
+                           int32_t (*resultOf)(const wire::Frame& reply)) {
+    return readerlib::guardedCall(ZQKRT_ERR_INTERNAL, [&]() -> int32_t {
+        const std::optional<std::uint8_t> address = busAddressOf(busAddress);
+        if (!address) {
+            return ZQKRT_ERR_BAD_ARGUMENT;
+        }
+        wire::Frame reply;
+        const int32_t status = runReaderCommand(readerHandle, *address, command, {}, reply);
+        return status == ZQKRT_OK ? resultOf(reply) : status;
+    });
 }
 
 } // namespace
@@ -69,29 +83,11 @@ int32_t ZQKRT_GetReaderPara(int32_t readerHandle, const char* name, char* value)
 }
 
 int32_t ZQKRT_0x52_GetBaud(int32_t readerHandle, int32_t busAddress) {
-    return readerlib::guardedCall(ZQKRT_ERR_INTERNAL, [&]() -> int32_t {
-        const std::optional<std::uint8_t> address = busAddressOf(busAddress);
-        if (!address) {
-            return ZQKRT_ERR_BAD_ARGUMENT;
-        }
-        wire::Frame reply;
-        const int32_t status =
-            runReaderCommand(readerHandle, *address, ZQKRT_COMMAND_GET_BAUD, {}, reply);
-        return status == ZQKRT_OK ? getBaudResult(reply) : status;
-    });
+    return commandWithoutData(readerHandle, busAddress, ZQKRT_COMMAND_GET_BAUD, getBaudResult);
 }
 
 int32_t ZQKRT_0x69_RFReset(int32_t readerHandle, int32_t busAddress) {
-    return readerlib::guardedCall(ZQKRT_ERR_INTERNAL, [&]() -> int32_t {
-        const std::optional<std::uint8_t> address = busAddressOf(busAddress);
-        if (!address) {
-            return ZQKRT_ERR_BAD_ARGUMENT;
-        }
-        wire::Frame reply;
-        const int32_t status =
-            runReaderCommand(readerHandle, *address, ZQKRT_COMMAND_RF_RESET, {}, reply);
-        return status == ZQKRT_OK ? rfResetResult(reply) : status;
-    });
+    return commandWithoutData(readerHandle, busAddress, ZQKRT_COMMAND_RF_RESET, rfResetResult);
 }
 
 int32_t ZQKRT_0xB0_ISOCmd(int32_t readerHandle, int32_t busAddress, const uint8_t* request,

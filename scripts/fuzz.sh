@@ -23,10 +23,11 @@ clang++ -std=c++20 -O1 -g -Wall -Wextra -Werror \
     "$readerlib/CardExchange.cpp" "$readerlib/CardApdu.cpp" "$readerlib/CardStatus.cpp" \
     "$src/transponder/ZQKRT_Table.cpp" "$src/transponder/ZQKRT_TableArray.cpp" \
     "$src/support/PubFunctions.cpp" \
-    "$readerlib/zqkrt.cpp" "$readerlib/ReaderTable.cpp" "$readerlib/ReaderParameterAccess.cpp" \
+    "$readerlib/zqkrt.cpp" "$readerlib/ReaderRegistry.cpp" "$readerlib/ReaderParameterAccess.cpp" \
     "$readerlib/ReaderCommand.cpp" "$readerlib/ReaderTransport.cpp" \
     "$readerlib/ProtocolLog.cpp" "$readerlib/ParameterText.cpp" "$readerlib/PortTable.cpp" \
-    "$src/platform/SerialPort.cpp" "$src/platform/LineAttributes.cpp" "$src/platform/ComPortNames.cpp" \
+    "$src/platform/SerialPort.cpp" "$src/platform/SerialPortPosix.cpp" \
+    "$src/platform/LineAttributes.cpp" "$src/platform/ComPortNames.cpp" \
     -o "$out/fuzz_wire"
 
 # Seeds in the fuzzer's layout: the planted reply's data, the noise it goes behind, then what the

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -24,11 +25,14 @@ enum class SerialFailure {
     Io,       // any other failure of the device
 };
 
-// A serial port over POSIX termios, standing in for the Win32 serial calls.
+class SerialPortBackend;
+
+// A serial port standing in for the Win32 serial calls; the operating system's side is a private
+// backend (POSIX termios here), so that this header names no type of it.
 // Opening is exclusive, also for root: a second open of the same device fails.
 class SerialPort {
 public:
-    SerialPort() = default;
+    SerialPort();
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
@@ -37,7 +41,7 @@ public:
     // The line is put into raw mode; its rate and frame stay as they were until setSettings.
     bool open(const std::string& portName);
     void close();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const;
 
     // A rate that is none of 1200..115200 reads as baud 0. On a pseudo-terminal, whose driver
     // keeps neither the character size nor the parity enable, the parity is read from the input
@@ -61,17 +65,11 @@ public:
     bool purgeReceive();
 
     // The last failure, for callers that report its kind and for diagnostics.
-    SerialFailure lastFailure() const { return lastFailure_; }
-    const std::string& lastError() const { return lastError_; }
+    SerialFailure lastFailure() const;
+    const std::string& lastError() const;
 
 private:
-    bool fail(SerialFailure failure, const std::string& what) const;
-
-    int fd_ = -1;
-    bool pseudoTerminal_ = false;
-    int pseudoTerminalDataBits_ = 8;
-    mutable SerialFailure lastFailure_ = SerialFailure::None;
-    mutable std::string lastError_;
+    std::unique_ptr<SerialPortBackend> backend_;
 };
 
 } // namespace platform

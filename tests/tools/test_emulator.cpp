@@ -5,12 +5,12 @@
 #include <QTest>
 
 using emulator::Emulator;
-using emulator::Line;
 using emulator::LineFrame;
+using emulator::RateAndFrame;
 
 namespace {
 
-const Line kLine{9600, LineFrame::E81};
+const RateAndFrame kLine{9600, LineFrame::E81};
 
 emulator::Catalogue catalogueOf(const char* text) {
     std::string error;

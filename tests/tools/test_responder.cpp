@@ -3,8 +3,8 @@
 
 #include <QTest>
 
-using emulator::Line;
 using emulator::LineFrame;
+using emulator::RateAndFrame;
 using emulator::ReaderState;
 using wire::Bytes;
 
@@ -23,7 +23,7 @@ Bytes airOrder(Bytes uid) {
     return Bytes(uid.rbegin(), uid.rend());
 }
 
-const Line kOwnLine{38400, LineFrame::E81};
+const RateAndFrame kOwnLine{38400, LineFrame::E81};
 const Bytes kUidA = hex("E004010012345678");
 
 wire::Frame request(std::uint8_t command, Bytes data = {},
@@ -116,7 +116,7 @@ void TestResponder::getBaudGivesTheRateIndex() {
     QFETCH(LineFrame, frame);
     QFETCH(int, index);
     ReaderState state;
-    state.line = Line{baud, frame};
+    state.line = RateAndFrame{baud, frame};
     state.address = 3;
     const auto exchange = emulator::respond(state, state.line, request(emulator::GetBaud));
     QVERIFY(exchange);
@@ -143,7 +143,7 @@ void TestResponder::silentWhenTheHostLineDiffers() {
     QFETCH(int, command);
     ReaderState state = readerWith({});
     state.fieldOn = false;
-    QVERIFY(!emulator::respond(state, Line{hostBaud, hostFrame},
+    QVERIFY(!emulator::respond(state, RateAndFrame{hostBaud, hostFrame},
                                request(static_cast<std::uint8_t>(command))));
     QVERIFY2(!state.fieldOn, "an unheard request must change nothing");
 }

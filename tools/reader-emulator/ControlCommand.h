@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Fault.h"
-#include "LineSettings.h"
+#include "RateAndFrame.h"
 #include "WireFrame.h"
 
 #include <optional>

@@ -18,7 +18,7 @@ std::string byteText(std::uint8_t byte) {
 
 } // namespace
 
-Emulator::Emulator(const Line& line, std::uint8_t address, bool delays, Catalogue catalogue)
+Emulator::Emulator(const RateAndFrame& line, std::uint8_t address, bool delays, Catalogue catalogue)
     : catalogue_(std::move(catalogue)), delays_(delays) {
     state_.line = line;
     state_.address = address;
@@ -147,7 +147,8 @@ ControlReply Emulator::status() const {
 }
 
 std::optional<PlannedReply> Emulator::handleRequest(const wire::Frame& request,
-                                                    const Line& hostLine, std::mt19937& random) {
+                                                    const RateAndFrame& hostLine,
+                                                    std::mt19937& random) {
     const auto exchange = respond(state_, hostLine, request);
     if (!exchange) {
         return std::nullopt;

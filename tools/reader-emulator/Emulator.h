@@ -23,15 +23,15 @@ struct PlannedReply {
 // control commands. Knows nothing of terminals or sockets.
 class Emulator {
 public:
-    Emulator(const Line& line, std::uint8_t address, bool delays, Catalogue catalogue);
+    Emulator(const RateAndFrame& line, std::uint8_t address, bool delays, Catalogue catalogue);
 
     ControlReply execute(const ControlCommand& command);
     ControlReply executeLine(std::string_view line);
 
     // nullopt when the reader stays silent: another address, another line, or the silence
     // fault. hostLine is the line as the host set it when the request came.
-    std::optional<PlannedReply> handleRequest(const wire::Frame& request, const Line& hostLine,
-                                              std::mt19937& random);
+    std::optional<PlannedReply> handleRequest(const wire::Frame& request,
+                                              const RateAndFrame& hostLine, std::mt19937& random);
 
     const ReaderState& state() const { return state_; }
     // The transponder lying first on the reader, the one a PC/SC reader presents; null for none.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CommonOptions.h"
-#include "LineSettings.h"
+#include "RateAndFrame.h"
 
 #include <optional>
 #include <string>
@@ -22,7 +22,7 @@ struct Options {
     std::optional<PcscEndpoint> pcsc;
     // --pcsc alone replaces the serial line; with --port as well the reader has both.
     bool serial = true;
-    Line line;
+    RateAndFrame line;
     std::uint8_t address = 0;
     std::string cataloguePath;
 };

@@ -44,7 +44,7 @@ void ReaderLine::received(const std::uint8_t* bytes, std::size_t count, Clock::t
 std::optional<LineDevice::Clock::time_point> ReaderLine::serve(PseudoTerminalLink& link,
                                                                Clock::time_point now) {
     // The host's line is read now, as the reader would meet it with these characters.
-    const Line host = lineOf(link.hostLine());
+    const RateAndFrame host = lineOf(link.hostLine());
     dropStalePartialFrame(host, now);
     sendDueReply(link, now);
     planNextReply(host);
@@ -61,7 +61,7 @@ std::optional<LineDevice::Clock::time_point> ReaderLine::serve(PseudoTerminalLin
     return wake;
 }
 
-void ReaderLine::dropStalePartialFrame(const Line& host, Clock::time_point now) {
+void ReaderLine::dropStalePartialFrame(const RateAndFrame& host, Clock::time_point now) {
     if (!deframer_.hasPartialFrame()) {
         return;
     }
@@ -72,7 +72,7 @@ void ReaderLine::dropStalePartialFrame(const Line& host, Clock::time_point now) 
     }
 }
 
-void ReaderLine::planNextReply(const Line& host) {
+void ReaderLine::planNextReply(const RateAndFrame& host) {
     while (!pending_ && !requests_.empty()) {
         const wire::Frame request = std::move(requests_.front());
         requests_.pop_front();

@@ -31,8 +31,8 @@ private:
         Clock::time_point due;
     };
 
-    void dropStalePartialFrame(const Line& host, Clock::time_point now);
-    void planNextReply(const Line& host);
+    void dropStalePartialFrame(const RateAndFrame& host, Clock::time_point now);
+    void planNextReply(const RateAndFrame& host);
     void sendDueReply(PseudoTerminalLink& link, Clock::time_point now);
 
     Emulator& emulator_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LineSettings.h"
+#include "RateAndFrame.h"
 #include "Transponder.h"
 
 #include <vector>
@@ -10,7 +10,7 @@ namespace emulator {
 // What the reader is: its own line and bus address, its RF field, and the transponders in that
 // field, in the order they were placed.
 struct ReaderState {
-    Line line;
+    RateAndFrame line;
     std::uint8_t address = 0;
     // Off at power-up; the first command that needs it switches it on and says so (0x84).
     bool fieldOn = false;

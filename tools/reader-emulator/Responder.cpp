@@ -48,7 +48,7 @@ Exchange isoCommand(ReaderState& state, const wire::Frame& request) {
 
 } // namespace
 
-std::optional<Exchange> respond(ReaderState& state, const Line& hostLine,
+std::optional<Exchange> respond(ReaderState& state, const RateAndFrame& hostLine,
                                 const wire::Frame& request) {
     if (hostLine != state.line) {
         return std::nullopt;

@@ -24,7 +24,7 @@ struct Exchange {
 // The reader's answer to one request, or nothing: nothing when the host's line differs from
 // the reader's own (the reader would see only garbled characters), and nothing for requests to
 // another bus address.
-std::optional<Exchange> respond(ReaderState& state, const Line& hostLine,
+std::optional<Exchange> respond(ReaderState& state, const RateAndFrame& hostLine,
                                 const wire::Frame& request);
 
 } // namespace emulator

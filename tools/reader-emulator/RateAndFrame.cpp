@@ -1,4 +1,4 @@
-#include "LineSettings.h"
+#include "RateAndFrame.h"
 
 #include "BaudRates.h"
 #include "LineTiming.h"
@@ -57,20 +57,20 @@ int bitsPerCharacter(LineFrame frame) {
     return wire::bitsPerCharacter(frame != LineFrame::N81, 1);
 }
 
-std::string lineText(const Line& line) {
+std::string lineText(const RateAndFrame& line) {
     return std::to_string(line.baud) + " " + frameName(line.frame);
 }
 
-Line lineOf(const HostLine& host) {
+RateAndFrame lineOf(const HostLine& host) {
     switch (host.parity) {
     case HostParity::None:
-        return Line{host.baud, LineFrame::N81};
+        return RateAndFrame{host.baud, LineFrame::N81};
     case HostParity::Odd:
-        return Line{host.baud, LineFrame::O81};
+        return RateAndFrame{host.baud, LineFrame::O81};
     case HostParity::Even:
         break;
     }
-    return Line{host.baud, LineFrame::E81};
+    return RateAndFrame{host.baud, LineFrame::E81};
 }
 
 } // namespace emulator

@@ -1,4 +1,4 @@
-#include "ReaderTable.h"
+#include "ReaderRegistry.h"
 
 #include "HandleTable.h"
 #include "zqkrt.h"
