@@ -14,7 +14,6 @@ constexpr std::size_t kStatusWordLength = 2;
 constexpr std::uint8_t kIsoAllocationClass = 0xE0;
 // Index of the manufacturer code in an air-order serial number, the byte below 0xE0.
 constexpr std::size_t kManufacturerIndex = iso::kUidLength - 2;
-constexpr std::size_t kMaxBlockSize = 32;
 constexpr std::uint8_t kNoFlags = 0x00;
 constexpr std::uint8_t kUnlockedBlock = 0x00;
 constexpr std::uint8_t kDsfidUnknown = 0x00;
@@ -85,7 +84,7 @@ std::optional<Bytes> blockReadReply(const std::vector<Bytes>& blocks) {
     const std::size_t size = blocks.empty() ? 0 : blocks.front().size();
     const bool uniform = std::all_of(blocks.begin(), blocks.end(),
                                      [size](const Bytes& block) { return block.size() == size; });
-    if (blocks.empty() || size == 0 || size > kMaxBlockSize || !uniform) {
+    if (blocks.empty() || size == 0 || size > iso::kMaxBlockSize || !uniform) {
         return std::nullopt;
     }
     Bytes reply{kNoFlags, static_cast<std::uint8_t>(size)};

@@ -89,7 +89,7 @@ public:
         PcscCode code = send(card::readBinaryApdu(block, 0), answer);
         // The card wants the block's exact length: asked again with it.
         if (code == SCARD_S_SUCCESS && answer &&
-            answer->statusWord >> 8 == readerlib::kWrongLength) {
+            storage_card::sw::asksForLength(answer->statusWord)) {
             code = send(card::readBinaryApdu(block, answer->statusWord & 0xFF), answer);
         }
         return finish(code, answer, CardAccess::Read, data);

@@ -65,10 +65,10 @@ CardOutcome outcomeOfCode(long code) {
 }
 
 CardOutcome outcomeOfStatusWord(std::uint16_t statusWord, CardAccess access) {
-    if (statusWord == kStatusWordDone) {
+    if (statusWord == storage_card::sw::kOk) {
         return {ZQKRT_OK, {}};
     }
-    if (statusWord >> 8 == kWrongLength) {
+    if (storage_card::sw::asksForLength(statusWord)) {
         return {kBadRequest, {}};
     }
     switch (statusWord) {

@@ -18,9 +18,6 @@ struct CardOutcome {
 // What the command asked of the card, for the status words whose meaning depends on it.
 enum class CardAccess { Identify, Read, Write };
 
-constexpr std::uint16_t kStatusWordDone = 0x9000;
-// The high byte of the status word that gives the right length in its low byte.
-constexpr std::uint8_t kWrongLength = 0x6C;
 // ISO 15693 error code of a transponder for a block outside its memory.
 constexpr std::uint8_t kBlockNotAvailable = 0x10;
 

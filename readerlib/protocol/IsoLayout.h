@@ -15,6 +15,9 @@ using wire::Bytes;
 
 constexpr std::size_t kUidLength = ZQKRT_SERIAL_NUMBER_LENGTH;
 constexpr std::size_t kReplyBufferSize = 256;
+// The largest block a transponder has; Get System Information sends the size less one in five
+// bits.
+constexpr std::size_t kMaxBlockSize = 32;
 
 enum Command : std::uint8_t {
     Inventory = 0x01,

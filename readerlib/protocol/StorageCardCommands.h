@@ -15,6 +15,11 @@ namespace sw {
 constexpr std::uint16_t kOk = 0x9000;
 constexpr std::uint16_t kWrongLength = 0x6700;
 constexpr std::uint16_t kWrongLe = 0x6C00; // low byte: the length that would be right
+
+// Whether the status word asks again with the length in its low byte.
+constexpr bool asksForLength(std::uint16_t statusWord) {
+    return (statusWord & 0xFF00) == kWrongLe;
+}
 constexpr std::uint16_t kSecurity = 0x6982;
 constexpr std::uint16_t kNotSupported = 0x6A81;
 constexpr std::uint16_t kNoSuchBlock = 0x6A82;

@@ -1,5 +1,6 @@
 #include "OrderSystem.h"
 
+#include "ErrorGuard.h"
 #include "OrderEntryPicture.h"
 #include "ui_OrderSystem.h"
 
@@ -42,7 +43,8 @@ bool TOrderForm::eventFilter(QObject* watched, QEvent* event) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
             ui->Image1->rect().contains(mouse->position().toPoint())) {
-            Image1Click();
+            // An event, not a signal: guarded here.
+            platform::runGuarded([this] { Image1Click(); });
             return true;
         }
     }

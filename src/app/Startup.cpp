@@ -25,8 +25,9 @@ std::unique_ptr<Window> create(const std::function<void(QWidget&)>& created, Arg
 StationWindows::StationWindows(const std::function<void(QWidget&)>& created) {
     orderForm_ = create<TOrderForm>(created, [this] { showMainWindow(*formMain_); });
     formMain_ = create<TForm_Main>(created);
-    formFindReader_ = create<TForm_FindReader>(created);
-    formComPort_ = create<TForm_ComPort>(created);
+    // The reader dialogs use the main window's handles; they go before it.
+    formFindReader_ = create<TForm_FindReader>(created, formMain_->readerHandles());
+    formComPort_ = create<TForm_ComPort>(created, formMain_->readerHandles());
     form1_ = create<TForm1>(created);
     formMain_->setReaderDialogs(*formFindReader_, *formComPort_);
     formMain_->setBalanceWindow(*form1_);

@@ -10,7 +10,6 @@
 #include "PrescriptionFields.h"
 #include "QueryGridModel.h"
 #include "ReaderErrorMessage.h"
-#include "ReaderHandles.h"
 #include "ReaderIniPath.h"
 #include "ReaderIniSteps.h"
 #include "TADOQuery.h"
@@ -119,6 +118,7 @@ TForm_Main::TForm_Main()
             framePoll_.stop();
     });
 
+    // The create step comes with no signal: guarded here.
     platform::runGuarded([this] { FormCreate(); });
 }
 
@@ -131,32 +131,32 @@ TForm_Main::~TForm_Main() {
 }
 
 void TForm_Main::connectHandlers() {
-    const auto guarded = [this](void (TForm_Main::*handler)()) {
-        return [this, handler] { platform::runGuarded([this, handler] { (this->*handler)(); }); };
-    };
-    connect(ui->MItem_Exit, &QAction::triggered, this, guarded(&TForm_Main::MItem_ExitClick));
+    using platform::guardedSlot;
+    connect(ui->MItem_Exit, &QAction::triggered, this,
+            guardedSlot(this, &TForm_Main::MItem_ExitClick));
     connect(ui->DateTimePicker1, &QDateEdit::dateChanged, this,
-            guarded(&TForm_Main::DateTimePicker1CloseUp));
+            guardedSlot(this, &TForm_Main::DateTimePicker1CloseUp));
     ui->DateTimePicker1->calendarWidget()->window()->installEventFilter(this);
     // After the list has handled the click: a tick set by the run must not be toggled back by
     // the click's own release on the check box, and a click beside the orders is none. A click
     // on a check box, which the list does not take as a selection, picks that order too.
-    connect(ui->ListView1, &QTreeWidget::clicked, this, [this](const QModelIndex& order) {
-        ui->ListView1->setCurrentIndex(order);
-        platform::runGuarded([this] { ListView1Click(); });
-    });
-    connect(ui->DBEdit3, &QLineEdit::textEdited, this, guarded(&TForm_Main::DBEdit3Change));
-    connect(ui->Button2, &QPushButton::clicked, this, guarded(&TForm_Main::Button2Click));
-    connect(ui->MItem_ComPort, &QAction::triggered, this, guarded(&TForm_Main::MItem_ComPortClick));
+    connect(ui->ListView1, &QTreeWidget::clicked, this,
+            guardedSlot(this, &TForm_Main::ListView1Clicked));
+    connect(ui->DBEdit3, &QLineEdit::textEdited, this,
+            guardedSlot(this, &TForm_Main::DBEdit3Change));
+    connect(ui->Button2, &QPushButton::clicked, this, guardedSlot(this, &TForm_Main::Button2Click));
+    connect(ui->MItem_ComPort, &QAction::triggered, this,
+            guardedSlot(this, &TForm_Main::MItem_ComPortClick));
     connect(ui->MItem_SearchReader, &QAction::triggered, this,
-            guarded(&TForm_Main::MItem_SearchReaderClick));
-    connect(ui->MItem_Balance, &QAction::triggered, this, guarded(&TForm_Main::MItem_BalanceClick));
-    connect(ui->Btn_Run, &QPushButton::clicked, this, guarded(&TForm_Main::Btn_RunClick));
+            guardedSlot(this, &TForm_Main::MItem_SearchReaderClick));
+    connect(ui->MItem_Balance, &QAction::triggered, this,
+            guardedSlot(this, &TForm_Main::MItem_BalanceClick));
+    connect(ui->Btn_Run, &QPushButton::clicked, this, guardedSlot(this, &TForm_Main::Btn_RunClick));
     connect(ui->Btn_ClearTagList, &QPushButton::clicked, this,
-            guarded(&TForm_Main::Btn_ClearTagListClick));
-    connect(ui->Button1, &QPushButton::clicked, this, guarded(&TForm_Main::Button1Click));
+            guardedSlot(this, &TForm_Main::Btn_ClearTagListClick));
+    connect(ui->Button1, &QPushButton::clicked, this, guardedSlot(this, &TForm_Main::Button1Click));
     connect(ui->ListView_TagList, &QTreeWidget::itemClicked, this,
-            guarded(&TForm_Main::ListView_TagListClick));
+            guardedSlot(this, &TForm_Main::ListView_TagListClick));
     connect(inventory_.get(), &TagInventory::tagListChanged, this,
             [this] { check_.tagListChanged(); });
 
@@ -164,12 +164,19 @@ void TForm_Main::connectHandlers() {
         if (row >= 0)
             ui->DBGrid1->selectRow(row);
     });
+    // Not guarded here: followQuery guards itself only when the window is not moving the query.
     connect(ADOQuery1, &db::TADOQuery::afterOpen, this, &TForm_Main::followQuery);
     connect(ADOQuery1, &db::TADOQuery::afterClose, this, &TForm_Main::followQuery);
     connect(ADOQuery1, &db::TADOQuery::afterScroll, this, &TForm_Main::followQuery);
 }
 
+void TForm_Main::ListView1Clicked(const QModelIndex& order) {
+    ui->ListView1->setCurrentIndex(order);
+    ListView1Click();
+}
+
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event) {
+    // An event, not a signal: guarded here.
     if (watched == ui->DateTimePicker1->calendarWidget()->window() &&
         event->type() == QEvent::Hide) {
         platform::runGuarded([this] { DateTimePicker1CloseUp(); });
@@ -259,7 +266,8 @@ void TForm_Main::startDispensing() {
     });
     ui->ListView1->setEnabled(false);
     ui->DateTimePicker1->setEnabled(false);
-    // A failed run leaves the order as it was before the click, once its error is shown.
+    // A failed run leaves the order as it was before the click, once its error is shown: the
+    // guard is called here, as the failure must be known.
     if (!platform::runGuarded(
             [this, thread] { check_.CheckDispensing([thread] { return thread->Terminated(); }); }))
         endDispensing();
@@ -321,6 +329,8 @@ void TForm_Main::runOnQuery(const std::function<void()>& operation) {
     DBEdit3Change();
 }
 
+// Guarded here rather than where connected: an error of the sex box belongs to the operation
+// when the window itself moves the query.
 void TForm_Main::followQuery() {
     ui->DBEdit2->setText(currentText(nameField));
     ui->DBEdit3->setText(currentText(sexField));
@@ -349,7 +359,7 @@ void TForm_Main::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
         centreOnFirstShow();
         // Once the window is up: a modal search inside the show would keep the window manager's
-        // frame from the window's geometry.
+        // frame from the window's geometry. The show steps come with no signal: guarded here.
         QTimer::singleShot(0, this, [this] {
             platform::runGuarded([this] { FormShow(); });
             emit showStepsRun();
@@ -366,29 +376,29 @@ void TForm_Main::FormShow() {
     iniPath_ = readerIniPath();
     const std::int32_t status = library_.NewReader(0);
     // A failed creation keeps the reader of the last show.
-    inventory_->startShow(status < 0 ? ReaderHandle.load() : status, library_.Reader);
+    inventory_->startShow(status < 0 ? handles_.ReaderHandle.load() : status, library_.Reader);
     if (status < 0) {
         showReaderError(status);
         return;
     }
-    ReaderHandle = status;
+    handles_.ReaderHandle = status;
     // The port held since the last show would make the search miss its own reader; one that
     // cannot be closed is not searched over, as the search would drop its handle.
     if (closeHeldPort() && findReader_ != nullptr && findReader_->exec() == QDialog::Rejected)
         LoadIni();
-    library_.SetReaderPara(ReaderHandle, kLogProtocol, "1");
+    library_.SetReaderPara(handles_.ReaderHandle, kLogProtocol, "1");
     TagDataView = std::make_unique<THexEdit>("DB", 11, 4);
 }
 
 bool TForm_Main::closeHeldPort() {
-    if (PortHandle <= 0)
+    if (handles_.PortHandle <= 0)
         return true;
-    const std::int32_t status = library_.ClosePort(PortHandle);
+    const std::int32_t status = library_.ClosePort(handles_.PortHandle);
     if (status < 0) {
         showReaderError(status);
         return false;
     }
-    PortHandle = 0;
+    handles_.PortHandle = 0;
     return true;
 }
 
@@ -402,8 +412,9 @@ void TForm_Main::startBalance() {
     // Read at every show, so a changed set-up holds from the next show on.
     const balance::BalanceIni ini = balance::BalanceIni::read(readerIniPath());
     if (balanceWindow_ != nullptr) {
-        balanceWindow_->startRequestsAtShow();
-        balanceWindow_->openPortAtShow(ini);
+        // Each guarded on its own: an error in one is shown and the show steps go on.
+        platform::runGuarded([this] { balanceWindow_->startRequestsAtShow(); });
+        platform::runGuarded([this, &ini] { balanceWindow_->openPortAtShow(ini); });
     }
     balanceLink_->startAtShow(ini.pollPort);
 }
@@ -421,11 +432,11 @@ void TForm_Main::setBalanceWindow(TForm1& balance) {
 }
 
 void TForm_Main::LoadIni() {
-    reader_ini::LoadIni(iniPath_, *this);
+    reader_ini::LoadIni(iniPath_, *this, handles_);
 }
 
 void TForm_Main::SaveIni() {
-    reader_ini::SaveIni(iniPath_);
+    reader_ini::SaveIni(iniPath_, handles_);
 }
 
 void TForm_Main::setRunEnabled(bool enabled) {
@@ -435,17 +446,17 @@ void TForm_Main::setRunEnabled(bool enabled) {
 void TForm_Main::MItem_ComPortClick() {
     if (comPort_ == nullptr)
         return;
-    comPort_->EnablePortButtons(PortHandle > 0);
+    comPort_->EnablePortButtons(handles_.PortHandle > 0);
     comPort_->exec();
 }
 
 void TForm_Main::MItem_SearchReaderClick() {
     if (findReader_ == nullptr || !closeHeldPort())
         return;
-    library_.SetReaderPara(ReaderHandle, kLogProtocol, "0");
+    library_.SetReaderPara(handles_.ReaderHandle, kLogProtocol, "0");
     if (findReader_->exec() == QDialog::Rejected)
         LoadIni();
-    library_.SetReaderPara(ReaderHandle, kLogProtocol, "1");
+    library_.SetReaderPara(handles_.ReaderHandle, kLogProtocol, "1");
 }
 
 void TForm_Main::Btn_RunClick() {
@@ -493,6 +504,7 @@ void TForm_Main::MItem_ExitClick() {
 
 void TForm_Main::closeEvent(QCloseEvent* event) {
     bool closeNow = true;
+    // An event, not a signal, whose answer decides whether the window closes: guarded here.
     platform::runGuarded([this, &closeNow] { closeNow = FormClose(); });
     if (!closeNow) {
         event->ignore();
@@ -504,7 +516,7 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm_Main::FormClose() {
-    if (ReaderHandle != 0 && !releaseReader())
+    if (handles_.ReaderHandle != 0 && !releaseReader())
         return false;
     inventory_->stop();
     walkPortList();
@@ -516,7 +528,7 @@ bool TForm_Main::FormClose() {
 void TForm_Main::walkPortList() {
     std::vector<std::int32_t> strays;
     for (std::int32_t port = library_.GetPortList(0); port > 0; port = library_.GetPortList(port)) {
-        if (port != PortHandle)
+        if (port != handles_.PortHandle)
             strays.push_back(port);
     }
     for (const std::int32_t port : strays)

@@ -2,6 +2,7 @@
 
 #include "DispensingCheck.h"
 #include "DispensingJournal.h"
+#include "ReaderHandles.h"
 #include "ReaderLibrary.h"
 #include "ReaderPortHost.h"
 #include "TADOConnection.h"
@@ -17,6 +18,7 @@
 
 class QMenu;
 class QLabel;
+class QModelIndex;
 class QTreeWidgetItem;
 class THexEdit;
 class TCheckThread;
@@ -48,6 +50,9 @@ public:
     void FormCreate();
     void FormShow();
     void MItem_ExitClick();
+    // The reader's handles, which this window owns; the reader dialogs are given them at their
+    // creation and must go before this window.
+    ReaderHandles& readerHandles() { return handles_; }
     // The dialogs are made after this window; the show and the menus need them.
     void setReaderDialogs(TForm_FindReader& findReader, TForm_ComPort& comPort);
     // The balance terminal window: its polling is set going at each show, and its reading is
@@ -106,7 +111,8 @@ private:
     bool FormClose();
     bool releaseReader();
     void walkPortList();
-    // Closes the port held in PortHandle; false, with the error shown, when it stays open.
+    // Closes the port held in handles_.PortHandle; false, with the error shown, when it stays
+    // open.
     bool closeHeldPort();
     void setRunEnabled(bool enabled) override;
     // Sizes the window to its outer size, frame included.
@@ -114,6 +120,8 @@ private:
     void centreOnFirstShow();
 
     void connectHandlers();
+    // A click on an order: it becomes the current one, then ListView1Click.
+    void ListView1Clicked(const QModelIndex& order);
     // Runs the window's own operation on the query; the sex box then follows the new row, and
     // an error in doing so is the operation's.
     void runOnQuery(const std::function<void()>& operation);
@@ -141,6 +149,7 @@ private:
     std::unique_ptr<THexEdit> TagDataView;
     std::unique_ptr<TagInventory> inventory_;
     ReaderLibrary library_;
+    ReaderHandles handles_;
     TForm_FindReader* findReader_ = nullptr;
     TForm_ComPort* comPort_ = nullptr;
     TForm1* balanceWindow_ = nullptr;

@@ -66,30 +66,32 @@ TForm1::TForm1(QWidget* parent)
     replyWait_->setTimerType(Qt::PreciseTimer);
     replyWait_->setInterval(kReplyWaitMs);
 
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    connect(replyWait_, &QTimer::timeout, this, &TForm1::FinishTick);
-    connect(ui->btnOpenPort, &QPushButton::clicked, this, &TForm1::btnOpenPortClick);
-    connect(ui->btnSend, &QPushButton::clicked, this, &TForm1::btnSendClick);
-    connect(ui->btnEnd, &QPushButton::clicked, this, &TForm1::btnEndClick);
+    using platform::guardedSlot;
+    connect(Timer1, &QTimer::timeout, this, guardedSlot(this, &TForm1::Timer1Timer));
+    connect(replyWait_, &QTimer::timeout, this, guardedSlot(this, &TForm1::FinishTick));
+    connect(ui->btnOpenPort, &QPushButton::clicked, this,
+            guardedSlot(this, &TForm1::btnOpenPortClick));
+    connect(ui->btnSend, &QPushButton::clicked, this, guardedSlot(this, &TForm1::btnSendClick));
+    connect(ui->btnEnd, &QPushButton::clicked, this, guardedSlot(this, &TForm1::btnEndClick));
     // The spin box reports value changes only, with its editor's signals blocked; the editor
     // reports typing, where a field that is not whole counts as the minimum.
-    connect(ui->SpinEdit1, &QSpinBox::textChanged, this, &TForm1::SpinEdit1Change);
+    connect(ui->SpinEdit1, &QSpinBox::textChanged, this,
+            guardedSlot(this, &TForm1::SpinEdit1Change));
     connect(ui->SpinEdit1->findChild<QLineEdit*>(), &QLineEdit::textChanged, this,
-            &TForm1::SpinEdit1Change);
-    connect(ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
+            guardedSlot(this, &TForm1::SpinEdit1Change));
+    connect(ui->ComboBox1, &QComboBox::currentIndexChanged, this,
+            guardedSlot(this, &TForm1::ComboBox1Change));
 }
 
 TForm1::~TForm1() = default;
 
 void TForm1::btnOpenPortClick() {
-    platform::runGuarded([this] {
-        if (port_.isOpen()) {
-            platform::showMessage(QStringLiteral("通訊埠已開啟!不需再開!"),
-                                  QCoreApplication::applicationName(), platform::MessageIcon::None);
-            return;
-        }
-        OpenTerminalPort();
-    });
+    if (port_.isOpen()) {
+        platform::showMessage(QStringLiteral("通訊埠已開啟!不需再開!"),
+                              QCoreApplication::applicationName(), platform::MessageIcon::None);
+        return;
+    }
+    OpenTerminalPort();
 }
 
 void TForm1::startRequestsAtShow() {
@@ -100,27 +102,25 @@ void TForm1::startRequestsAtShow() {
 }
 
 void TForm1::openPortAtShow(const balance::BalanceIni& ini) {
-    platform::runGuarded([this, &ini] {
-        // An open port stays with the choice it was opened by.
-        if (port_.isOpen()) {
-            return;
+    // An open port stays with the choice it was opened by.
+    if (port_.isOpen()) {
+        return;
+    }
+    bool offered = ini.port.empty();
+    for (QRadioButton* item : {ui->rdCOM_COM1, ui->rdCOM_COM2}) {
+        if (item->text().compare(QString::fromStdString(ini.port), Qt::CaseInsensitive) == 0) {
+            item->setChecked(true);
+            offered = true;
         }
-        bool offered = ini.port.empty();
-        for (QRadioButton* item : {ui->rdCOM_COM1, ui->rdCOM_COM2}) {
-            if (item->text().compare(QString::fromStdString(ini.port), Qt::CaseInsensitive) == 0) {
-                item->setChecked(true);
-                offered = true;
-            }
-        }
-        if (!ini.openAtShow) {
-            return;
-        }
-        if (offered) {
-            OpenTerminalPort();
-        } else {
-            balance::showOpenError();
-        }
-    });
+    }
+    if (!ini.openAtShow) {
+        return;
+    }
+    if (offered) {
+        OpenTerminalPort();
+    } else {
+        balance::showOpenError();
+    }
 }
 
 void TForm1::OpenTerminalPort() {
@@ -132,22 +132,18 @@ void TForm1::OpenTerminalPort() {
 }
 
 void TForm1::btnSendClick() {
-    platform::runGuarded([this] {
-        if (Timer1->isActive()) {
-            Timer1->stop();
-            ui->btnSend->setText(QStringLiteral("Start"));
-        } else {
-            Timer1->start();
-            ui->btnSend->setText(QStringLiteral("Stop"));
-        }
-    });
+    if (Timer1->isActive()) {
+        Timer1->stop();
+        ui->btnSend->setText(QStringLiteral("Start"));
+    } else {
+        Timer1->start();
+        ui->btnSend->setText(QStringLiteral("Stop"));
+    }
 }
 
 void TForm1::btnEndClick() {
-    platform::runGuarded([this] {
-        ClosePort();
-        close();
-    });
+    ClosePort();
+    close();
 }
 
 // A weight read from a closed port would be stale.
@@ -162,37 +158,31 @@ void TForm1::ClosePort() {
 }
 
 void TForm1::SpinEdit1Change() {
-    platform::runGuarded([this] {
-        bool whole = false;
-        const int seconds = ui->SpinEdit1->cleanText().toInt(&whole);
-        const int minimum = ui->SpinEdit1->minimum();
-        Timer1->setInterval(
-            (whole ? std::clamp(seconds, minimum, ui->SpinEdit1->maximum()) : minimum) * 1000);
-    });
+    bool whole = false;
+    const int seconds = ui->SpinEdit1->cleanText().toInt(&whole);
+    const int minimum = ui->SpinEdit1->minimum();
+    Timer1->setInterval((whole ? std::clamp(seconds, minimum, ui->SpinEdit1->maximum()) : minimum) *
+                        1000);
 }
 
 void TForm1::ComboBox1Change() {
-    platform::runGuarded([this] {
-        const int index = ui->ComboBox1->currentIndex();
-        if (index >= 0 && index < static_cast<int>(kExplanations.size())) {
-            ui->Edit1->setText(QString::fromUtf8(kExplanations[static_cast<std::size_t>(index)]));
-        }
-    });
+    const int index = ui->ComboBox1->currentIndex();
+    if (index >= 0 && index < static_cast<int>(kExplanations.size())) {
+        ui->Edit1->setText(QString::fromUtf8(kExplanations[static_cast<std::size_t>(index)]));
+    }
 }
 
 // The first half of a tick. One that comes while the reply is awaited runs once the reply is
 // in: ticks never overlap, and a period as long as the wait still asks once a period.
 void TForm1::Timer1Timer() {
-    platform::runGuarded([this] {
-        if (!port_.isOpen()) {
-            return;
-        }
-        if (replyWait_->isActive()) {
-            tickDue_ = true;
-            return;
-        }
-        StartTick();
-    });
+    if (!port_.isOpen()) {
+        return;
+    }
+    if (replyWait_->isActive()) {
+        tickDue_ = true;
+        return;
+    }
+    StartTick();
 }
 
 void TForm1::StartTick() {
@@ -209,17 +199,15 @@ void TForm1::StartTick() {
 }
 
 void TForm1::FinishTick() {
-    platform::runGuarded([this] {
-        if (!port_.isOpen()) {
-            return;
-        }
-        receive();
-        weightText_ = balance::weightOf(balance::weightLine(reply_, replyStartsLine_));
-        // Unless the timer was stopped meanwhile.
-        if (std::exchange(tickDue_, false) && Timer1->isActive()) {
-            StartTick();
-        }
-    });
+    if (!port_.isOpen()) {
+        return;
+    }
+    receive();
+    weightText_ = balance::weightOf(balance::weightLine(reply_, replyStartsLine_));
+    // Unless the timer was stopped meanwhile.
+    if (std::exchange(tickDue_, false) && Timer1->isActive()) {
+        StartTick();
+    }
 }
 
 QByteArray TForm1::take() {

@@ -47,6 +47,14 @@ public:
 
     // The driver names the tables of a result only when it holds the whole result.
     bool readsForwardOnly() const override { return false; }
+
+    QString yesNoType() const override { return QStringLiteral("BOOLEAN"); }
+
+    // Like is sent as lower(name) LIKE lower(text) (toEngineStatement); the pattern operators
+    // let the index serve it whatever the database's collation.
+    QString caseFreeIndexKey(const QString& column) const override {
+        return QStringLiteral("lower(%1) text_pattern_ops").arg(column);
+    }
 };
 
 } // namespace

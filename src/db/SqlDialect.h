@@ -30,9 +30,15 @@ public:
     virtual QString columnName(const QString& engineName, const QString& statement) const = 0;
     // Whether a result may be read forward only and still name its columns' tables.
     virtual bool readsForwardOnly() const = 0;
+    // The type a table declares for a yes/no column.
+    virtual QString yesNoType() const = 0;
+    // An index key on the column that serves the station's Like, which compares regardless of
+    // case.
+    virtual QString caseFreeIndexKey(const QString& column) const = 0;
 };
 
 std::unique_ptr<SqlDialect> dialectFor(const DatabaseLocation& location);
+std::unique_ptr<SqlDialect> dialectFor(Engine engine);
 std::unique_ptr<SqlDialect> sqliteDialect();
 std::unique_ptr<SqlDialect> postgresDialect();
 

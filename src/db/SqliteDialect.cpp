@@ -47,6 +47,13 @@ public:
     }
 
     bool readsForwardOnly() const override { return true; }
+
+    // SQLite has no yes/no type: 1 is yes, 0 no.
+    QString yesNoType() const override { return QStringLiteral("INTEGER"); }
+
+    QString caseFreeIndexKey(const QString& column) const override {
+        return column + QStringLiteral(" COLLATE NOCASE");
+    }
 };
 
 } // namespace

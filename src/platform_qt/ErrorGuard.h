@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <functional>
+#include <utility>
 
 namespace platform {
 
@@ -14,5 +15,17 @@ bool runGuarded(const std::function<void()>& handler);
 
 // Shows a caught error as runGuarded does.
 void showError(const std::exception_ptr& error);
+
+// The one way a window connects its event handlers: the slot runs handler on window under
+// runGuarded, where the signal comes in, so the handler itself needs no guard.
+//     connect(ui->Btn_Ok, &QPushButton::clicked, this, platform::guardedSlot(this, &Form::Ok));
+// The handler takes the signal's first arguments or none. Events that come through an override
+// (showEvent, eventFilter) call runGuarded there, as no signal brings them.
+template <typename Window, typename Owner, typename... Args>
+auto guardedSlot(Window* window, void (Owner::*handler)(Args...)) {
+    return [window, handler](Args... args) {
+        runGuarded([&] { (window->*handler)(std::forward<Args>(args)...); });
+    };
+}
 
 } // namespace platform

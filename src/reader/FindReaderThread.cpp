@@ -2,7 +2,6 @@
 
 #include "BaudRates.h"
 #include "IniFile.h"
-#include "ReaderHandles.h"
 #include "ReaderIniPath.h"
 
 #include <array>
@@ -26,8 +25,10 @@ std::string printable(std::string text) {
 
 } // namespace
 
-TFindReaderThread::TFindReaderThread(ReaderLibrary library, FindReaderView view)
-    : Library(std::move(library)), View(std::move(view)), Table(ReaderHandle, Library.Reader) {}
+TFindReaderThread::TFindReaderThread(ReaderLibrary library, FindReaderView view,
+                                     ReaderHandles& handles)
+    : Library(std::move(library)), View(std::move(view)), Handles(handles),
+      Table(Handles.ReaderHandle, Library.Reader) {}
 
 TFindReaderThread::~TFindReaderThread() {
     Terminate();
@@ -56,8 +57,9 @@ bool TFindReaderThread::SearchPort(const char* portNr) {
     TestPort = Library.OpenPort(portNr);
     if (TestPort < 0)
         return true;
-    PortHandle = TestPort.load();
-    LastStatus = Library.SetReaderPara(ReaderHandle, "PortHnd", std::to_string(TestPort).c_str());
+    Handles.PortHandle = TestPort.load();
+    LastStatus =
+        Library.SetReaderPara(Handles.ReaderHandle, "PortHnd", std::to_string(TestPort).c_str());
     for (const char* frame : kFrames) {
         LastStatus = Library.SetPortPara(TestPort, "Frame", frame);
         if (LastStatus < 0)
@@ -86,7 +88,7 @@ bool TFindReaderThread::SearchPort(const char* portNr) {
     LastStatus = Library.ClosePort(TestPort);
     if (LastStatus < 0)
         return false;
-    PortHandle = 0;
+    Handles.PortHandle = 0;
     return true;
 }
 
@@ -97,8 +99,9 @@ TFindReaderThread::CardReaderStep TFindReaderThread::SearchCardReader(const char
         return CardReaderStep::NoService;
     if (TestPort < 0)
         return CardReaderStep::Next;
-    PortHandle = TestPort.load();
-    LastStatus = Library.SetReaderPara(ReaderHandle, "PortHnd", std::to_string(TestPort).c_str());
+    Handles.PortHandle = TestPort.load();
+    LastStatus =
+        Library.SetReaderPara(Handles.ReaderHandle, "PortHnd", std::to_string(TestPort).c_str());
     std::string reply;
     if (LastStatus >= 0 && Table.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == 0) {
         Synchronize([this] { ShowReaderFound(); });
@@ -111,7 +114,7 @@ TFindReaderThread::CardReaderStep TFindReaderThread::SearchCardReader(const char
 void TFindReaderThread::CloseTestPort() {
     LastStatus = Library.ClosePort(TestPort);
     if (LastStatus >= 0)
-        PortHandle = 0;
+        Handles.PortHandle = 0;
 }
 
 // A parameter the port does not give is shown empty: the summary then still names the others.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReaderHandles.h"
 #include "ReaderLibrary.h"
 #include "WorkerThread.h"
 #include "ZQKRT_TableArray.h"
@@ -17,15 +18,16 @@ struct FindReaderView {
     std::function<void()> NotFound;
 };
 
-// Tries ports 1 to 4, each frame and each rate until a reader answers the baud query, then the
-// PC/SC readers on ports 5 to 8, and leaves the port where a reader answered open in PortHandle.
-// Made suspended: the owner starts it. It ends by itself after its last step and does not free
-// itself.
+// Asks the reader in handles.ReaderHandle on ports 1 to 4, each frame and each rate until it
+// answers the baud query, then on the PC/SC readers on ports 5 to 8, and leaves the port where it
+// answered open in handles.PortHandle, which it writes from its own thread while it runs. Made
+// suspended: the owner starts it. It ends by itself after its last step and does not free itself.
+// handles must outlive it.
 class TFindReaderThread final : public platform::WorkerThread {
     Q_OBJECT
 
 public:
-    TFindReaderThread(ReaderLibrary library, FindReaderView view);
+    TFindReaderThread(ReaderLibrary library, FindReaderView view, ReaderHandles& handles);
     // The body uses this class's members, so it must end before they go.
     ~TFindReaderThread() override;
 
@@ -51,6 +53,7 @@ private:
 
     ReaderLibrary Library;
     FindReaderView View;
+    ReaderHandles& Handles;
     std::atomic<std::int32_t> LastStatus{0};
     // Read by the show steps on the UI thread.
     std::atomic<std::int32_t> TestPort{0};

@@ -3,7 +3,6 @@
 #include "IniFile.h"
 #include "MessageBoxes.h"
 #include "ReaderErrorMessage.h"
-#include "ReaderHandles.h"
 #include "ReaderIniPath.h"
 #include "ReaderPortSteps.h"
 
@@ -13,7 +12,8 @@
 
 namespace reader_ini {
 
-void LoadIni(const std::string& path, ReaderPortHost& host, const ReaderLibrary& library) {
+void LoadIni(const std::string& path, ReaderPortHost& host, ReaderHandles& handles,
+             const ReaderLibrary& library) {
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
         return;
@@ -29,13 +29,13 @@ void LoadIni(const std::string& path, ReaderPortHost& host, const ReaderLibrary&
     const reader_port::PortSettings settings{read("Baud", "38400"), read("Frame", "8E1"),
                                              read("Timeout", "800"), read("TxDelayTime", "5"),
                                              read("TxTimeControl", "1")};
-    if (const std::int32_t held = PortHandle; held > 0) {
+    if (const std::int32_t held = handles.PortHandle; held > 0) {
         const std::int32_t status = library.ClosePort(held);
         if (status < 0) {
             showReaderError(status);
             return;
         }
-        PortHandle = 0;
+        handles.PortHandle = 0;
     }
     const std::int32_t port = library.OpenPort(com.c_str());
     if (port < 0) {
@@ -43,17 +43,18 @@ void LoadIni(const std::string& path, ReaderPortHost& host, const ReaderLibrary&
         host.setRunEnabled(false);
         return;
     }
-    PortHandle = port;
+    handles.PortHandle = port;
     host.setRunEnabled(true);
-    if (const std::int32_t status = reader_port::bindReaderToPort(library, port); status < 0) {
+    if (const std::int32_t status = reader_port::bindReaderToPort(library, handles, port);
+        status < 0) {
         showReaderError(status);
         return;
     }
     reader_port::applyPortSettings(library, port, settings);
 }
 
-void SaveIni(const std::string& path, const ReaderLibrary& library) {
-    const std::int32_t port = PortHandle;
+void SaveIni(const std::string& path, const ReaderHandles& handles, const ReaderLibrary& library) {
+    const std::int32_t port = handles.PortHandle;
     if (port <= 0) {
         return;
     }

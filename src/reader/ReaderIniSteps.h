@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReaderHandles.h"
 #include "ReaderLibrary.h"
 #include "ReaderPortHost.h"
 
@@ -8,11 +9,15 @@
 namespace reader_ini {
 
 // Opens and configures the reader port from the INI file at path, showing library errors;
-// enables or disables Btn_Run through host. A port still held is closed first, as the port
-// is opened exclusively.
-void LoadIni(const std::string& path, ReaderPortHost& host, const ReaderLibrary& library = {});
+// enables or disables Btn_Run through host. A port still held in handles.PortHandle is closed
+// first, as the port is opened exclusively; the opened one is kept there and bound to
+// handles.ReaderHandle.
+void LoadIni(const std::string& path, ReaderPortHost& host, ReaderHandles& handles,
+             const ReaderLibrary& library = {});
 
-// Stores the open port's parameters in the INI file at path; nothing unless PortHandle > 0.
-void SaveIni(const std::string& path, const ReaderLibrary& library = {});
+// Stores the parameters of the port open in handles.PortHandle in the INI file at path;
+// nothing unless it is > 0.
+void SaveIni(const std::string& path, const ReaderHandles& handles,
+             const ReaderLibrary& library = {});
 
 } // namespace reader_ini

@@ -1,7 +1,6 @@
 #include "ReaderPortSteps.h"
 
 #include "ReaderErrorMessage.h"
-#include "ReaderHandles.h"
 
 #include <cstring>
 #include <utility>
@@ -19,8 +18,9 @@ std::int32_t readPortParameter(const ReaderLibrary& library, std::int32_t port, 
     return status;
 }
 
-std::int32_t bindReaderToPort(const ReaderLibrary& library, std::int32_t port) {
-    return library.SetReaderPara(ReaderHandle, "PortHnd", std::to_string(port).c_str());
+std::int32_t bindReaderToPort(const ReaderLibrary& library, const ReaderHandles& handles,
+                              std::int32_t port) {
+    return library.SetReaderPara(handles.ReaderHandle, "PortHnd", std::to_string(port).c_str());
 }
 
 bool applyPortSettings(const ReaderLibrary& library, std::int32_t port,

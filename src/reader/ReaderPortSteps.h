@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReaderHandles.h"
 #include "ReaderLibrary.h"
 
 #include <cstdint>
@@ -21,8 +22,9 @@ struct PortSettings {
 std::int32_t readPortParameter(const ReaderLibrary& library, std::int32_t port, const char* name,
                                std::string& value);
 
-// Binds the reader of this show to port; gives the library status.
-std::int32_t bindReaderToPort(const ReaderLibrary& library, std::int32_t port);
+// Binds the reader of this show (handles.ReaderHandle) to port; gives the library status.
+std::int32_t bindReaderToPort(const ReaderLibrary& library, const ReaderHandles& handles,
+                              std::int32_t port);
 
 // Sets the five parameters in the order the reader expects them; the first failure is shown
 // and ends it, leaving the ones set before. False on a failure.

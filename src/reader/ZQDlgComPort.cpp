@@ -5,7 +5,6 @@
 #include "ErrorGuard.h"
 #include "MessageBoxes.h"
 #include "ReaderErrorMessage.h"
-#include "ReaderHandles.h"
 #include "ReaderPortSteps.h"
 #include "ZQKRT_TableArray.h"
 #include "ui_ZQDlgComPort.h"
@@ -51,10 +50,10 @@ std::string textOf(const QComboBox* list) {
 
 } // namespace
 
-TForm_ComPort::TForm_ComPort(QWidget* parent)
+TForm_ComPort::TForm_ComPort(ReaderHandles& handles, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TForm_ComPort>()) {
+      ui(std::make_unique<Ui::TForm_ComPort>()), handles_(handles) {
     ui->setupUi(this);
     for (const BaudRate& rate : kBaudRates) {
         ui->Cbo_Baud->addItem(
@@ -64,21 +63,34 @@ TForm_ComPort::TForm_ComPort(QWidget* parent)
     ui->Cbo_Baud->setCurrentIndex(-1);
     setFixedSize(size());
     platform::keepEnterFromButtons(*this);
-    connect(ui->Btn_OpenPort, &QPushButton::clicked, this, &TForm_ComPort::Btn_OpenPortClick);
-    connect(ui->Btn_ClosePort, &QPushButton::clicked, this, &TForm_ComPort::Btn_ClosePortClick);
-    connect(ui->Btn_GetPortPara, &QPushButton::clicked, this, &TForm_ComPort::Btn_GetPortParaClick);
-    connect(ui->Btn_SetPortPara, &QPushButton::clicked, this, &TForm_ComPort::Btn_SetPortParaClick);
-    connect(ui->Btn_Baudrate, &QPushButton::clicked, this, &TForm_ComPort::Btn_BaudrateClick);
-    connect(ui->Btn_OK, &QPushButton::clicked, this, &TForm_ComPort::Btn_OKClick);
+    using platform::guardedSlot;
+    connect(ui->Btn_OpenPort, &QPushButton::clicked, this,
+            guardedSlot(this, &TForm_ComPort::Btn_OpenPortClick));
+    connect(ui->Btn_ClosePort, &QPushButton::clicked, this,
+            guardedSlot(this, &TForm_ComPort::Btn_ClosePortClick));
+    connect(ui->Btn_GetPortPara, &QPushButton::clicked, this,
+            guardedSlot(this, &TForm_ComPort::Btn_GetPortParaClick));
+    connect(ui->Btn_SetPortPara, &QPushButton::clicked, this,
+            guardedSlot(this, &TForm_ComPort::Btn_SetPortParaClick));
+    connect(ui->Btn_Baudrate, &QPushButton::clicked, this,
+            guardedSlot(this, &TForm_ComPort::Btn_BaudrateClick));
+    connect(ui->Btn_OK, &QPushButton::clicked, this,
+            guardedSlot(this, &TForm_ComPort::Btn_OKClick));
     // Also on checks made by the read back, so the delay edit never shows without time control.
-    connect(ui->Chk_TimeControl, &QCheckBox::toggled, this, &TForm_ComPort::Chk_TimeControlClick);
-    connect(ui->Rdo_Com1, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_Com1Click);
-    connect(ui->Rdo_Com2, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_Com2Click);
-    connect(ui->Rdo_Com3, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_Com3Click);
-    connect(ui->Rdo_Com4, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_Com4Click);
-    connect(ui->Rdo_Pcsc, &QRadioButton::clicked, this, &TForm_ComPort::Rdo_PcscClick);
+    connect(ui->Chk_TimeControl, &QCheckBox::toggled, this,
+            guardedSlot(this, &TForm_ComPort::Chk_TimeControlClick));
+    connect(ui->Rdo_Com1, &QRadioButton::clicked, this,
+            guardedSlot(this, &TForm_ComPort::Rdo_Com1Click));
+    connect(ui->Rdo_Com2, &QRadioButton::clicked, this,
+            guardedSlot(this, &TForm_ComPort::Rdo_Com2Click));
+    connect(ui->Rdo_Com3, &QRadioButton::clicked, this,
+            guardedSlot(this, &TForm_ComPort::Rdo_Com3Click));
+    connect(ui->Rdo_Com4, &QRadioButton::clicked, this,
+            guardedSlot(this, &TForm_ComPort::Rdo_Com4Click));
+    connect(ui->Rdo_Pcsc, &QRadioButton::clicked, this,
+            guardedSlot(this, &TForm_ComPort::Rdo_PcscClick));
     // Every way of closing (OK, Escape, the close box) ends in done(), which emits finished.
-    connect(this, &QDialog::finished, this, &TForm_ComPort::FormClose);
+    connect(this, &QDialog::finished, this, guardedSlot(this, &TForm_ComPort::FormClose));
     ui->Edt_TimeOut->installEventFilter(this);
     ui->Edt_DelayTime->installEventFilter(this);
 }
@@ -111,57 +123,51 @@ void TForm_ComPort::SelectBaud(const std::string& rate) {
 }
 
 void TForm_ComPort::ApplyPortSettings() {
-    platform::runGuarded([this] {
-        reader_port::applyPortSettings(library_, PortHandle,
-                                       {textOf(ui->Cbo_Baud), textOf(ui->Cbo_Frame),
-                                        ui->Edt_TimeOut->text().toStdString(),
-                                        ui->Edt_DelayTime->text().toStdString(),
-                                        ui->Chk_TimeControl->isChecked() ? "1" : "0"});
-    });
+    reader_port::applyPortSettings(
+        library_, handles_.PortHandle,
+        {textOf(ui->Cbo_Baud), textOf(ui->Cbo_Frame), ui->Edt_TimeOut->text().toStdString(),
+         ui->Edt_DelayTime->text().toStdString(), ui->Chk_TimeControl->isChecked() ? "1" : "0"});
 }
 
 void TForm_ComPort::Btn_OpenPortClick() {
-    platform::runGuarded([this] {
-        if (PortHandle > 0) {
-            platform::showMessage(QStringLiteral("One Port is already open"),
-                                  QStringLiteral("Error"), platform::MessageIcon::Exclamation);
-            return;
-        }
-        const char digit = ui->Rdo_Com2->isChecked()   ? '2'
-                           : ui->Rdo_Com3->isChecked() ? '3'
-                           : ui->Rdo_Com4->isChecked() ? '4'
-                                                       : '1';
-        const std::int32_t port = library_.OpenPort(std::string(1, digit).c_str());
-        if (port < 0) {
-            showReaderError(port);
-            return;
-        }
-        PortHandle = port;
-        // The buttons and Btn_Run follow the open port even when binding it fails.
-        EnablePortButtons(true);
-        ui->Btn_OpenPort->setEnabled(false);
-        SetRunEnabled(true);
-        if (const std::int32_t status = reader_port::bindReaderToPort(library_, port); status < 0) {
-            showReaderError(status);
-            return;
-        }
-        ApplyPortSettings();
-    });
+    if (handles_.PortHandle > 0) {
+        platform::showMessage(QStringLiteral("One Port is already open"), QStringLiteral("Error"),
+                              platform::MessageIcon::Exclamation);
+        return;
+    }
+    const char digit = ui->Rdo_Com2->isChecked()   ? '2'
+                       : ui->Rdo_Com3->isChecked() ? '3'
+                       : ui->Rdo_Com4->isChecked() ? '4'
+                                                   : '1';
+    const std::int32_t port = library_.OpenPort(std::string(1, digit).c_str());
+    if (port < 0) {
+        showReaderError(port);
+        return;
+    }
+    handles_.PortHandle = port;
+    // The buttons and Btn_Run follow the open port even when binding it fails.
+    EnablePortButtons(true);
+    ui->Btn_OpenPort->setEnabled(false);
+    SetRunEnabled(true);
+    if (const std::int32_t status = reader_port::bindReaderToPort(library_, handles_, port);
+        status < 0) {
+        showReaderError(status);
+        return;
+    }
+    ApplyPortSettings();
 }
 
 void TForm_ComPort::Btn_ClosePortClick() {
-    platform::runGuarded([this] {
-        const std::int32_t status = library_.ClosePort(PortHandle);
-        if (status < 0) {
-            showReaderError(status);
-            return;
-        }
-        PortHandle = 0;
-        ShowOpenPort({});
-        EnablePortButtons(false);
-        ui->Btn_OpenPort->setEnabled(true);
-        SetRunEnabled(false);
-    });
+    const std::int32_t status = library_.ClosePort(handles_.PortHandle);
+    if (status < 0) {
+        showReaderError(status);
+        return;
+    }
+    handles_.PortHandle = 0;
+    ShowOpenPort({});
+    EnablePortButtons(false);
+    ui->Btn_OpenPort->setEnabled(true);
+    SetRunEnabled(false);
 }
 
 void TForm_ComPort::ReadBack() {
@@ -169,7 +175,7 @@ void TForm_ComPort::ReadBack() {
     std::string values[std::size(names)];
     for (std::size_t i = 0; i < std::size(names); ++i) {
         const std::int32_t status =
-            reader_port::readPortParameter(library_, PortHandle, names[i], values[i]);
+            reader_port::readPortParameter(library_, handles_.PortHandle, names[i], values[i]);
         if (status < 0) {
             showReaderError(status);
             return;
@@ -183,7 +189,7 @@ void TForm_ComPort::ReadBack() {
 }
 
 void TForm_ComPort::Btn_GetPortParaClick() {
-    platform::runGuarded([this] { ReadBack(); });
+    ReadBack();
 }
 
 void TForm_ComPort::Btn_SetPortParaClick() {
@@ -191,88 +197,78 @@ void TForm_ComPort::Btn_SetPortParaClick() {
 }
 
 void TForm_ComPort::Btn_BaudrateClick() {
-    platform::runGuarded([this] {
-        const std::int32_t port = PortHandle;
-        if (port <= 0) {
+    const std::int32_t port = handles_.PortHandle;
+    if (port <= 0) {
+        return;
+    }
+    std::string savedBaud, savedTimeOut;
+    reader_port::readPortParameter(library_, port, "Baud", savedBaud);
+    reader_port::readPortParameter(library_, port, "TimeOut", savedTimeOut);
+    const auto restore = [&] {
+        library_.SetPortPara(port, "Baud", savedBaud.c_str());
+        library_.SetPortPara(port, "TimeOut", savedTimeOut.c_str());
+        SelectBaud(savedBaud);
+    };
+    TZQKRT_TableArray probe(handles_.ReaderHandle, library_.Reader);
+    for (std::size_t i = 0; i < kBaudRates.size(); ++i) {
+        const std::string rate(kBaudRates[i].text);
+        const std::string timeOut(kBaudRates[i].probeTimeOut);
+        std::int32_t status = library_.SetPortPara(port, "baud", rate.c_str());
+        if (status >= 0) {
+            status = library_.SetPortPara(port, "timeout", timeOut.c_str());
+        }
+        if (status < 0) {
+            showReaderError(status);
+            restore();
             return;
         }
-        std::string savedBaud, savedTimeOut;
-        reader_port::readPortParameter(library_, port, "Baud", savedBaud);
-        reader_port::readPortParameter(library_, port, "TimeOut", savedTimeOut);
-        const auto restore = [&] {
-            library_.SetPortPara(port, "Baud", savedBaud.c_str());
+        ui->Cbo_Baud->setCurrentIndex(static_cast<int>(i));
+        std::string reply;
+        if (probe.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == 0) {
+            platform::showMessage(
+                QStringLiteral("FoundReader\r\nBaudrate: %1").arg(QString::fromStdString(rate)),
+                QStringLiteral("Information"), platform::MessageIcon::Information);
             library_.SetPortPara(port, "TimeOut", savedTimeOut.c_str());
-            SelectBaud(savedBaud);
-        };
-        TZQKRT_TableArray probe(ReaderHandle, library_.Reader);
-        for (std::size_t i = 0; i < kBaudRates.size(); ++i) {
-            const std::string rate(kBaudRates[i].text);
-            const std::string timeOut(kBaudRates[i].probeTimeOut);
-            std::int32_t status = library_.SetPortPara(port, "baud", rate.c_str());
-            if (status >= 0) {
-                status = library_.SetPortPara(port, "timeout", timeOut.c_str());
-            }
-            if (status < 0) {
-                showReaderError(status);
-                restore();
-                return;
-            }
-            ui->Cbo_Baud->setCurrentIndex(static_cast<int>(i));
-            std::string reply;
-            if (probe.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == 0) {
-                platform::showMessage(
-                    QStringLiteral("FoundReader\r\nBaudrate: %1").arg(QString::fromStdString(rate)),
-                    QStringLiteral("Information"), platform::MessageIcon::Information);
-                library_.SetPortPara(port, "TimeOut", savedTimeOut.c_str());
-                return;
-            }
+            return;
         }
-        restore();
-        platform::showMessage(QStringLiteral("Reader not found"), QStringLiteral("Information"),
-                              platform::MessageIcon::Information);
-    });
+    }
+    restore();
+    platform::showMessage(QStringLiteral("Reader not found"), QStringLiteral("Information"),
+                          platform::MessageIcon::Information);
 }
 
 void TForm_ComPort::Btn_OKClick() {
-    platform::runGuarded([this] { accept(); });
+    accept();
 }
 
 void TForm_ComPort::Chk_TimeControlClick() {
-    platform::runGuarded([this] {
-        const bool shown = ui->Chk_TimeControl->isChecked();
-        ui->Edt_DelayTime->setVisible(shown);
-        ui->Txt_DelayTime->setVisible(shown);
-    });
+    const bool shown = ui->Chk_TimeControl->isChecked();
+    ui->Edt_DelayTime->setVisible(shown);
+    ui->Txt_DelayTime->setVisible(shown);
 }
 
 void TForm_ComPort::Edt_TimeOutExit() {
-    platform::runGuarded([this] {
-        if (!readsAsWholeNumber(ui->Edt_TimeOut->text())) {
-            ui->Edt_TimeOut->setText(QStringLiteral("800"));
-        }
-    });
+    if (!readsAsWholeNumber(ui->Edt_TimeOut->text())) {
+        ui->Edt_TimeOut->setText(QStringLiteral("800"));
+    }
 }
 
 void TForm_ComPort::Edt_DelayTimeExit() {
-    platform::runGuarded([this] {
-        if (!readsAsWholeNumber(ui->Edt_DelayTime->text())) {
-            ui->Edt_DelayTime->setText(QStringLiteral("5"));
-        }
-    });
+    if (!readsAsWholeNumber(ui->Edt_DelayTime->text())) {
+        ui->Edt_DelayTime->setText(QStringLiteral("5"));
+    }
 }
 
 void TForm_ComPort::PortChosen(const std::string& chosen) {
-    platform::runGuarded([this, &chosen] {
-        std::string number;
-        const std::int32_t port = PortHandle;
-        if (port <= 0 || reader_port::readPortParameter(library_, port, "PortNr", number) < 0) {
-            EnablePortButtons(false);
-            ui->Btn_OpenPort->setEnabled(true);
-            return;
-        }
-        EnablePortButtons(number == chosen);
-        ui->Btn_OpenPort->setEnabled(false);
-    });
+    std::string number;
+    const std::int32_t port = handles_.PortHandle;
+    if (port <= 0 || reader_port::readPortParameter(library_, port, "PortNr", number) < 0) {
+        EnablePortButtons(false);
+        ui->Btn_OpenPort->setEnabled(true);
+        return;
+    }
+    EnablePortButtons(number == chosen);
+    ui->Btn_OpenPort->setEnabled(false);
 }
 
 void TForm_ComPort::Rdo_Com1Click() {
@@ -307,48 +303,45 @@ void TForm_ComPort::ShowOpenPort(const std::string& number) {
         return;
     }
     std::string name;
-    reader_port::readPortParameter(library_, PortHandle, "ReaderName", name);
+    reader_port::readPortParameter(library_, handles_.PortHandle, "ReaderName", name);
     ui->Rdo_Pcsc->setText(QStringLiteral("PC/SC %1").arg(QString::fromStdString(otherPort_)));
     ui->Rdo_Pcsc->setToolTip(QString::fromStdString(name));
     ui->Rdo_Pcsc->setChecked(true);
 }
 
 void TForm_ComPort::FormShow() {
-    platform::runGuarded([this] {
-        if (PortHandle <= 0) {
-            ShowOpenPort({});
-            ui->Cbo_Baud->setCurrentIndex(2);
-            ui->Cbo_Frame->setCurrentIndex(0);
-            ui->Edt_TimeOut->setText(QStringLiteral("800"));
-            ui->Edt_DelayTime->setText(QStringLiteral("5"));
-            ui->Chk_TimeControl->setChecked(true);
-            EnablePortButtons(false);
-            ui->Btn_OpenPort->setEnabled(true);
-            return;
-        }
-        EnablePortButtons(true);
-        ui->Btn_OpenPort->setEnabled(false);
-        ReadBack();
-        std::string number;
-        if (reader_port::readPortParameter(library_, PortHandle, "PortNr", number) >= 0 &&
-            !number.empty()) {
-            ShowOpenPort(number);
-        }
-    });
+    if (handles_.PortHandle <= 0) {
+        ShowOpenPort({});
+        ui->Cbo_Baud->setCurrentIndex(2);
+        ui->Cbo_Frame->setCurrentIndex(0);
+        ui->Edt_TimeOut->setText(QStringLiteral("800"));
+        ui->Edt_DelayTime->setText(QStringLiteral("5"));
+        ui->Chk_TimeControl->setChecked(true);
+        EnablePortButtons(false);
+        ui->Btn_OpenPort->setEnabled(true);
+        return;
+    }
+    EnablePortButtons(true);
+    ui->Btn_OpenPort->setEnabled(false);
+    ReadBack();
+    std::string number;
+    if (reader_port::readPortParameter(library_, handles_.PortHandle, "PortNr", number) >= 0 &&
+        !number.empty()) {
+        ShowOpenPort(number);
+    }
 }
 
 void TForm_ComPort::FormClose() {
-    platform::runGuarded([this] {
-        if (host_ != nullptr) {
-            host_->SaveIni();
-        }
-    });
+    if (host_ != nullptr) {
+        host_->SaveIni();
+    }
 }
 
 void TForm_ComPort::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // An event, not a signal: guarded here.
     if (!event->spontaneous()) {
-        FormShow();
+        platform::runGuarded([this] { FormShow(); });
     }
 }
 
@@ -360,10 +353,11 @@ bool TForm_ComPort::eventFilter(QObject* watched, QEvent* event) {
         return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
     };
     if (event->type() == QEvent::FocusOut && movedOn()) {
+        // An event, not a signal: guarded here.
         if (watched == ui->Edt_TimeOut) {
-            Edt_TimeOutExit();
+            platform::runGuarded([this] { Edt_TimeOutExit(); });
         } else if (watched == ui->Edt_DelayTime) {
-            Edt_DelayTimeExit();
+            platform::runGuarded([this] { Edt_DelayTimeExit(); });
         }
     }
     return QDialog::eventFilter(watched, event);

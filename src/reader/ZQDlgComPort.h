@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReaderHandles.h"
 #include "ReaderLibrary.h"
 #include "ReaderPortHost.h"
 
@@ -10,12 +11,14 @@ namespace Ui {
 class TForm_ComPort;
 }
 
-// Dialog with which the reader's serial port is opened, closed and configured.
+// Dialog with which the reader's serial port is opened, closed and configured. The port it
+// opens is kept in handles.PortHandle and bound to handles.ReaderHandle.
 class TForm_ComPort : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TForm_ComPort(QWidget* parent = nullptr);
+    // handles (the main window's) must outlive the dialog.
+    explicit TForm_ComPort(ReaderHandles& handles, QWidget* parent = nullptr);
     ~TForm_ComPort() override;
 
     void setHost(ReaderPortHost* host); // not owned; the main window
@@ -56,6 +59,7 @@ private:
     void SelectBaud(const std::string& rate);
 
     std::unique_ptr<Ui::TForm_ComPort> ui;
+    ReaderHandles& handles_;
     ReaderPortHost* host_ = nullptr;
     ReaderLibrary library_;
     // The number of the port the fifth choice shows; empty while it is hidden.

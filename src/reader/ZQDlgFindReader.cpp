@@ -1,6 +1,7 @@
 #include "ZQDlgFindReader.h"
 
 #include "DialogKeys.h"
+#include "ErrorGuard.h"
 #include "FindReaderThread.h"
 #include "ui_ZQDlgFindReader.h"
 
@@ -10,9 +11,9 @@
 #include <utility>
 
 // No close box: the search must be ended through Cancel, which stops its thread first.
-TForm_FindReader::TForm_FindReader(QWidget* parent)
+TForm_FindReader::TForm_FindReader(ReaderHandles& handles, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      ui(std::make_unique<Ui::TForm_FindReader>()) {
+      ui(std::make_unique<Ui::TForm_FindReader>()), Handles(handles) {
     ui->setupUi(this);
     // Designer forms carry point sizes only; the headline is sized in pixels.
     QFont headline = ui->Txt_Reader->font();
@@ -21,8 +22,10 @@ TForm_FindReader::TForm_FindReader(QWidget* parent)
     ui->Txt_Reader->setFont(headline);
     setFixedSize(size());
     platform::keepEnterFromButtons(*this);
-    connect(ui->Btn_Ok, &QPushButton::clicked, this, &TForm_FindReader::Btn_OkClick);
-    connect(ui->Btn_Cancel, &QPushButton::clicked, this, &TForm_FindReader::Btn_CancelClick);
+    connect(ui->Btn_Ok, &QPushButton::clicked, this,
+            platform::guardedSlot(this, &TForm_FindReader::Btn_OkClick));
+    connect(ui->Btn_Cancel, &QPushButton::clicked, this,
+            platform::guardedSlot(this, &TForm_FindReader::Btn_CancelClick));
 }
 
 // The search's steps use the controls, so it ends before they go.
@@ -34,15 +37,17 @@ void TForm_FindReader::setLibrary(ReaderLibrary library) {
     Library = std::move(library);
 }
 
+// Escape and the close box come as events, not signals: guarded here.
 void TForm_FindReader::reject() {
     if (ui->Btn_Cancel->isEnabled())
-        Btn_CancelClick();
+        platform::runGuarded([this] { Btn_CancelClick(); });
 }
 
 void TForm_FindReader::showEvent(QShowEvent* event) {
-    // A window system's show (e.g. after minimising) is no new show of the dialog.
+    // A window system's show (e.g. after minimising) is no new show of the dialog. An event, not
+    // a signal: guarded here.
     if (!event->spontaneous())
-        FormShow();
+        platform::runGuarded([this] { FormShow(); });
     QDialog::showEvent(event);
 }
 
@@ -66,7 +71,7 @@ void TForm_FindReader::FormShow() {
         ShowHeadline(QStringLiteral("No Reader found"), QColor(255, 0, 0));
         ShowSummary(QStringLiteral("Set Default-Values\r\nfrom IniFile"));
     };
-    FindReaderThread = std::make_unique<TFindReaderThread>(Library, std::move(view));
+    FindReaderThread = std::make_unique<TFindReaderThread>(Library, std::move(view), Handles);
     FindReaderThread->start(QThread::NormalPriority);
 }
 

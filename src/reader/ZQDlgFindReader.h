@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReaderHandles.h"
 #include "ReaderLibrary.h"
 
 #include <QDialog>
@@ -13,14 +14,15 @@ class QColor;
 class TFindReaderThread;
 
 // Modal dialog that runs the reader search and shows its progress and outcome. Each show
-// starts a new search. It ends Accepted through Btn_Ok, with the port where the reader answered
-// open in PortHandle, or Rejected through Btn_Cancel, after which the caller restores the port
-// from the INI file. It never ends while its search runs.
+// starts a new search with the reader in handles. It ends Accepted through Btn_Ok, with the port
+// where the reader answered open in handles.PortHandle, or Rejected through Btn_Cancel, after
+// which the caller restores the port from the INI file. It never ends while its search runs.
 class TForm_FindReader : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TForm_FindReader(QWidget* parent = nullptr);
+    // handles (the main window's) must outlive the dialog.
+    explicit TForm_FindReader(ReaderHandles& handles, QWidget* parent = nullptr);
     // Stops a running search first.
     ~TForm_FindReader() override;
 
@@ -44,6 +46,7 @@ private:
     void ShowSummary(const QString& summary);
 
     std::unique_ptr<Ui::TForm_FindReader> ui;
+    ReaderHandles& Handles;
     ReaderLibrary Library;
     std::unique_ptr<TFindReaderThread> FindReaderThread;
 };

@@ -79,10 +79,13 @@ class TestReaderDispensing : public QObject {
     QString lineState(int item) {
         return database.lineState(db::DayText(day), QStringLiteral("1"), item).toString();
     }
-    static QString logProt() {
+    // The reader's handles, which the main window owns.
+    ReaderHandles& handles() const { return windows->Form_Main().readerHandles(); }
+    QString logProt() const {
         char value[256] = {};
-        return ZQKRT_GetReaderPara(ReaderHandle, "LogProt", value) < 0 ? QString()
-                                                                       : QString::fromLatin1(value);
+        return ZQKRT_GetReaderPara(handles().ReaderHandle, "LogProt", value) < 0
+                   ? QString()
+                   : QString::fromLatin1(value);
     }
     bool place(const QString& uid) { return emulator.command("place " + uid); }
     bool remove(const QString& uid) { return emulator.command("remove " + uid); }
@@ -99,7 +102,7 @@ class TestReaderDispensing : public QObject {
         showMainWindow(windows->Form_Main());
         QVERIFY(shown.wait(30000));
         QVERIFY(answer.done());
-        QVERIFY(PortHandle > 0);
+        QVERIFY(handles().PortHandle > 0);
     }
 
 private slots:
@@ -189,7 +192,7 @@ private slots:
     // The menu search lets go of the open port first (else it could not find its own reader),
     // and keeps the protocol log off while it runs.
     void menuSearchFindsTheReaderOnItsOwnPort() {
-        QVERIFY(PortHandle > 0);
+        QVERIFY(handles().PortHandle > 0);
         QString logDuringSearch;
         Script answer({{[this] {
                             auto* ok = windows->Form_FindReader().findChild<QPushButton*>("Btn_Ok");
@@ -203,7 +206,7 @@ private slots:
         QVERIFY(answer.done());
         QCOMPARE(logDuringSearch, QStringLiteral("0"));
         QCOMPARE(logProt(), QStringLiteral("1"));
-        QVERIFY(PortHandle > 0);
+        QVERIFY(handles().PortHandle > 0);
         QVERIFY(messages.messages().isEmpty());
     }
 };

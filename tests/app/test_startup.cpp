@@ -58,6 +58,8 @@ class TestStartup : public QObject {
     platform::MessageRecorder* messages = nullptr;
 
     QWidget* picture() const { return windows->OrderForm().findChild<QWidget*>("Image1"); }
+    // The reader's handles, which the main window owns.
+    ReaderHandles& handles() const { return windows->Form_Main().readerHandles(); }
 
     // A click that shows the main window returns once its show steps have run.
     void clickPicture(QPoint at = QPoint(400, 150)) {
@@ -79,7 +81,7 @@ class TestStartup : public QObject {
 
     QString logProt() const {
         char value[256] = {};
-        if (ZQKRT_GetReaderPara(ReaderHandle, "LogProt", value) < 0) {
+        if (ZQKRT_GetReaderPara(handles().ReaderHandle, "LogProt", value) < 0) {
             return QStringLiteral("<error>");
         }
         return QString::fromLatin1(value);
@@ -179,7 +181,7 @@ private slots:
         QCOMPARE(mappedAt, centred.topLeft());
         QVERIFY(main.isVisible());
         compareOuterSize(main, QSize(680, 380));
-        QVERIFY(ReaderHandle > 0);
+        QVERIFY(handles().ReaderHandle > 0);
         QCOMPARE(logProt(), QStringLiteral("1"));
         QVERIFY(main.tagDataView() != nullptr);
         // The balance's polling runs, its terminal window hidden.
@@ -206,15 +208,15 @@ private slots:
 
     void secondClickDoesNotRepeatShowSteps() {
         clickPicture();
-        const std::int32_t firstReader = ReaderHandle;
+        const std::int32_t firstReader = handles().ReaderHandle;
         clickPicture();
         QVERIFY(windows->Form_Main().isVisible());
-        QCOMPARE(ReaderHandle.load(), firstReader);
+        QCOMPARE(handles().ReaderHandle.load(), firstReader);
     }
 
     void exitHidesMainWindowAndNextClickShowsItAfresh() {
         clickPicture();
-        const std::int32_t firstReader = ReaderHandle;
+        const std::int32_t firstReader = handles().ReaderHandle;
         TForm_Main& main = windows->Form_Main();
         main.MItem_ExitClick();
         QVERIFY(!main.isVisible());
@@ -224,7 +226,7 @@ private slots:
         main.setFixedSize(900, 700);
         clickPicture();
         QVERIFY(main.isVisible());
-        QVERIFY(ReaderHandle != firstReader);
+        QVERIFY(handles().ReaderHandle != firstReader);
         compareOuterSize(main, QSize(680, 380));
         // The balance port of the first show is kept, and polled by one worker still.
         QVERIFY(main.balanceLink().portOpen());
@@ -313,7 +315,7 @@ private slots:
         QCOMPARE(messages->messages().first().text,
                  QStringLiteral("ZQCOM-ErrorCode: %1").arg(ZQCOM_ERR_OPEN_FAILED));
         QVERIFY(!windows->Form_Main().findChild<QPushButton*>("Btn_Run")->isEnabled());
-        QCOMPARE(PortHandle.load(), 0);
+        QCOMPARE(handles().PortHandle.load(), 0);
         QCOMPARE(logProt(), QStringLiteral("1"));
     }
 
@@ -325,10 +327,10 @@ private slots:
         ini.write("[COMPORT]\r\nCOM=2\r\n");
         ini.close();
         const std::int32_t stale = 99999;
-        PortHandle = stale;
+        handles().PortHandle = stale;
         clickPicture();
         QVERIFY(ini.remove());
-        QCOMPARE(PortHandle.exchange(0), stale);
+        QCOMPARE(handles().PortHandle.exchange(0), stale);
         QCOMPARE(messages->messages().size(), 1);
         QCOMPARE(messages->messages().first().text,
                  QStringLiteral("ZQCOM-ErrorCode: %1").arg(ZQCOM_ERR_BAD_HANDLE));

@@ -3,12 +3,12 @@
 #include "ReplyCut.h"
 #include "SerialPort.h"
 #include "Unit1.h"
+#include "WindowControls.h"
+#include "WorkingFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -24,13 +23,6 @@
 namespace {
 
 const QByteArray kPrimeReply = "ST,+00099.99  g\r\n";
-
-// Puts a port name on the master side of terminal, or on nothing.
-bool linkPort(int number, const QString& target) {
-    const QString link = QString("dosdevices/com%1").arg(number);
-    QFile::remove(link);
-    return QFile::link(target, link);
-}
 
 // One whole tick answered with reply, as a balance answers after it has seen the request.
 // A second tick that comes while the first awaits its reply must send nothing.
@@ -55,19 +47,13 @@ class TestUnit1 : public QObject {
 
 private slots:
     void init() {
-        previousDirectory_ = QDir::currentPath();
-        folder_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(folder_->isValid());
-        QVERIFY(QDir::setCurrent(folder_->path()));
-        QVERIFY(QDir().mkdir("dosdevices"));
+        folder_ = std::make_unique<ScratchWorkingFolder>();
+        QVERIFY(folder_->enter());
         for (int port = 1; port <= 4; ++port)
-            QVERIFY(linkPort(port, folder_->filePath("none")));
+            QVERIFY(linkComPort(port, folder_->filePath("none")));
     }
 
-    void cleanup() {
-        QDir::setCurrent(previousDirectory_);
-        folder_.reset();
-    }
+    void cleanup() { folder_.reset(); }
 
     void windowIsPlacedAndCaptioned() {
         TForm1 window;
@@ -79,56 +65,48 @@ private slots:
 
     // Trailing spaces are part of the captions.
     void controlsHaveKindBoundsAndText_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("kind");
+        addControlColumns();
         QTest::addColumn<QRect>("bounds");
-        QTest::addColumn<QString>("text");
         QTest::newRow("rdCOM") << "rdCOM"
-                               << "QGroupBox" << QRect(12, 8, 131, 77) << "選擇通訊埠";
-        QTest::newRow("btnOpenPort")
-            << "btnOpenPort"
-            << "QPushButton" << QRect(150, 12, 115, 33) << "開啟通訊埠    ";
+                               << "QGroupBox"
+                               << "選擇通訊埠" << QRect(12, 8, 131, 77);
+        QTest::newRow("btnOpenPort") << "btnOpenPort"
+                                     << "QPushButton"
+                                     << "開啟通訊埠    " << QRect(150, 12, 115, 33);
         QTest::newRow("btnEnd") << "btnEnd"
-                                << "QPushButton" << QRect(150, 56, 115, 33) << "結束系統    ";
+                                << "QPushButton"
+                                << "結束系統    " << QRect(150, 56, 115, 33);
         QTest::newRow("Label2") << "Label2"
-                                << "QLabel" << QRect(8, 90, 104, 20) << "收取的資料      ";
+                                << "QLabel"
+                                << "收取的資料      " << QRect(8, 90, 104, 20);
         QTest::newRow("btnSend") << "btnSend"
-                                 << "QPushButton" << QRect(152, 96, 113, 33) << "Start";
+                                 << "QPushButton"
+                                 << "Start" << QRect(152, 96, 113, 33);
         QTest::newRow("mReceive") << "mReceive"
-                                  << "QPlainTextEdit" << QRect(12, 114, 137, 115) << "???";
+                                  << "QPlainTextEdit"
+                                  << "???" << QRect(12, 114, 137, 115);
         QTest::newRow("CheckBox1") << "CheckBox1"
-                                   << "QCheckBox" << QRect(160, 136, 65, 17) << "Repeat";
+                                   << "QCheckBox"
+                                   << "Repeat" << QRect(160, 136, 65, 17);
         QTest::newRow("SpinEdit1") << "SpinEdit1"
-                                   << "QSpinBox" << QRect(224, 136, 41, 22) << "1";
+                                   << "QSpinBox"
+                                   << "1" << QRect(224, 136, 41, 22);
         QTest::newRow("ComboBox1") << "ComboBox1"
-                                   << "QComboBox" << QRect(8, 240, 57, 21) << "Q";
+                                   << "QComboBox"
+                                   << "Q" << QRect(8, 240, 57, 21);
         QTest::newRow("Edit1") << "Edit1"
-                               << "QLineEdit" << QRect(72, 240, 185, 21) << "稱重資料的需求";
+                               << "QLineEdit"
+                               << "稱重資料的需求" << QRect(72, 240, 185, 21);
     }
 
     void controlsHaveKindBoundsAndText() {
-        QFETCH(QString, name);
-        QFETCH(QString, kind);
         QFETCH(QRect, bounds);
-        QFETCH(QString, text);
         TForm1 window;
-        auto* control = window.findChild<QWidget*>(name);
-        QVERIFY2(control, qPrintable(name));
+        const QWidget* control = namedControl(window);
+        if (control == nullptr)
+            return;
         QCOMPARE(control->parentWidget(), &window);
-        QCOMPARE(control->metaObject()->className(), kind);
         QCOMPARE(control->geometry(), bounds);
-        QString actual;
-        if (auto* box = qobject_cast<QGroupBox*>(control))
-            actual = box->title();
-        else if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
-            actual = memo->toPlainText();
-        else if (auto* combo = qobject_cast<QComboBox*>(control))
-            actual = combo->currentText();
-        else if (auto* spin = qobject_cast<QSpinBox*>(control))
-            actual = QString::number(spin->value());
-        else
-            actual = control->property("text").toString();
-        QCOMPARE(actual, text);
     }
 
     void portChoiceStartsOnCom1() {
@@ -208,7 +186,7 @@ private slots:
         QFETCH(QString, expected);
         PseudoTerminal balance;
         QVERIFY(balance.isValid());
-        QVERIFY(linkPort(1, QString::fromStdString(balance.slavePath())));
+        QVERIFY(linkComPort(1, QString::fromStdString(balance.slavePath())));
         platform::MessageRecorder messages;
         TForm1 window;
         window.findChild<QComboBox*>("ComboBox1")->setCurrentIndex(0);
@@ -261,7 +239,7 @@ private slots:
 
         // COM1 held elsewhere, as by the polling link.
         PseudoTerminal held;
-        QVERIFY(linkPort(1, QString::fromStdString(held.slavePath())));
+        QVERIFY(linkComPort(1, QString::fromStdString(held.slavePath())));
         platform::SerialPort holder;
         QVERIFY(holder.open("COM1"));
         window.btnOpenPortClick();
@@ -270,7 +248,7 @@ private slots:
         QVERIFY(!window.portOpen());
 
         PseudoTerminal balance;
-        QVERIFY(linkPort(2, QString::fromStdString(balance.slavePath())));
+        QVERIFY(linkComPort(2, QString::fromStdString(balance.slavePath())));
         window.findChild<QRadioButton*>("rdCOM_COM2")->click();
         window.btnOpenPortClick();
         QCOMPARE(messages.messages().size(), 2);
@@ -327,7 +305,7 @@ private slots:
     void showOpensThePortTheIniNames() {
         PseudoTerminal balance;
         const QString device = QString::fromStdString(balance.slavePath());
-        QVERIFY(linkPort(1, device) && linkPort(2, device));
+        QVERIFY(linkComPort(1, device) && linkComPort(2, device));
         platform::MessageRecorder messages;
         TForm1 window;
         window.openPortAtShow({"COM1", "COM3", true});
@@ -368,8 +346,7 @@ private slots:
     }
 
 private:
-    QString previousDirectory_;
-    std::unique_ptr<QTemporaryDir> folder_;
+    std::unique_ptr<ScratchWorkingFolder> folder_;
 };
 
 QTEST_MAIN(TestUnit1)

@@ -2,34 +2,12 @@
 
 #include "AppError.h"
 #include "ServerDatabase.h"
+#include "TableStatements.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
-
-namespace {
-
-// The schema file without its comments, one statement per entry.
-QStringList schemaStatements(const char* path) {
-    QFile file(QString::fromUtf8(path));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read the schema %s", path);
-    QString text;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
-        const qsizetype comment = line.indexOf(QStringLiteral("--"));
-        text += (comment < 0 ? line : line.left(comment)) + u'\n';
-    }
-    QStringList statements;
-    for (const QString& statement : text.split(u';')) {
-        if (!statement.trimmed().isEmpty())
-            statements << statement;
-    }
-    return statements;
-}
-
-} // namespace
 
 bool TestDatabase::onServer() {
     return qEnvironmentVariable("DSP_TEST_ENGINE") == u"postgres";
@@ -77,7 +55,7 @@ void TestDatabase::create() {
     if (!database.open())
         qFatal("cannot create the test database: %s", qPrintable(database.lastError().text()));
     for (const QString& statement :
-         schemaStatements(onServer() ? DSP_SERVER_SCHEMA_FILE : DSP_SCHEMA_FILE))
+         dbtools::tableStatements(onServer() ? db::Engine::Postgres : db::Engine::Sqlite))
         exec(statement);
 }
 

@@ -73,7 +73,7 @@ Snapshot snapshot(const SharedDatabase& database) {
         QSqlQuery query(connection->database());
         query.setForwardOnly(true);
         if (!query.exec(QStringLiteral("SELECT %1 FROM %2")
-                            .arg(table.columns.join(QStringLiteral(", ")), table.name)))
+                            .arg(table.columnNames().join(QStringLiteral(", ")), table.name)))
             dbtools::fail(table.name, query.lastError());
         while (query.next()) {
             QVariantList row;
@@ -140,8 +140,8 @@ private:
                       const QList<WorkerReport>& reports, const QString& dayText, bool onServer,
                       bool readFirst) {
         const dbtools::Table& linesTable = dbtools::prescriptionTables()[dbtools::Lines];
-        const auto day = linesTable.columns.indexOf(QStringLiteral("配藥日期"));
-        const auto state = linesTable.columns.indexOf(QStringLiteral("配藥情況"));
+        const auto day = linesTable.columnNames().indexOf(QStringLiteral("配藥日期"));
+        const auto state = linesTable.columnNames().indexOf(QStringLiteral("配藥情況"));
         QSet<QString> toDispense;
         int dispensedBefore = 0;
         for (auto line = before[linesTable.name].cbegin(); line != before[linesTable.name].cend();

@@ -2,6 +2,7 @@
 #include "OrderStatements.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
+#include "TestDatabaseQuery.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -26,10 +27,28 @@ void openLines(TADOQuery& query, const QString& sequence = QStringLiteral("1")) 
     query.FieldByName(QStringLiteral("配藥情況")).SetReadOnly(false);
 }
 
+void openList(TADOQuery& query, const QString& day = today) {
+    query.SQL = orderListStatement(day);
+    query.Open();
+}
+
+// Patient P1 of the name and sex, with an order "1", "2", ... on each of the days.
+void addPatientWithOrders(TestDatabase& database, const QVariant& name, const QVariant& sex,
+                          const QStringList& days = {today}) {
+    database.addPatient(QStringLiteral("P1"), name, sex);
+    for (int i = 0; i < days.size(); ++i)
+        database.addOrder(days[i], QString::number(i + 1), QStringLiteral("P1"));
+}
+
 void setState(TADOQuery& query, const QString& state) {
     query.Edit();
     query.FieldByName(QStringLiteral("配藥情況")).SetValue(state);
 }
+
+// The sample order's lines open, their state writable.
+struct SampleLinesQuery : SampleOrderQuery {
+    SampleLinesQuery() { openLines(query); }
+};
 
 QStringList fieldNames(TADOQuery& query) {
     QStringList names;
@@ -85,14 +104,10 @@ private slots:
     void orderList() {
         QFETCH(QStringList, orderDays);
         QFETCH(QStringList, listed);
-        TestDatabase database;
-        database.addPatient(QStringLiteral("P1"), QStringLiteral("王小明"), 1);
-        for (int i = 0; i < orderDays.size(); ++i)
-            database.addOrder(orderDays[i], QString::number(i + 1), QStringLiteral("P1"));
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
-        query.SQL = orderListStatement(today);
-        query.Open();
+        TestDatabaseQuery fixture;
+        addPatientWithOrders(fixture.database, QStringLiteral("王小明"), 1, orderDays);
+        TADOQuery& query = fixture.query;
+        openList(query);
         QCOMPARE(fieldNames(query),
                  QStringList({"配藥日期", "領藥序號", "姓名", "性別", "出生年月日"}));
         QCOMPARE(query.RecordCount(), listed.size());
@@ -106,11 +121,8 @@ private slots:
     }
 
     void orderLinesAddressDuplicatesByTable() {
-        TestDatabase database;
-        database.addSampleOrder();
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
-        openLines(query);
+        SampleLinesQuery fixture;
+        TADOQuery& query = fixture.query;
         QCOMPARE(fieldNames(query),
                  QStringList({"病歷號碼", "姓名", "性別", "出生年月日", "領藥明細.配藥日期",
                               "領藥序號", "項次", "藥品名稱", "數量", "配藥情況", "SerialNumber",
@@ -125,14 +137,10 @@ private slots:
     }
 
     void nullNameIsAConversionError() {
-        TestDatabase database;
-        database.addPatient(QStringLiteral("P1"), QVariant(), 1);
-        database.addOrder(today, QStringLiteral("1"), QStringLiteral("P1"));
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
-        query.SQL = orderListStatement(today);
-        query.Open();
-        TField name = query.FieldByName(QStringLiteral("姓名"));
+        TestDatabaseQuery fixture;
+        addPatientWithOrders(fixture.database, QVariant(), 1);
+        openList(fixture.query);
+        TField name = fixture.query.FieldByName(QStringLiteral("姓名"));
         QVERIFY(name.IsNull());
         QCOMPARE(errorOf([&] { name.AsString(); }),
                  QStringLiteral("Could not convert variant of type (Null) into type (String)"));
@@ -163,14 +171,10 @@ private slots:
         QFETCH(QVariant, stored);
         QFETCH(bool, male);
         QFETCH(QString, error);
-        TestDatabase database;
-        database.addPatient(QStringLiteral("P1"), QStringLiteral("王小明"), stored);
-        database.addOrder(today, QStringLiteral("1"), QStringLiteral("P1"));
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
-        query.SQL = orderListStatement(today);
-        query.Open();
-        TField sex = query.FieldByName(QStringLiteral("性別"));
+        TestDatabaseQuery fixture;
+        addPatientWithOrders(fixture.database, QStringLiteral("王小明"), stored);
+        openList(fixture.query);
+        TField sex = fixture.query.FieldByName(QStringLiteral("性別"));
         bool value = !male;
         QCOMPARE(errorOf([&] { value = sex.AsBoolean(); }), error);
         if (error.isEmpty())
@@ -194,15 +198,11 @@ private slots:
     void likeMatchesAlikeOnEitherEngine() {
         QFETCH(QString, dayText);
         QFETCH(QStringList, listed);
-        TestDatabase database;
-        database.addPatient(QStringLiteral("P1"), QStringLiteral("王小明"), 1);
-        const QStringList days{"Mon 7/7", "mon 7/8", "a\\b", "O'Day"};
-        for (int i = 0; i < days.size(); ++i)
-            database.addOrder(days[i], QString::number(i + 1), QStringLiteral("P1"));
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
-        query.SQL = orderListStatement(dayText);
-        query.Open();
+        TestDatabaseQuery fixture;
+        addPatientWithOrders(fixture.database, QStringLiteral("王小明"), 1,
+                             {"Mon 7/7", "mon 7/8", "a\\b", "O'Day"});
+        TADOQuery& query = fixture.query;
+        openList(query, dayText);
         QStringList sequences;
         for (query.First(); !query.Eof(); query.Next())
             sequences << query.FieldByName(QStringLiteral("領藥序號")).AsString();
@@ -222,16 +222,15 @@ private slots:
     void quotedValuesStayValues() {
         QFETCH(QString, sequence);
         QFETCH(int, lines);
-        TestDatabase database;
-        database.addSampleOrder();
+        SampleOrderQuery fixture;
+        TestDatabase& database = fixture.database;
         database.addOrder(today, QStringLiteral("A\"1"), QStringLiteral("P1"));
         database.addLine(today, QStringLiteral("A\"1"), 1, QStringLiteral("B"));
         // An order whose sequence equals its drug's serial number, found if text were read as
         // the column SerialNumber.
         database.addOrder(today, QStringLiteral("E001"), QStringLiteral("P1"));
         database.addLine(today, QStringLiteral("E001"), 1, QStringLiteral("A"));
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
+        TADOQuery& query = fixture.query;
         query.SQL = orderLinesStatement(sequence, today);
         QCOMPARE(errorOf([&] { query.Open(); }), QString());
         QCOMPARE(query.RecordCount(), lines);
@@ -240,10 +239,8 @@ private slots:
     }
 
     void navigation() {
-        TestDatabase database;
-        database.addSampleOrder();
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
+        SampleOrderQuery fixture;
+        TADOQuery& query = fixture.query;
         QVERIFY(query.Eof());
         QCOMPARE(query.CurrentRow(), -1);
         QCOMPARE(errorOf([&] { query.RecordCount(); }),
@@ -268,25 +265,18 @@ private slots:
     }
 
     void fieldOfAnEarlierResultIsRefused() {
-        TestDatabase database;
-        database.addSampleOrder();
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
-        openLines(query);
+        SampleLinesQuery fixture;
+        TADOQuery& query = fixture.query;
         TField serial = query.FieldByName(QStringLiteral("SerialNumber"));
         query.Close();
-        query.SQL = orderListStatement(today);
-        query.Open();
+        openList(query);
         QCOMPARE(errorOf([&] { serial.AsString(); }),
                  QStringLiteral("ADOQuery1: Field 'SerialNumber' not found"));
     }
 
     void editRules() {
-        TestDatabase database;
-        database.addSampleOrder();
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
-        openLines(query);
+        SampleLinesQuery fixture;
+        TADOQuery& query = fixture.query;
         TField state = query.FieldByName(QStringLiteral("配藥情況"));
         QCOMPARE(errorOf([&] { state.SetValue(QStringLiteral("配藥中")); }),
                  QStringLiteral("ADOQuery1: Dataset not in edit or insert mode"));
@@ -300,34 +290,29 @@ private slots:
     }
 
     void emptyResultCannotBeEdited() {
-        TestDatabase database;
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
-        openLines(query);
-        QCOMPARE(errorOf([&] { query.Edit(); }),
+        TestDatabaseQuery fixture;
+        openLines(fixture.query);
+        QCOMPARE(errorOf([&] { fixture.query.Edit(); }),
                  QStringLiteral("ADOQuery1: Cannot perform this operation on an empty dataset"));
     }
 
     void postStoresTheEditedLineOnly() {
-        TestDatabase database;
-        database.addSampleOrder();
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
-        openLines(query);
+        SampleLinesQuery fixture;
+        TADOQuery& query = fixture.query;
         query.Next();
         QSignalSpy changed(&query, &TADOQuery::dataChanged);
         setState(query, QStringLiteral("配藥中"));
         TField state = query.FieldByName(QStringLiteral("配藥情況"));
         QCOMPARE(state.AsString(), QStringLiteral("配藥中"));
-        QVERIFY2(database.lineState(today, QStringLiteral("1"), 2).isNull(),
+        QVERIFY2(fixture.database.lineState(today, QStringLiteral("1"), 2).isNull(),
                  "the edit buffer is never stored on its own");
         state.SetValue(QStringLiteral("配藥完成"));
         query.Post();
         QCOMPARE(query.State(), TADOQuery::DataSetState::Browse);
         QCOMPARE(state.AsString(), QStringLiteral("配藥完成"));
-        QCOMPARE(database.lineState(today, QStringLiteral("1"), 2).toString(),
+        QCOMPARE(fixture.database.lineState(today, QStringLiteral("1"), 2).toString(),
                  QStringLiteral("配藥完成"));
-        QVERIFY(database.lineState(today, QStringLiteral("1"), 1).isNull());
+        QVERIFY(fixture.database.lineState(today, QStringLiteral("1"), 1).isNull());
         QCOMPARE(changed.size(), 3);
     }
 
@@ -339,15 +324,12 @@ private slots:
 
     void postFailsWhenTheLineChangedElsewhere() {
         QFETCH(bool, removed);
-        TestDatabase database;
-        database.addSampleOrder();
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
-        openLines(query);
+        SampleLinesQuery fixture;
+        TADOQuery& query = fixture.query;
         if (removed) {
-            database.exec(QStringLiteral("DELETE FROM 領藥明細 WHERE 項次 = 1"));
+            fixture.database.exec(QStringLiteral("DELETE FROM 領藥明細 WHERE 項次 = 1"));
         } else {
-            TADOConnection otherConnection(database.location());
+            TADOConnection otherConnection(fixture.database.location());
             TADOQuery other(otherConnection);
             openLines(other);
             setState(other, QStringLiteral("別的藥師"));
@@ -357,8 +339,8 @@ private slots:
         QCOMPARE(errorOf([&] { query.Post(); }), rowChanged);
         QCOMPARE(query.State(), TADOQuery::DataSetState::Browse);
         QVERIFY2(query.FieldByName(QStringLiteral("配藥情況")).IsNull(), "the row stays as read");
-        const QVariant stored =
-            database.scalar(QStringLiteral("SELECT MAX(配藥情況) FROM 領藥明細 WHERE 項次 = 1"));
+        const QVariant stored = fixture.database.scalar(
+            QStringLiteral("SELECT MAX(配藥情況) FROM 領藥明細 WHERE 項次 = 1"));
         if (removed)
             QVERIFY2(stored.isNull(), "a removed line is not written again");
         else
@@ -366,18 +348,15 @@ private slots:
     }
 
     void movingPostsAndClosingDiscards() {
-        TestDatabase database;
-        database.addSampleOrder();
-        TADOConnection connection(database.location());
-        TADOQuery query(connection);
-        openLines(query);
+        SampleLinesQuery fixture;
+        TADOQuery& query = fixture.query;
         setState(query, QStringLiteral("配藥完成"));
         query.Next();
-        QCOMPARE(database.lineState(today, QStringLiteral("1"), 1).toString(),
+        QCOMPARE(fixture.database.lineState(today, QStringLiteral("1"), 1).toString(),
                  QStringLiteral("配藥完成"));
         setState(query, QStringLiteral("配藥完成"));
         query.Close();
-        QVERIFY(database.lineState(today, QStringLiteral("1"), 2).isNull());
+        QVERIFY(fixture.database.lineState(today, QStringLiteral("1"), 2).isNull());
     }
 
     void postIsDurableWhenItReturns() {

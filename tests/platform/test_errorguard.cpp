@@ -6,6 +6,29 @@
 
 using namespace platform;
 
+// A control's signal, with an argument a handler may take.
+class Sender : public QObject {
+    Q_OBJECT
+
+signals:
+    void fired(int value);
+};
+
+// A window's handlers: one takes the signal's argument and fails on a negative one, one takes
+// none.
+class Handlers : public QObject {
+public:
+    void take(int value) {
+        if (value < 0)
+            throw AppError(QStringLiteral("negative"));
+        taken << value;
+    }
+    void count() { ++counted; }
+
+    QList<int> taken;
+    int counted = 0;
+};
+
 class TestErrorGuard : public QObject {
     Q_OBJECT
 
@@ -44,6 +67,25 @@ private slots:
         QVERIFY(!runGuarded([] { throw 42; }));
         QCOMPARE(recorder.messages().size(), 1);
         QVERIFY(!recorder.messages().first().text.isEmpty());
+    }
+
+    // Connected as a window connects its handlers: the error is shown, the other handlers of the
+    // signal and later signals still run.
+    void guardedSlotShowsTheErrorAndGoesOn() {
+        MessageRecorder recorder;
+        Sender sender;
+        Handlers handlers;
+        QObject::connect(&sender, &Sender::fired, &handlers,
+                         guardedSlot(&handlers, &Handlers::take));
+        QObject::connect(&sender, &Sender::fired, &handlers,
+                         guardedSlot(&handlers, &Handlers::count));
+        emit sender.fired(-1);
+        emit sender.fired(7);
+        QCOMPARE(handlers.taken, QList<int>{7});
+        QCOMPARE(handlers.counted, 2);
+        QCOMPARE(recorder.messages().size(), 1);
+        QCOMPARE(recorder.messages().first().text, QStringLiteral("negative"));
+        QCOMPARE(recorder.messages().first().icon, MessageIcon::Error);
     }
 
     void recorderAnswersAndCountsBeeps() {

@@ -1,3 +1,4 @@
+#include "FileBytes.h"
 #include "IniFile.h"
 
 #include <QDir>
@@ -18,12 +19,6 @@ using platform::writePrivateProfileString;
 namespace {
 
 const QByteArray absent; // a null array stands for "no file"
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QByteArray readBytes(const QString& path) {
     QFile file(path);
@@ -112,7 +107,7 @@ private slots:
         QFETCH(QByteArray, section);
         QFETCH(QByteArray, key);
         QFETCH(QByteArray, expected);
-        writeBytes(iniPath, content);
+        writeFileBytes(iniPath, content);
         QCOMPARE(QByteArray::fromStdString(
                      readPrivateProfileString(toStd(section), toStd(key), "None", path())),
                  expected);
@@ -129,7 +124,7 @@ private slots:
     void cutsToBufferSize() {
         QFETCH(int, size);
         QFETCH(QString, expected);
-        writeBytes(iniPath, "[COMPORT]\r\nCOM=38400\r\n");
+        writeFileBytes(iniPath, "[COMPORT]\r\nCOM=38400\r\n");
         QCOMPARE(readCom(static_cast<std::size_t>(size)), expected);
     }
 
@@ -139,7 +134,7 @@ private slots:
     }
 
     void zeroSizeWritesNothing() {
-        writeBytes(iniPath, "[COMPORT]\r\nCOM=3\r\n");
+        writeFileBytes(iniPath, "[COMPORT]\r\nCOM=3\r\n");
         char buffer[4] = {'x', 'x', 'x', 'x'};
         QCOMPARE(readPrivateProfileString("COMPORT", "COM", "None", buffer, 0, path()),
                  std::size_t{0});
@@ -202,7 +197,7 @@ private slots:
         QFETCH(QByteArray, before);
         QFETCH(QByteArray, after);
         if (!before.isNull()) {
-            writeBytes(iniPath, before);
+            writeFileBytes(iniPath, before);
         }
         QVERIFY(writePrivateProfileString("COMPORT", "COM", "3", path()));
         QCOMPARE(readBytes(iniPath), after);
@@ -247,7 +242,7 @@ private slots:
         QFETCH(QByteArray, key);
         QFETCH(QByteArray, value);
         const QByteArray before("[COMPORT]\r\nCOM=1\r\n");
-        writeBytes(iniPath, before);
+        writeFileBytes(iniPath, before);
         QVERIFY(!writePrivateProfileString(toStd(section), toStd(key), toStd(value), path()));
         QCOMPARE(readBytes(iniPath), before);
         QVERIFY(!writePrivateProfileString(toStd(section), toStd(key), toStd(value),
@@ -258,7 +253,7 @@ private slots:
     // All keys go in one replacement: one refused key leaves the file as it was.
     void severalKeysAllOrNone() {
         const QByteArray before = "[COMPORT]\r\nCOM=1\r\nNote=kept\r\n";
-        writeBytes(iniPath, before);
+        writeFileBytes(iniPath, before);
         QVERIFY(!platform::writePrivateProfileStrings("COMPORT", {{"COM", "2"}, {"Baud", "9\n6"}},
                                                       path()));
         QVERIFY(!platform::writePrivateProfileStrings("COMPORT", {}, path()));
@@ -277,7 +272,7 @@ private slots:
         for (char& byte : garbage) {
             byte = static_cast<char>(random.bounded(256));
         }
-        writeBytes(iniPath, garbage + "\n[COMPORT]\nCOM=1\n");
+        writeFileBytes(iniPath, garbage + "\n[COMPORT]\nCOM=1\n");
         QCOMPARE(readCom(5), QString("1:1"));
         QVERIFY(writePrivateProfileString("COMPORT", "COM", "4", path()));
         QCOMPARE(readCom(5), QString("1:4"));
@@ -286,7 +281,7 @@ private slots:
 
     void longLineWithinLimit() {
         const QByteArray longValue(900 * 1024, 'x');
-        writeBytes(iniPath, "[COMPORT]\r\nCOM=" + longValue + "\r\nBaud=9600");
+        writeFileBytes(iniPath, "[COMPORT]\r\nCOM=" + longValue + "\r\nBaud=9600");
         QCOMPARE(readCom(256), QString("255:") + QString(255, 'x'));
         QCOMPARE(readPrivateProfileString("COMPORT", "COM", "", path()).size(),
                  std::size_t(longValue.size()));
@@ -295,14 +290,14 @@ private slots:
 
     void oversizedFileIsNeitherReadNorClobbered() {
         const QByteArray content = "[COMPORT]\r\nCOM=3\r\nNote=" + QByteArray(3 << 20, 'a');
-        writeBytes(iniPath, content);
+        writeFileBytes(iniPath, content);
         QCOMPARE(readCom(5), QString("4:None"));
         QVERIFY(!writePrivateProfileString("COMPORT", "COM", "1", path()));
         QCOMPARE(readBytes(iniPath), content);
     }
 
     void writeThatWouldExceedLimitIsRefused() {
-        writeBytes(iniPath, "[COMPORT]\r\nCOM=3\r\n");
+        writeFileBytes(iniPath, "[COMPORT]\r\nCOM=3\r\n");
         QVERIFY(!writePrivateProfileString("COMPORT", "Note", std::string(1 << 20, 'a'), path()));
         QCOMPARE(readBytes(iniPath), QByteArray("[COMPORT]\r\nCOM=3\r\n"));
         const QString newFile = dir.filePath("new.ini");
@@ -331,7 +326,7 @@ private slots:
     }
 
     void permissionsKept() {
-        writeBytes(iniPath, "[COMPORT]\nCOM=1\n");
+        writeFileBytes(iniPath, "[COMPORT]\nCOM=1\n");
         const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
         QVERIFY(QFile::setPermissions(iniPath, permissions));
         QVERIFY(writePrivateProfileString("COMPORT", "COM", "2", path()));
@@ -347,7 +342,7 @@ private slots:
     void readOnlyFileLeftAlone() {
         QFETCH(int, mode);
         const QByteArray before("[COMPORT]\r\nCOM=1\r\n");
-        writeBytes(iniPath, before);
+        writeFileBytes(iniPath, before);
         QCOMPARE(::chmod(QFile::encodeName(iniPath).constData(), static_cast<mode_t>(mode)), 0);
         const struct stat old = statOf(iniPath);
         QVERIFY(!writePrivateProfileString("COMPORT", "COM", "2", path()));
@@ -361,7 +356,7 @@ private slots:
         if (::geteuid() != 0) {
             QSKIP("giving a file away needs root");
         }
-        writeBytes(iniPath, "[COMPORT]\nCOM=1\n");
+        writeFileBytes(iniPath, "[COMPORT]\nCOM=1\n");
         const QByteArray name = QFile::encodeName(iniPath);
         QCOMPARE(::chown(name.constData(), 4321, 8765), 0);
         QCOMPARE(::chmod(name.constData(), 02664), 0);
@@ -374,10 +369,10 @@ private slots:
     }
 
     void leftoverOfKilledWriterRemoved() {
-        writeBytes(iniPath, "[COMPORT]\nCOM=1\n");
+        writeFileBytes(iniPath, "[COMPORT]\nCOM=1\n");
         const QStringList others{".ZQKRT_Tovrel.ini.tmp-keep", ".other.ini.tmp-Ab12Cd"};
         for (const QString& name : others + QStringList{".ZQKRT_Tovrel.ini.tmp-Ab12Cd"}) {
-            writeBytes(dir.filePath(name), "[COMPORT]\nCOM=half");
+            writeFileBytes(dir.filePath(name), "[COMPORT]\nCOM=half");
         }
         QVERIFY(writePrivateProfileString("COMPORT", "COM", "2", path()));
         QCOMPARE(readCom(256), QString("1:2"));
@@ -416,7 +411,7 @@ private slots:
     }
 
     void writeThroughLinkKeepsLink() {
-        writeBytes(iniPath, "[COMPORT]\nCOM=1\n");
+        writeFileBytes(iniPath, "[COMPORT]\nCOM=1\n");
         const QString link = dir.filePath("link.ini");
         QVERIFY(QFile::link(iniPath, link));
         QVERIFY(writePrivateProfileString("COMPORT", "COM", "2", link.toStdString()));

@@ -2,9 +2,9 @@
 #include "PcscDaemon.h"
 #include "ReaderPortFixture.h"
 #include "TagListStation.h"
+#include "WorkingFolder.h"
 #include "ZQDlgFindReader.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -15,11 +15,6 @@ using namespace std::string_literals;
 namespace {
 
 constexpr int kLimitMs = 120000;
-
-std::string portParameter(const char* name) {
-    char value[ZQCOM_VALUE_BUFFER_SIZE] = {};
-    return ZQCOM_GetPortParaBuf(PortHandle, name, value, sizeof value) < 0 ? "<error>" : value;
-}
 
 } // namespace
 
@@ -35,14 +30,23 @@ private slots:
     void tagListFollowsTheCard();
 
 private:
-    QTemporaryDir folder_;
-    QString previousDirectory_;
+    // Parameter name of the port open in handles_.
+    std::string portParameter(const char* name) const {
+        char value[ZQCOM_VALUE_BUFFER_SIZE] = {};
+        return ZQCOM_GetPortParaBuf(handles_.PortHandle, name, value, sizeof value) < 0 ? "<error>"
+                                                                                        : value;
+    }
+
+    // The station's working folder; the emulator has a folder of its own in it.
+    ScratchWorkingFolder folder_;
     PcscDaemon daemon_;
     ReaderEmulatorProcess emulator_;
+    // The main window's, for the dialog and the INI steps.
+    ReaderHandles handles_;
 };
 
 void TestFindPcscReader::initTestCase() {
-    QVERIFY(folder_.isValid());
+    QVERIFY(folder_.enter());
     QString error;
     QVERIFY2(daemon_.start(error), qPrintable(error));
     QVERIFY2(emulator_.start(
@@ -51,25 +55,20 @@ void TestFindPcscReader::initTestCase() {
                  {"--no-delays", "--port", "COM1", "--pcsc", "127.0.0.1:" + daemon_.cardPort()},
                  error),
              qPrintable(error));
-    QVERIFY(QDir(folder_.path()).mkpath("station/dosdevices"));
     for (int n = 1; n <= 4; ++n)
-        QVERIFY(QFile::link(folder_.filePath("none"),
-                            folder_.filePath("station/dosdevices/com") + QString::number(n)));
-    previousDirectory_ = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(folder_.filePath("station")));
-    ReaderHandle = ZQKRT_NewReader(0);
-    QVERIFY(ReaderHandle > 0);
+        QVERIFY(linkComPort(n, folder_.filePath("none")));
+    handles_.ReaderHandle = ZQKRT_NewReader(0);
+    QVERIFY(handles_.ReaderHandle > 0);
 }
 
 void TestFindPcscReader::cleanupTestCase() {
-    ZQCOM_ClosePort(PortHandle.exchange(0));
+    ZQCOM_ClosePort(handles_.PortHandle.exchange(0));
     emulator_.stop();
-    QDir::setCurrent(previousDirectory_);
 }
 
 // The INI file then opens the same reader again.
 void TestFindPcscReader::foundAfterTheSerialPortsAndKeptInTheIni() {
-    TForm_FindReader dialog;
+    TForm_FindReader dialog(handles_);
     QTimer::singleShot(0, &dialog, [&] {
         auto* ok = dialog.findChild<QPushButton*>("Btn_Ok");
         const bool found = QTest::qWaitFor([ok] { return ok->isEnabled(); }, kLimitMs);
@@ -81,23 +80,23 @@ void TestFindPcscReader::foundAfterTheSerialPortsAndKeptInTheIni() {
     QVERIFY2(QByteArray::fromStdString(name).startsWith("Virtual PCD"), name.c_str());
     QCOMPARE(dialog.findChild<QLabel*>("Txt_Out")->text(),
              QString::fromStdString("PortNr: 5 (PC/SC)\r\nReader: " + name + "\r\nTimeOut: 800"));
-    QCOMPARE(ZQKRT_0x52_GetBaud(ReaderHandle, 255), 0);
+    QCOMPARE(ZQKRT_0x52_GetBaud(handles_.ReaderHandle, 255), 0);
 
     const std::string ini = readerIniPath();
-    reader_ini::SaveIni(ini);
+    reader_ini::SaveIni(ini, handles_);
     QCOMPARE(platform::readPrivateProfileString(kReaderIniSection, "COM", "", ini), "5"s);
-    QCOMPARE(ZQCOM_ClosePort(PortHandle.exchange(0)), ZQCOM_OK);
-    FakePortHost host;
-    reader_ini::LoadIni(ini, host);
+    QCOMPARE(ZQCOM_ClosePort(handles_.PortHandle.exchange(0)), ZQCOM_OK);
+    FakePortHost host(handles_);
+    reader_ini::LoadIni(ini, host, handles_);
     QCOMPARE(host.runEnabled, std::optional<bool>(true));
     QCOMPARE(portParameter("ReaderName"), name);
-    QCOMPARE(ZQKRT_0x52_GetBaud(ReaderHandle, 255), 0);
+    QCOMPARE(ZQKRT_0x52_GetBaud(handles_.ReaderHandle, 255), 0);
 }
 
 // The station's tag list on the reader the INI file opened, as over the serial line.
 void TestFindPcscReader::tagListFollowsTheCard() {
     const QString uid = "E004010012345678";
-    Station station(ReaderHandle);
+    Station station(handles_.ReaderHandle);
     QTRY_COMPARE_WITH_TIMEOUT(station.count.text(), QString(" No Tag in Field"), kLimitMs);
     QVERIFY(emulator_.command("place " + uid));
     QTRY_COMPARE_WITH_TIMEOUT(station.rows(), QStringList{"I-Code " + uid}, kLimitMs);

@@ -13,10 +13,10 @@ class TestReaderIniSteps : public QObject {
     Q_OBJECT
 
     ReaderPortFixture bench;
-    platform::MessageRecorder messages;
 
     QString lastMessage() const {
-        return messages.messages().isEmpty() ? QString() : messages.messages().last().text;
+        const QList<platform::Message>& shown = bench.messages.messages();
+        return shown.isEmpty() ? QString() : shown.last().text;
     }
 
 private slots:
@@ -26,8 +26,7 @@ private slots:
     }
 
     void init() {
-        bench.closePort();
-        messages.clear();
+        bench.reset();
         QFile::remove(QString::fromStdString(readerIniPath()));
     }
 
@@ -56,15 +55,15 @@ private slots:
         QFETCH(std::optional<bool>, runEnabled);
         QFETCH(QString, message);
         QFETCH(QString, baud);
-        FakePortHost host;
+        FakePortHost host(bench.handles);
         QFile file(QString::fromStdString(host.iniPath));
         QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content)));
         file.close();
         for (int load = 1; load <= 2; ++load) {
-            reader_ini::LoadIni(host.iniPath, host);
+            reader_ini::LoadIni(host.iniPath, host, bench.handles);
             QCOMPARE(host.runEnabled, runEnabled);
             QCOMPARE(lastMessage(), message);
-            QCOMPARE(messages.messages().size(), message.isEmpty() ? 0 : load);
+            QCOMPARE(bench.messages.messages().size(), message.isEmpty() ? 0 : load);
             QCOMPARE(bench.portParameter("Baud"), baud.toStdString());
         }
         if (runEnabled && message.isEmpty()) {
@@ -72,20 +71,20 @@ private slots:
             for (const char* name : {"Frame", "TimeOut", "TxTimeControl", "TxDelayTime"})
                 settings += bench.portParameter(name) + " ";
             QCOMPARE(settings, std::string("8E1 800 1 5 "));
-            QCOMPARE(ZQKRT_0x52_GetBaud(ReaderHandle, 255), 0);
+            QCOMPARE(ZQKRT_0x52_GetBaud(bench.handles.ReaderHandle, 255), 0);
         }
     }
 
     // A failed read writes nothing; a failed write is reported.
     void saveIniFailures() {
         const std::string path = readerIniPath();
-        PortHandle = ZQCOM_OpenPort("1");
+        bench.handles.PortHandle = ZQCOM_OpenPort("1");
         ReaderLibrary library;
         library.GetPortPara = [](auto...) { return std::int32_t{ZQCOM_ERR_BUFFER_TOO_SMALL}; };
-        reader_ini::SaveIni(path, library);
+        reader_ini::SaveIni(path, bench.handles, library);
         QVERIFY(!QFile::exists(QString::fromStdString(path)));
         QCOMPARE(lastMessage(), QString("ZQCOM-ErrorCode: -6"));
-        reader_ini::SaveIni(bench.dir.path().toStdString());
+        reader_ini::SaveIni(bench.dir.path().toStdString(), bench.handles);
         QCOMPARE(lastMessage(), "Cannot save the port settings in " + bench.dir.path());
     }
 };

@@ -1,6 +1,7 @@
 #include "IniFile.h"
 #include "MessageBoxes.h"
 #include "ReaderPortFixture.h"
+#include "WindowControls.h"
 #include "ZQDlgComPort.h"
 
 #include <QCheckBox>
@@ -44,7 +45,6 @@ class TestZQDlgComPort : public QObject {
     Q_OBJECT
 
     ReaderPortFixture bench;
-    platform::MessageRecorder messages;
 
 private slots:
     void initTestCase() {
@@ -53,14 +53,13 @@ private slots:
     }
 
     void init() {
-        bench.closePort();
-        messages.clear();
+        bench.reset();
         QVERIFY(bench.emulator.command("frame 8E1"));
     }
 
     void buttonsFollowThePort() {
-        FakePortHost host;
-        TForm_ComPort dialog;
+        FakePortHost host(bench.handles);
+        TForm_ComPort dialog(bench.handles);
         dialog.setHost(&host);
         dialog.show();
         QCOMPARE(buttons(dialog), QString("100001"));
@@ -72,14 +71,14 @@ private slots:
         timeOut->setText("abc");
         QTest::keyClick(timeOut, Qt::Key_Return);
         QTest::keyClick(control(dialog, "Rdo_Com1"), Qt::Key_Enter);
-        QCOMPARE(PortHandle.load(), 0);
+        QCOMPARE(bench.handles.PortHandle.load(), 0);
         QVERIFY(dialog.isVisible());
         timeOut->setText("800");
         control(dialog, "Btn_OpenPort")->click();
-        const std::int32_t port = PortHandle;
+        const std::int32_t port = bench.handles.PortHandle;
         QCOMPARE(buttons(dialog), QString("011111"));
         dialog.Btn_OpenPortClick();
-        QCOMPARE(PortHandle.load(), port);
+        QCOMPARE(bench.handles.PortHandle.load(), port);
         control(dialog, "Rdo_Com3")->click();
         QCOMPARE(buttons(dialog), QString("000001"));
         control(dialog, "Rdo_Com1")->click();
@@ -89,13 +88,13 @@ private slots:
         QCOMPARE(buttons(dialog), QString("100001"));
 
         // A port that opens but cannot be bound to the reader is still open.
-        const std::int32_t reader = ReaderHandle.exchange(0);
+        const std::int32_t reader = bench.handles.ReaderHandle.exchange(0);
         control(dialog, "Btn_OpenPort")->click();
-        ReaderHandle = reader;
-        QVERIFY(PortHandle > 0);
+        bench.handles.ReaderHandle = reader;
+        QVERIFY(bench.handles.PortHandle > 0);
         QCOMPARE(host.runEnabled, std::optional<bool>(true));
         QCOMPARE(buttons(dialog), QString("011111"));
-        QCOMPARE(texts(messages),
+        QCOMPARE(texts(bench.messages),
                  (QStringList{"One Port is already open",
                               "ZQCOM-ErrorCode: " + QString::number(ZQKRT_ERR_BAD_HANDLE)}));
     }
@@ -127,14 +126,14 @@ private slots:
                        ? std::int32_t{ZQCOM_ERR_BAD_VALUE}
                        : ZQCOM_SetPortPara(port, name, value);
         };
-        TForm_ComPort dialog;
+        TForm_ComPort dialog(bench.handles);
         dialog.setLibrary(library);
         dialog.show();
         control<QComboBox>(dialog, "Cbo_Baud")->setCurrentText("19200");
         control<QLineEdit>(dialog, "Edt_TimeOut")->setText("700");
         control(dialog, "Btn_OpenPort")->click();
         control(dialog, "Btn_Baudrate")->click();
-        QCOMPARE(texts(messages), QStringList{message});
+        QCOMPARE(texts(bench.messages), QStringList{message});
         QCOMPARE(bench.portParameter("Baud") + "/" + bench.portParameter("TimeOut"),
                  baud.toStdString() + "/700");
         QCOMPARE(control<QComboBox>(dialog, "Cbo_Baud")->currentText(), baud);
@@ -143,11 +142,11 @@ private slots:
     // Any close saves through the host: nothing without a port, so an old file stays as it was;
     // with one, all its settings, which the next show reads back.
     void closingSavesAnOpenPort() {
-        FakePortHost host;
+        FakePortHost host(bench.handles);
         QFile file(QString::fromStdString(host.iniPath));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("COM=4") == 5);
         file.close();
-        TForm_ComPort dialog;
+        TForm_ComPort dialog(bench.handles);
         dialog.setHost(&host);
         dialog.show();
         control(dialog, "Btn_OK")->click();
@@ -173,7 +172,7 @@ private slots:
         QVERIFY(control<QWidget>(dialog, "Edt_DelayTime")->isHidden());
         QVERIFY(control<QWidget>(dialog, "Txt_DelayTime")->isHidden());
         QVERIFY(control(dialog, "Rdo_Com1")->isChecked());
-        QVERIFY(messages.messages().isEmpty());
+        QVERIFY(bench.messages.messages().isEmpty());
     }
 
     // An open PC/SC reader shows as a fifth choice with its port and name, and the buttons keep
@@ -190,9 +189,9 @@ private slots:
             return std::int32_t{ZQCOM_OK};
         };
         library.ClosePort = [](std::int32_t) { return std::int32_t{ZQCOM_OK}; };
-        TForm_ComPort dialog;
+        TForm_ComPort dialog(bench.handles);
         dialog.setLibrary(library);
-        PortHandle = 1234;
+        bench.handles.PortHandle = 1234;
         dialog.show();
         auto* pcsc = control(dialog, "Rdo_Pcsc");
         QVERIFY(pcsc->isVisible() && pcsc->isChecked());
@@ -204,10 +203,10 @@ private slots:
         pcsc->click();
         QCOMPARE(buttons(dialog), QString("011111"));
         control(dialog, "Btn_ClosePort")->click();
-        QCOMPARE(PortHandle.load(), 0);
+        QCOMPARE(bench.handles.PortHandle.load(), 0);
         QCOMPARE(buttons(dialog), QString("100001"));
         QVERIFY(pcsc->isHidden() && control(dialog, "Rdo_Com1")->isChecked());
-        QVERIFY(messages.messages().isEmpty());
+        QVERIFY(bench.messages.messages().isEmpty());
     }
 
     void editFallsBackUnlessWholeNumber_data() {
@@ -229,7 +228,7 @@ private slots:
         QFETCH(QString, edit);
         QFETCH(QString, text);
         QFETCH(QString, left);
-        TForm_ComPort dialog;
+        TForm_ComPort dialog(bench.handles);
         auto* field = control<QLineEdit>(dialog, qPrintable(edit));
         field->setText(text);
         // The edit's context menu or another window takes the focus only for a while.
@@ -244,9 +243,7 @@ private slots:
     }
 
     void controlHasKindAndCaption_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("caption");
+        addControlColumns();
         const QStringList buttons = {"OpenPort", "ClosePort", "GetPortPara", "SetPortPara",
                                      "Baudrate"};
         for (const QString& caption : buttons)
@@ -263,15 +260,9 @@ private slots:
     }
 
     void controlHasKindAndCaption() {
-        QFETCH(QString, name);
-        QFETCH(QString, kind);
-        QFETCH(QString, caption);
-        TForm_ComPort dialog;
-        auto* control = dialog.findChild<QWidget*>(name);
-        QVERIFY2(control, qPrintable(name));
-        QCOMPARE(control->metaObject()->className(), kind);
-        QCOMPARE(control->property("text").toString(), caption);
-        QVERIFY(control->isEnabled());
+        TForm_ComPort dialog(bench.handles);
+        if (const QWidget* control = namedControl(dialog))
+            QVERIFY(control->isEnabled());
     }
 
     void listsArePickOnlyInOrderWithoutSelection_data() {
@@ -285,7 +276,7 @@ private slots:
     void listsArePickOnlyInOrderWithoutSelection() {
         QFETCH(QString, name);
         QFETCH(QStringList, items);
-        TForm_ComPort dialog;
+        TForm_ComPort dialog(bench.handles);
         auto* list = dialog.findChild<QComboBox*>(name);
         QVERIFY(list);
         QVERIFY(!list->isEditable());
@@ -297,7 +288,7 @@ private slots:
     }
 
     void firstPortIsCheckedAndPortsExcludeEachOther() {
-        TForm_ComPort dialog;
+        TForm_ComPort dialog(bench.handles);
         const auto radios = dialog.findChildren<QRadioButton*>();
         QCOMPARE(radios.size(), 5);
         QVERIFY(control(dialog, "Rdo_Pcsc")->isHidden());
@@ -312,7 +303,7 @@ private slots:
     }
 
     void parameterControlsSitInGroupBox1() {
-        TForm_ComPort dialog;
+        TForm_ComPort dialog(bench.handles);
         for (const char* name : {"Cbo_Baud", "Cbo_Frame", "Edt_TimeOut", "Chk_TimeControl",
                                  "Edt_DelayTime", "Txt_DelayTime"}) {
             auto* control = dialog.findChild<QWidget*>(name);
@@ -324,7 +315,7 @@ private slots:
     }
 
     void delayTimeShowsWhileTimeControlIsChecked() {
-        TForm_ComPort dialog;
+        TForm_ComPort dialog(bench.handles);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QVERIFY(dialog.findChild<QLabel*>("Txt_DelayTime")->isVisible());
@@ -332,7 +323,7 @@ private slots:
     }
 
     void windowIsFixedWithCloseBoxOnly() {
-        TForm_ComPort dialog;
+        TForm_ComPort dialog(bench.handles);
         QCOMPARE(dialog.windowTitle(), QString("Form_ComPort"));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
         const Qt::WindowFlags flags = dialog.windowFlags();
@@ -344,7 +335,7 @@ private slots:
 
     // Absolute geometry gives no layout to catch a control pushed off its frame or onto another.
     void controlsLieInsideTheirParentAndApart() {
-        TForm_ComPort dialog;
+        TForm_ComPort dialog(bench.handles);
         const auto widgets = dialog.findChildren<QWidget*>();
         for (QWidget* widget : widgets) {
             if (widget->objectName().isEmpty() || widget->isWindow())

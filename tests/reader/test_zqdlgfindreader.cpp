@@ -2,6 +2,8 @@
 #include "FindReaderThread.h"
 #include "ReaderEmulatorProcess.h"
 #include "ReaderHandles.h"
+#include "WindowControls.h"
+#include "WorkingFolder.h"
 #include "ZQDlgFindReader.h"
 #include "zqcom.h"
 #include "zqkrt.h"
@@ -11,7 +13,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <atomic>
@@ -175,9 +176,7 @@ private slots:
     void emulatorSearchStopsAtCancelOrWithTheDialog();
 
     void controlsAtCreation_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("caption");
+        addControlColumns();
         QTest::addColumn<bool>("enabled");
         QTest::newRow("Txt_Reader") << "Txt_Reader"
                                     << "QLabel"
@@ -194,15 +193,11 @@ private slots:
     }
 
     void controlsAtCreation() {
-        QFETCH(QString, name);
-        QFETCH(QString, kind);
-        QFETCH(QString, caption);
         QFETCH(bool, enabled);
-        TForm_FindReader dialog;
-        auto* control = dialog.findChild<QWidget*>(name);
-        QVERIFY2(control, qPrintable(name));
-        QCOMPARE(control->metaObject()->className(), kind);
-        QCOMPARE(control->property("text").toString(), caption);
+        TForm_FindReader dialog(handles_);
+        QWidget* control = namedControl(dialog);
+        if (control == nullptr)
+            return;
         QCOMPARE(control->isEnabled(), enabled);
         // Enter presses no button the user did not choose.
         if (auto* button = qobject_cast<QPushButton*>(control))
@@ -210,7 +205,7 @@ private slots:
     }
 
     void headlineIsCentredBoldAndSixteenPixels() {
-        TForm_FindReader dialog;
+        TForm_FindReader dialog(handles_);
         auto* headline = dialog.findChild<QLabel*>("Txt_Reader");
         QVERIFY(headline->alignment().testFlag(Qt::AlignHCenter));
         QVERIFY(headline->font().bold());
@@ -231,7 +226,7 @@ private slots:
     void longestTextsFit() {
         QFETCH(QString, name);
         QFETCH(QString, text);
-        TForm_FindReader dialog;
+        TForm_FindReader dialog(handles_);
         auto* label = dialog.findChild<QLabel*>(name);
         label->setText(text);
         const QSize needed = label->sizeHint();
@@ -244,7 +239,7 @@ private slots:
     }
 
     void windowHasNoTitleBarButtons() {
-        TForm_FindReader dialog;
+        TForm_FindReader dialog(handles_);
         QCOMPARE(dialog.windowTitle(), QString("Form_FindReader"));
         const Qt::WindowFlags flags = dialog.windowFlags();
         QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
@@ -257,7 +252,7 @@ private slots:
     }
 
     void controlsLieInsideTheDialogAndApart() {
-        TForm_FindReader dialog;
+        TForm_FindReader dialog(handles_);
         const auto controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         QCOMPARE(controls.size(), 4);
         for (QWidget* control : controls) {
@@ -274,15 +269,17 @@ private:
     QStringList opened_;
     bool linkPorts(const QStringList& targets);
 
-    QString previousDirectory_;
-    QTemporaryDir folder_;
+    // The station's working folder; the emulators have folders of their own in it.
+    ScratchWorkingFolder folder_;
+    // The main window's, for the dialogs and the search threads made here.
+    ReaderHandles handles_;
     ReaderEmulatorProcess com1_;
     ReaderEmulatorProcess com2_;
     std::atomic<int> realProbes_{0};
 };
 
 void TestZQDlgFindReader::initTestCase() {
-    QVERIFY(folder_.isValid());
+    QVERIFY(folder_.enter());
     const QString emulator = QCoreApplication::applicationDirPath() + "/reader-emulator";
     QString error;
     QVERIFY2(
@@ -293,11 +290,8 @@ void TestZQDlgFindReader::initTestCase() {
                          {"--port", "COM2", "--rate", "9600", "--frame", "8N1", "--no-delays"},
                          error),
              qPrintable(error));
-    QVERIFY(QDir(folder_.path()).mkpath("station/dosdevices"));
-    previousDirectory_ = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(folder_.filePath("station")));
-    ReaderHandle = ZQKRT_NewReader(0);
-    QVERIFY(ReaderHandle > 0);
+    handles_.ReaderHandle = ZQKRT_NewReader(0);
+    QVERIFY(handles_.ReaderHandle > 0);
     // No PC/SC service answers this process.
     qputenv("PCSCLITE_CSOCK_NAME", QFile::encodeName(folder_.filePath("no-pcscd.comm")));
 }
@@ -305,11 +299,10 @@ void TestZQDlgFindReader::initTestCase() {
 void TestZQDlgFindReader::cleanupTestCase() {
     com1_.stop();
     com2_.stop();
-    QDir::setCurrent(previousDirectory_);
 }
 
 void TestZQDlgFindReader::init() {
-    PortHandle = 0;
+    handles_.PortHandle = 0;
     realProbes_ = 0;
     opened_.clear();
 }
@@ -322,7 +315,7 @@ void TestZQDlgFindReader::cleanup() {
 // device. A second show searches anew and takes the INI file's values whole.
 void TestZQDlgFindReader::findsTheReaderAtItsFrameAndRateAtEachShow() {
     FakeLine line;
-    TForm_FindReader dialog;
+    TForm_FindReader dialog(handles_);
     dialog.setLibrary(line.library());
     auto* ok = child<QPushButton>(dialog, "Btn_Ok");
     auto* cancel = child<QPushButton>(dialog, "Btn_Cancel");
@@ -348,7 +341,7 @@ void TestZQDlgFindReader::findsTheReaderAtItsFrameAndRateAtEachShow() {
     QCOMPARE(out->text(), summary("3", "2400", "8O1", "200", "1", "5"));
     QCOMPARE(child<QLabel>(dialog, "Txt_Reader")->palette().color(QPalette::WindowText),
              QColor(0, 128, 0));
-    QCOMPARE(PortHandle.load(), 13);
+    QCOMPARE(handles_.PortHandle.load(), 13);
 
     writeIni("[COMPORT]\nTimeout=123456789\nTxTimeControl=0\n");
     line.log.clear();
@@ -366,7 +359,7 @@ void TestZQDlgFindReader::pcscReaderIsProbedOnceAndNamedInFull() {
     FakeLine line;
     line.openFailures = {{"3", -7}};
     line.cards = {{"5", "Acme Pharmacy Desk Reader\nwith Contactless Interface Module 2000 00 00"}};
-    TForm_FindReader dialog;
+    TForm_FindReader dialog(handles_);
     dialog.setLibrary(line.library());
     int result = 0;
     QVERIFY(execUntil(
@@ -374,7 +367,7 @@ void TestZQDlgFindReader::pcscReaderIsProbedOnceAndNamedInFull() {
         [&] { child<QPushButton>(dialog, "Btn_Ok")->click(); }, result));
     QCOMPARE(line.log,
              (serialSearchWithoutReader() + QStringList{"open 5", "PortHnd 15", "probe"}));
-    QCOMPARE(PortHandle.load(), 15);
+    QCOMPARE(handles_.PortHandle.load(), 15);
     auto* out = child<QLabel>(dialog, "Txt_Out");
     QCOMPARE(out->toolTip(), QString("PortNr: 5 (PC/SC)\r\nReader: Acme Pharmacy Desk Reader with "
                                      "Contactless Interface Module 2000 00 00\r\nTimeOut: 800"));
@@ -405,7 +398,8 @@ void TestZQDlgFindReader::pcscStepSkipsOrEnds() {
     bool found = false;
     TFindReaderThread thread(
         line.library(),
-        {[](const QString&) {}, [&](const QString&) { found = true; }, [&] { ++notFound; }});
+        {[](const QString&) {}, [&](const QString&) { found = true; }, [&] { ++notFound; }},
+        handles_);
     line.onOpen = [&](const std::string& nr) {
         if (nr == cancelAt.toStdString())
             thread.Terminate();
@@ -415,7 +409,7 @@ void TestZQDlgFindReader::pcscStepSkipsOrEnds() {
     QCOMPARE(line.log, serialSearchWithoutReader() + pcscCalls);
     QVERIFY(!found);
     QCOMPARE(notFound, 1);
-    QCOMPARE(PortHandle.load(), 0);
+    QCOMPARE(handles_.PortHandle.load(), 0);
 }
 
 void TestZQDlgFindReader::searchEndsOnAFailedCall_data() {
@@ -443,13 +437,14 @@ void TestZQDlgFindReader::searchEndsOnAFailedCall() {
     bool ended = false;
     TFindReaderThread thread(line.library(),
                              {[&](const QString&) { ++progress; },
-                              [&](const QString&) { ended = true; }, [&] { ended = true; }});
+                              [&](const QString&) { ended = true; }, [&] { ended = true; }},
+                             handles_);
     thread.start();
     thread.WaitFor();
     QCOMPARE(line.log.mid(line.log.size() - lastCalls.size()), lastCalls);
     QCOMPARE(progress, progressShown);
     QVERIFY(!ended);
-    QCOMPARE(PortHandle.load(), portHandle);
+    QCOMPARE(handles_.PortHandle.load(), portHandle);
     QCOMPARE(thread.GetLastStatus(), lastStatus);
 }
 
@@ -469,10 +464,8 @@ ReaderLibrary TestZQDlgFindReader::countingLibrary() {
 // Links COM1..COM4 to the given emulator links (folder-relative); an empty one to no device.
 bool TestZQDlgFindReader::linkPorts(const QStringList& targets) {
     for (int n = 1; n <= 4; ++n) {
-        const QString link = QString("dosdevices/com%1").arg(n);
-        QFile::remove(link);
         const QString target = targets.value(n - 1);
-        if (!QFile::link(folder_.filePath(target.isEmpty() ? "none" : target), link))
+        if (!linkComPort(n, folder_.filePath(target.isEmpty() ? "none" : target)))
             return false;
     }
     return true;
@@ -481,7 +474,7 @@ bool TestZQDlgFindReader::linkPorts(const QStringList& targets) {
 void TestZQDlgFindReader::emulatorOnCom2IsFoundAfterCom1() {
     QVERIFY(linkPorts({"com1/dosdevices/com1", "com2/dosdevices/com2", "", ""}));
     writeIni("[COMPORT]\r\nTimeout=300\r\nTxTimeControl=0\r\nTxDelayTime=7\r\n");
-    TForm_FindReader dialog;
+    TForm_FindReader dialog(handles_);
     dialog.setLibrary(countingLibrary());
     int result = 0;
     QVERIFY(execUntil(
@@ -492,7 +485,7 @@ void TestZQDlgFindReader::emulatorOnCom2IsFoundAfterCom1() {
     QCOMPARE(realProbes_.load(), 24 + 8 + 4 + 1);
     QCOMPARE(child<QLabel>(dialog, "Txt_Out")->text(),
              summary("2", "9600", "8N1", "300", "0", "7"));
-    const std::int32_t port = PortHandle;
+    const std::int32_t port = handles_.PortHandle;
     QVERIFY(port > 0);
     const auto portPara = [port](const char* name) {
         char text[ZQCOM_VALUE_BUFFER_SIZE] = {};
@@ -501,13 +494,13 @@ void TestZQDlgFindReader::emulatorOnCom2IsFoundAfterCom1() {
     QCOMPARE(portPara("TimeOut"), QString("300"));
     QCOMPARE(portPara("TxTimeControl"), QString("0"));
     QCOMPARE(portPara("TxDelayTime"), QString("7"));
-    QCOMPARE(ZQKRT_0x52_GetBaud(ReaderHandle, 255), 0);
+    QCOMPARE(ZQKRT_0x52_GetBaud(handles_.ReaderHandle, 255), 0);
     QCOMPARE(ZQCOM_ClosePort(port), 0);
 }
 
 void TestZQDlgFindReader::emulatorNowhereGivesNoReader() {
     QVERIFY(linkPorts({"", "", "", ""}));
-    TForm_FindReader dialog;
+    TForm_FindReader dialog(handles_);
     dialog.setLibrary(countingLibrary());
     bool onlyCancel = false;
     int result = 0;
@@ -528,28 +521,28 @@ void TestZQDlgFindReader::emulatorNowhereGivesNoReader() {
     QCOMPARE(child<QLabel>(dialog, "Txt_Reader")->palette().color(QPalette::WindowText),
              QColor(255, 0, 0));
     QCOMPARE(realProbes_.load(), 0);
-    QCOMPARE(PortHandle.load(), 0);
+    QCOMPARE(handles_.PortHandle.load(), 0);
 }
 
 // Cancel ends the search after the running probe at most, and so does destroying the dialog;
 // either way the port under test is closed.
 void TestZQDlgFindReader::emulatorSearchStopsAtCancelOrWithTheDialog() {
     QVERIFY(linkPorts({"com1/dosdevices/com1", "", "", ""}));
-    const auto portClosed = [] {
+    const auto portClosed = [this] {
         const std::int32_t reopened = ZQCOM_OpenPort("1");
-        return PortHandle == 0 && reopened > 0 && ZQCOM_ClosePort(reopened) == 0;
+        return handles_.PortHandle == 0 && reopened > 0 && ZQCOM_ClosePort(reopened) == 0;
     };
     const auto searching = [](TForm_FindReader& dialog) {
         return [&dialog] { return headlineIs(dialog, "Search Reader"); };
     };
     {
-        TForm_FindReader dialog;
+        TForm_FindReader dialog(handles_);
         dialog.show();
         QVERIFY(QTest::qWaitFor(searching(dialog), kLimitMs));
     }
     QVERIFY(portClosed());
 
-    TForm_FindReader dialog;
+    TForm_FindReader dialog(handles_);
     dialog.setLibrary(countingLibrary());
     int probesAtCancel = 0;
     int result = 0;

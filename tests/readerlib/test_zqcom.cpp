@@ -1,10 +1,9 @@
 #include "FailingAllocations.h"
 #include "PseudoTerminal.h"
+#include "WorkingFolder.h"
 #include "zqcom.h"
 
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <array>
@@ -68,39 +67,27 @@ private slots:
     void pcscPortsWithoutService();
 
 private:
-    void linkPort(int number, const std::string& target);
-
-    QString previousDirectory_;
-    std::unique_ptr<QTemporaryDir> directory_;
+    std::unique_ptr<ScratchWorkingFolder> directory_;
     std::array<PseudoTerminal, 3> terminals_;
 };
 
-void TestZqcom::linkPort(int number, const std::string& target) {
-    const QString link = QString("dosdevices/com%1").arg(number);
-    QFile::remove(link);
-    QVERIFY(QFile::link(QString::fromStdString(target), link));
-}
-
 void TestZqcom::initTestCase() {
-    previousDirectory_ = QDir::currentPath();
-    directory_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(directory_->isValid());
-    QVERIFY(QDir::setCurrent(directory_->path()));
-    QVERIFY(QDir().mkdir("dosdevices"));
+    directory_ = std::make_unique<ScratchWorkingFolder>();
+    QVERIFY(directory_->enter());
     for (const PseudoTerminal& terminal : terminals_) {
         QVERIFY(terminal.isValid());
     }
 }
 
 void TestZqcom::cleanupTestCase() {
-    QDir::setCurrent(previousDirectory_);
+    directory_.reset();
 }
 
 void TestZqcom::init() {
     for (int number = 1; number <= 3; ++number) {
-        linkPort(number, terminals_[number - 1].slavePath());
+        QVERIFY(linkComPort(number, QString::fromStdString(terminals_[number - 1].slavePath())));
     }
-    linkPort(4, "/nonexistent/ttyGone");
+    QVERIFY(linkComPort(4, "/nonexistent/ttyGone"));
 }
 
 void TestZqcom::cleanup() {
@@ -140,7 +127,7 @@ void TestZqcom::refusedOpens() {
     QFETCH(QString, port4);
     QFETCH(int, status);
     if (!port4.isEmpty()) {
-        linkPort(4, port4.toStdString());
+        QVERIFY(linkComPort(4, port4));
     }
     QCOMPARE(ZQCOM_OpenPort(number.toLatin1().constData()), status);
     QVERIFY(openPortList().empty());
@@ -470,12 +457,12 @@ void TestZqcom::baudAndFrameReachTheLine() {
 void TestZqcom::tooManyOpenPorts() {
     PseudoTerminal fourth;
     PseudoTerminal fifth;
-    linkPort(4, fourth.slavePath());
+    QVERIFY(linkComPort(4, QString::fromStdString(fourth.slavePath())));
     for (const char* number : {"1", "2", "3", "4"}) {
         QVERIFY(ZQCOM_OpenPort(number) > 0);
     }
     // Port 1 is open; its link now names another free device.
-    linkPort(1, fifth.slavePath());
+    QVERIFY(linkComPort(1, QString::fromStdString(fifth.slavePath())));
     QCOMPARE(ZQCOM_OpenPort("1"), ZQCOM_ERR_TOO_MANY_PORTS);
     QCOMPARE(openPortList().size(), std::size_t(4));
     // The refused open left the device free.

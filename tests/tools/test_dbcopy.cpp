@@ -2,6 +2,7 @@
 #include "ScratchServerDatabase.h"
 #include "ServerTables.h"
 #include "SqlRun.h"
+#include "TableStatements.h"
 #include "ToolTestSupport.h"
 
 #include <QFile>

@@ -1,4 +1,5 @@
 #include "DayText.h"
+#include "FileBytes.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -110,12 +111,6 @@ class TestDemoDbMaker : public QObject {
         run.exitCode = maker.exitCode();
         run.errors = QString::fromUtf8(maker.readAllStandardError());
         return run;
-    }
-
-    void writeFile(const QString& name, const QByteArray& content) const {
-        QFile file(path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(file.write(content), content.size());
     }
 
 private slots:
@@ -231,7 +226,7 @@ private slots:
     }
 
     void takesDrugsFromTheGivenCatalogue() {
-        writeFile(QStringLiteral("small.tsv"), smallCatalogue);
+        writeFileBytes(path(QStringLiteral("small.tsv")), smallCatalogue);
         QCOMPARE(runMaker({QStringLiteral("--catalogue"), QStringLiteral("small.tsv"),
                            QStringLiteral("--output"), QStringLiteral("small.db")})
                      .exitCode,
@@ -370,7 +365,7 @@ private slots:
     void reportsBadCatalogueLines() {
         QFETCH(QByteArray, catalogue);
         QFETCH(QString, expected);
-        writeFile(QStringLiteral("bad.tsv"), catalogue);
+        writeFileBytes(path(QStringLiteral("bad.tsv")), catalogue);
         const Run run = runMaker({QStringLiteral("--catalogue"), QStringLiteral("bad.tsv")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.contains(expected), qPrintable(run.errors));

@@ -61,7 +61,7 @@ emulator::Transponder patternedTag(int blocks) {
     return tag;
 }
 
-wire::Frame iso(ReaderState& state, const Bytes& isoRequest) {
+wire::Frame isoExchange(ReaderState& state, const Bytes& isoRequest) {
     const auto exchange =
         emulator::respond(state, kOwnLine, request(emulator::IsoCommand, isoRequest));
     if (!exchange) {
@@ -181,11 +181,11 @@ void TestResponder::fieldSwitchedOnIsReportedOnce() {
 
     // An ISO command finding the field off switches it on and says so, unless it has worse news.
     state.fieldOn = false;
-    QCOMPARE(iso(state, {0x01, 0x00}).status, 0x84);
-    QCOMPARE(iso(state, {0x01, 0x00}).status, 0x00);
+    QCOMPARE(isoExchange(state, {0x01, 0x00}).status, 0x84);
+    QCOMPARE(isoExchange(state, {0x01, 0x00}).status, 0x00);
     state.field.clear();
     state.fieldOn = false;
-    QCOMPARE(iso(state, {0x01, 0x00}).status, 0x83);
+    QCOMPARE(isoExchange(state, {0x01, 0x00}).status, 0x83);
     QVERIFY(state.fieldOn);
 }
 
@@ -233,7 +233,7 @@ void TestResponder::unknownCommandsAreNamedSo() {
     QCOMPARE(exchange->reply.command, 0x10);
     QCOMPARE(exchange->reply.status, 0x01);
     QVERIFY(exchange->reply.data.empty());
-    QCOMPARE(iso(state, addressed(0x22, kUidA)).status, 0x01);
+    QCOMPARE(isoExchange(state, addressed(0x22, kUidA)).status, 0x01);
 }
 
 void TestResponder::inventory_data() {
@@ -266,7 +266,7 @@ void TestResponder::inventory() {
         field.back().dsfid = 0x5A;
     }
     ReaderState state = readerWith(field);
-    const wire::Frame reply = iso(state, {0x01, static_cast<std::uint8_t>(mode)});
+    const wire::Frame reply = isoExchange(state, {0x01, static_cast<std::uint8_t>(mode)});
     QCOMPARE(reply.status, status);
     Bytes expected{static_cast<std::uint8_t>(listed.size())};
     for (const QString& uid : listed) {
@@ -285,13 +285,13 @@ void TestResponder::inventoryListsAtMost25() {
             QString("E0040100000000%1").arg(serial, 2, 16, QChar('0')).toLatin1().constData()));
     }
     ReaderState state = readerWith(field);
-    wire::Frame reply = iso(state, {0x01, 0x00});
+    wire::Frame reply = isoExchange(state, {0x01, 0x00});
     QCOMPARE(reply.status, 0x94);
     QCOMPARE(reply.data.size(), std::size_t{1 + 25 * 10});
     QCOMPARE(reply.data[0], 25);
 
     state.field.resize(25);
-    reply = iso(state, {0x01, 0x00});
+    reply = isoExchange(state, {0x01, 0x00});
     QCOMPARE(reply.status, 0x93); // 25 in 16 slots cannot all go alone
     QCOMPARE(reply.data[0], 25);
 }
@@ -317,9 +317,9 @@ void TestResponder::readMultipleBlocks() {
     QFETCH(int, returned);
     ReaderState state = readerWith({patternedTag(8)});
     state.field[0].readOnly = readOnly;
-    const wire::Frame reply =
-        iso(state, addressed(0x23, kUidA,
-                             {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(count)}));
+    const wire::Frame reply = isoExchange(
+        state, addressed(0x23, kUidA,
+                         {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(count)}));
     QCOMPARE(reply.status, status);
     Bytes expected{0x00, 0x04};
     for (int block = first; block < first + returned; ++block) {
@@ -333,7 +333,7 @@ void TestResponder::readMultipleBlocks() {
 
 void TestResponder::readFromPastTheEndIsTheTagsError() {
     ReaderState state = readerWith({patternedTag(8)});
-    const wire::Frame reply = iso(state, addressed(0x23, kUidA, {0x08, 0x01}));
+    const wire::Frame reply = isoExchange(state, addressed(0x23, kUidA, {0x08, 0x01}));
     QCOMPARE(reply.status, 0x95);
     QCOMPARE(reply.data, (Bytes{0x01, 0x10}));
 }
@@ -362,7 +362,7 @@ void TestResponder::writeMultipleBlocks() {
     const Bytes data{0xA1, 0xA2, 0xA3, 0xA4, 0xB1, 0xB2, 0xB3, 0xB4};
     Bytes parameters{static_cast<std::uint8_t>(first), 0x02, 0x04};
     parameters.insert(parameters.end(), data.begin(), data.end());
-    const wire::Frame answer = iso(state, addressed(0x24, kUidA, parameters));
+    const wire::Frame answer = isoExchange(state, addressed(0x24, kUidA, parameters));
     QCOMPARE(answer.status, status);
     QCOMPARE(answer.data, reply);
     if (written) {
@@ -377,7 +377,7 @@ void TestResponder::systemInformation() {
     tag.afi = 0x22;
     tag.icReference = 0x33;
     ReaderState state = readerWith({tag});
-    const wire::Frame reply = iso(state, addressed(0x2B, tag.uid));
+    const wire::Frame reply = isoExchange(state, addressed(0x2B, tag.uid));
     QCOMPARE(reply.status, 0x00);
     Bytes expected{0x00, 0x0F, 0xF6, 0xC5, 0xA4, 0x12, 0x00, 0x00,
                    0x07, 0xE0, 0x11, 0x22, 63,   3,    0x33};
@@ -386,14 +386,14 @@ void TestResponder::systemInformation() {
 
 void TestResponder::customEntriesRoundTrip() {
     ReaderState state = readerWith({makeTag("E004010012345678", 0x00, 28, 4)});
-    QCOMPARE(iso(state, addressed(0xA1, kUidA, {0x02, 9, 8, 7, 6})).data, Bytes{0x00});
-    QCOMPARE(iso(state, addressed(0xA0, kUidA, {0x02})).data, (Bytes{9, 8, 7, 6}));
-    QCOMPARE(iso(state, addressed(0xA0, kUidA, {0x03})).data, (Bytes{0, 0, 0, 0}));
+    QCOMPARE(isoExchange(state, addressed(0xA1, kUidA, {0x02, 9, 8, 7, 6})).data, Bytes{0x00});
+    QCOMPARE(isoExchange(state, addressed(0xA0, kUidA, {0x02})).data, (Bytes{9, 8, 7, 6}));
+    QCOMPARE(isoExchange(state, addressed(0xA0, kUidA, {0x03})).data, (Bytes{0, 0, 0, 0}));
 
     state.field[0].readOnly = true;
-    const wire::Frame refused = iso(state, addressed(0xA1, kUidA, {0x02, 1, 1, 1, 1}));
+    const wire::Frame refused = isoExchange(state, addressed(0xA1, kUidA, {0x02, 1, 1, 1, 1}));
     QCOMPARE(refused.status, 0x03);
-    QCOMPARE(iso(state, addressed(0xA0, kUidA, {0x02})).data, (Bytes{9, 8, 7, 6}));
+    QCOMPARE(isoExchange(state, addressed(0xA0, kUidA, {0x02})).data, (Bytes{9, 8, 7, 6}));
 }
 
 void TestResponder::addressedRequestToAbsentTag_data() {
@@ -409,7 +409,7 @@ void TestResponder::addressedRequestToAbsentTag_data() {
 void TestResponder::addressedRequestToAbsentTag() {
     QFETCH(Bytes, isoRequest);
     ReaderState state = readerWith({makeTag("E004010012345678")});
-    const wire::Frame reply = iso(state, isoRequest);
+    const wire::Frame reply = isoExchange(state, isoRequest);
     QCOMPARE(reply.status, 0x83);
     QVERIFY(reply.data.empty());
 }

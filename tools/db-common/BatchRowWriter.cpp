@@ -9,9 +9,9 @@
 
 namespace dbtools {
 
-BatchRowWriter::BatchRowWriter(const QSqlDatabase& target, const Table& table)
-    : database(target), tableName(table.name), head(table.insertHead()),
-      columnNames(table.columns) {}
+BatchRowWriter::BatchRowWriter(const QSqlDatabase& target, const QString& table,
+                               const QStringList& columns)
+    : database(target), tableName(table), head(insertHead(table, columns)), columnNames(columns) {}
 
 void BatchRowWriter::add(const QVariantList& values) {
     if (values.size() != columnNames.size())

@@ -11,7 +11,7 @@ namespace dbtools {
 // formatting: through Qt's PostgreSQL driver each prepared single row costs a round trip.
 class BatchRowWriter final : public RowWriter {
 public:
-    BatchRowWriter(const QSqlDatabase& database, const Table& table);
+    BatchRowWriter(const QSqlDatabase& database, const QString& table, const QStringList& columns);
 
     void add(const QVariantList& values) override;
     void finish() override;

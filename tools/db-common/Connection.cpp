@@ -8,11 +8,17 @@
 
 namespace dbtools {
 
+namespace {
+
+const QString fileDriver = QStringLiteral("QSQLITE");
+
+} // namespace
+
 std::unique_ptr<Connection> Connection::file(const QString& path, bool readOnly) {
     if (readOnly && !QFileInfo(path).isFile())
         fail(QStringLiteral("%1: no such file").arg(path));
     std::unique_ptr<Connection> connection(new Connection);
-    connection->database_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection->name);
+    connection->database_ = QSqlDatabase::addDatabase(fileDriver, connection->name);
     connection->database_.setDatabaseName(path);
     if (readOnly)
         connection->database_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
@@ -54,6 +60,10 @@ void Connection::commit() {
     if (!database_.commit())
         fail(QStringLiteral("COMMIT"), database_.lastError());
     inTransaction = false;
+}
+
+db::Engine engineOf(const QSqlDatabase& database) {
+    return database.driverName() == fileDriver ? db::Engine::Sqlite : db::Engine::Postgres;
 }
 
 } // namespace dbtools

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StatementText.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <memory>
@@ -31,5 +33,8 @@ private:
     QSqlDatabase database_;
     bool inTransaction = false;
 };
+
+// The engine of a Connection's database: a file is SQLite, a server PostgreSQL.
+db::Engine engineOf(const QSqlDatabase& database);
 
 } // namespace dbtools

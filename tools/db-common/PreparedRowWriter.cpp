@@ -6,12 +6,14 @@
 
 namespace dbtools {
 
-PreparedRowWriter::PreparedRowWriter(const QSqlDatabase& database, const Table& table)
-    : query(database), columns(table.columns.size()) {
+PreparedRowWriter::PreparedRowWriter(const QSqlDatabase& database, const QString& table,
+                                     const QStringList& columnNames)
+    : query(database), columns(columnNames.size()) {
     QStringList marks;
     for (qsizetype column = 0; column < columns; ++column)
         marks.append(QStringLiteral("?"));
-    const QString statement = table.insertHead() + u'(' + marks.join(QStringLiteral(", ")) + u')';
+    const QString statement =
+        insertHead(table, columnNames) + u'(' + marks.join(QStringLiteral(", ")) + u')';
     if (!query.prepare(statement))
         fail(statement, query.lastError());
 }

@@ -9,7 +9,8 @@ namespace dbtools {
 // One prepared INSERT run once per row.
 class PreparedRowWriter final : public RowWriter {
 public:
-    PreparedRowWriter(const QSqlDatabase& database, const Table& table);
+    PreparedRowWriter(const QSqlDatabase& database, const QString& table,
+                      const QStringList& columns);
 
     void add(const QVariantList& values) override;
     void finish() override {}

@@ -1,28 +1,51 @@
 #include "PrescriptionTables.h"
 
+#include "PrescriptionFields.h"
+
 namespace dbtools {
 
-QString Table::insertHead() const {
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES ")
-        .arg(name, columns.join(QStringLiteral(", ")));
+QStringList Table::columnNames() const {
+    QStringList names;
+    for (const Column& column : columns)
+        names.append(column.name);
+    return names;
+}
+
+QStringList Table::keyColumnNames() const {
+    return columnNames().first(keyColumns);
 }
 
 const QList<Table>& prescriptionTables() {
+    using enum ColumnKind;
+    constexpr bool required = true;
     static const QList<Table> tables{
-        {QStringLiteral("病人基本資料"),
-         {QStringLiteral("病歷號碼"), QStringLiteral("姓名"), QStringLiteral("性別"),
-          QStringLiteral("出生年月日")},
-         1},
-        {QStringLiteral("藥品資料表"),
-         {QStringLiteral("藥品名稱"), QStringLiteral("SerialNumber")},
-         1},
-        {QStringLiteral("領藥單"),
-         {QStringLiteral("配藥日期"), QStringLiteral("領藥序號"), QStringLiteral("病歷號碼")},
-         2},
-        {QStringLiteral("領藥明細"),
-         {QStringLiteral("配藥日期"), QStringLiteral("領藥序號"), QStringLiteral("項次"),
-          QStringLiteral("藥品名稱"), QStringLiteral("數量"), QStringLiteral("配藥情況")},
-         3},
+        {.name = QStringLiteral("病人基本資料"),
+         .columns = {{QStringLiteral("病歷號碼"), Text},
+                     {QStringLiteral("姓名"), Text},
+                     {QStringLiteral("性別"), YesNo}, // yes is male, no female
+                     {QStringLiteral("出生年月日"), Text}}},
+        {.name = QStringLiteral("藥品資料表"),
+         .columns = {{QStringLiteral("藥品名稱"), Text}, {db::field::SerialNumber, Text}}},
+        {.name = QStringLiteral("領藥單"),
+         .columns = {{QStringLiteral("配藥日期"), Text, required},
+                     {QStringLiteral("領藥序號"), Text, required},
+                     {QStringLiteral("病歷號碼"), Text}},
+         .keyColumns = 2,
+         .references = {{{QStringLiteral("病歷號碼")}, QStringLiteral("病人基本資料")}},
+         .indexes = {{QStringLiteral("領藥單_配藥日期"), {QStringLiteral("配藥日期")}},
+                     {QStringLiteral("領藥單_領藥序號"),
+                      {QStringLiteral("領藥序號"), QStringLiteral("配藥日期")}}}},
+        {.name = QStringLiteral("領藥明細"),
+         .columns = {{QStringLiteral("配藥日期"), Text, required},
+                     {QStringLiteral("領藥序號"), Text, required},
+                     {QStringLiteral("項次"), WholeNumber, required},
+                     {QStringLiteral("藥品名稱"), Text, required},
+                     {QStringLiteral("數量"), WholeNumber},
+                     {db::field::DispensingState, Text}},
+         .keyColumns = 3,
+         .references = {{{QStringLiteral("藥品名稱")}, QStringLiteral("藥品資料表")},
+                        {{QStringLiteral("配藥日期"), QStringLiteral("領藥序號")},
+                         QStringLiteral("領藥單")}}},
     };
     return tables;
 }

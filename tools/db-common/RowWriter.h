@@ -1,19 +1,19 @@
 #pragma once
 
-#include "PrescriptionTables.h"
-
 #include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <memory>
 
 namespace dbtools {
 
-// Writes rows into one table within the transaction the caller holds. A value that cannot be
-// written throws std::invalid_argument; a failed statement throws std::runtime_error.
+// Writes rows into columns of one table within the transaction the caller holds. A value that
+// cannot be written throws std::invalid_argument; a failed statement throws std::runtime_error.
 class RowWriter {
 public:
     virtual ~RowWriter() = default;
-    // One row, its values in the order of the table's columns; NULL as a null QVariant.
+    // One row, its values in the order of the writer's columns; NULL as a null QVariant.
     virtual void add(const QVariantList& values) = 0;
     // Writes the rows still held back.
     virtual void finish() = 0;
@@ -21,7 +21,12 @@ public:
 
 // Prepared rows for an SQLite file, where a statement costs no round trip; rows in batches for
 // a server. A batch writer holds rows back until finish(), so foreign keys between tables
-// written side by side are to be paused meanwhile (ForeignKeyPause).
-std::unique_ptr<RowWriter> rowWriter(const QSqlDatabase& database, const Table& table);
+// written side by side are to be paused meanwhile (ForeignKeyPause). The names are written into
+// the statement as given.
+std::unique_ptr<RowWriter> rowWriter(const QSqlDatabase& database, const QString& table,
+                                     const QStringList& columns);
+
+// "INSERT INTO table (columns) VALUES ", for the values to follow.
+QString insertHead(const QString& table, const QStringList& columns);
 
 } // namespace dbtools

@@ -2,7 +2,6 @@
 
 #include "PrescriptionTables.h"
 #include "SqlRun.h"
-#include "SqlScript.h"
 
 namespace dbtools {
 
@@ -15,12 +14,6 @@ QStringList existingTables(const QSqlDatabase& server) {
             existing.append(table.name);
     }
     return existing;
-}
-
-void createTables(const QSqlDatabase& server) {
-    for (const QString& statement :
-         readSqlScript(QStringLiteral(":/dbtools/schema-postgresql.sql")))
-        run(server, statement);
 }
 
 void dropTables(const QSqlDatabase& server) {

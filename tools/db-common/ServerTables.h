@@ -10,9 +10,6 @@ namespace dbtools {
 // Those of the four tables the database has, in the order of prescriptionTables().
 QStringList existingTables(const QSqlDatabase& server);
 
-// Makes the tables and their indexes from the embedded data/schema-postgresql.sql.
-void createTables(const QSqlDatabase& server);
-
 // Gathers the planner's statistics of the four tables: right after a load the server would
 // otherwise scan whole tables for the station's statements. Outside a transaction.
 void analyzeTables(const QSqlDatabase& server);

@@ -2,11 +2,13 @@
 
 #include "BatchRowWriter.h"
 #include "Connection.h"
+#include "CopiedColumns.h"
 #include "FileValues.h"
 #include "ForeignKeyPause.h"
 #include "PrescriptionTables.h"
 #include "ServerTables.h"
 #include "SqlRun.h"
+#include "TableStatements.h"
 
 #include <QSqlQuery>
 #include <optional>
@@ -30,9 +32,9 @@ bool prepareServerTables(const QSqlDatabase& server, bool createTables) {
     for (const Table& table : dbtools::prescriptionTables()) {
         names.append(table.name);
         if (!existing.contains(table.name))
-            fail(QStringLiteral("the server's database has no table %1: make the tables from "
-                                "data/schema-postgresql.sql, or give --create-tables when it "
-                                "has none of them")
+            fail(QStringLiteral("the server's database has no table %1: make the tables "
+                                "(db-copy --print-schema), or give --create-tables when it has "
+                                "none of them")
                      .arg(table.name));
     }
     // Stations may read meanwhile, but none can write between the check and the commit.
@@ -51,9 +53,8 @@ bool prepareServerTables(const QSqlDatabase& server, bool createTables) {
 
 QString keyText(const QSqlQuery& rows, const Table& table) {
     QStringList parts;
-    for (int column = 0; column < table.keyColumns; ++column)
-        parts.append(
-            QStringLiteral("%1 %2").arg(table.columns.at(column), shownValue(rows.value(column))));
+    for (const QString& column : table.keyColumnNames())
+        parts.append(QStringLiteral("%1 %2").arg(column, shownValue(rows.value(column))));
     return parts.join(QStringLiteral(", "));
 }
 
@@ -70,20 +71,21 @@ qint64 copyTable(const QSqlDatabase& file, const QSqlDatabase& server, const Tab
     } catch (const std::exception& error) {
         fail(QStringLiteral("%1: %2").arg(where, QString::fromStdString(error.what())));
     }
+    const CopiedColumns columns = copiedColumns(file, server, table.name, where);
     QSqlQuery rows(file);
     rows.setForwardOnly(true);
     if (!rows.exec(QStringLiteral("SELECT %1 FROM %2")
-                       .arg(table.columns.join(QStringLiteral(", ")), table.name)))
+                       .arg(columns.fileNames().join(QStringLiteral(", ")), table.name)))
         fail(where, rows.lastError());
 
-    dbtools::BatchRowWriter writer(server, table);
-    QVariantList values(table.columns.size());
+    dbtools::BatchRowWriter writer(server, table.name, columns.serverNames());
+    QVariantList values(columns.server.count());
     qint64 row = 0;
     while (rows.next()) {
         ++row;
         try {
             for (int column = 0; column < values.size(); ++column)
-                values[column] = serverValue(table.columns.at(column),
+                values[column] = serverValue(columns.server.field(column),
                                              rows.isNull(column) ? QVariant() : rows.value(column));
             writer.add(values);
         } catch (const std::invalid_argument& error) {

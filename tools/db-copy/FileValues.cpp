@@ -56,14 +56,18 @@ QVariant text(const QString& column, const QVariant& value) {
 
 } // namespace
 
-QVariant serverValue(const QString& column, const QVariant& fileValue) {
+QVariant serverValue(const QSqlField& serverColumn, const QVariant& fileValue) {
     if (fileValue.isNull())
         return {};
-    if (column == u"性別")
+    const QString column = serverColumn.name();
+    switch (serverColumn.metaType().id()) {
+    case QMetaType::Bool:
         return yesNo(column, fileValue);
-    if (column == u"項次" || column == u"數量")
+    case QMetaType::Int:
         return wholeNumber(column, fileValue);
-    return text(column, fileValue);
+    default:
+        return text(column, fileValue);
+    }
 }
 
 QString shownValue(const QVariant& value) {

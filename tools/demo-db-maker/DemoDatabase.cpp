@@ -10,9 +10,11 @@ namespace {
 
 const QString dispensedState = QStringLiteral("配藥完成");
 
+// Every column of the table, in its order: the values below follow it.
 std::unique_ptr<dbtools::RowWriter> writer(const QSqlDatabase& database,
                                            dbtools::PrescriptionTable table) {
-    return dbtools::rowWriter(database, dbtools::prescriptionTables().at(table));
+    const dbtools::Table& layout = dbtools::prescriptionTables().at(table);
+    return dbtools::rowWriter(database, layout.name, layout.columnNames());
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "ForeignKeyPause.h"
 #include "ServerTables.h"
 #include "SqlRun.h"
-#include "SqlScript.h"
+#include "TableStatements.h"
 #include "TransponderCatalogue.h"
 
 #include <QDir>
@@ -72,9 +72,7 @@ void makeFile(const MakerSettings& settings, const ContentWriter& writeContent) 
         dbtools::run(database, QStringLiteral("PRAGMA journal_mode = MEMORY"));
         dbtools::run(database, QStringLiteral("PRAGMA cache_size = -65536"));
         connection->begin();
-        for (const QString& statement :
-             dbtools::readSqlScript(QStringLiteral(":/demodb/schema.sql")))
-            dbtools::run(database, statement);
+        dbtools::createTables(database);
         writeContent(database);
         connection->commit();
     }

@@ -1,10 +1,7 @@
 #include "DemoDatabaseMaker.h"
+#include "ToolMain.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QTextStream>
-#include <cstdio>
-#include <exception>
 #include <stdexcept>
 
 namespace {
@@ -50,61 +47,54 @@ demodb::MakerSettings settingsFrom(const QCommandLineParser& parser) {
     return settings;
 }
 
+int make(const QCommandLineParser& parser) {
+    const demodb::MakerSettings settings = settingsFrom(parser);
+    const demodb::MakerSummary summary = demodb::makeDemoDatabase(settings);
+    const QString target =
+        settings.serverConnection.isEmpty() ? settings.outputPath : settings.serverConnection;
+    QTextStream out(stdout);
+    out << QStringLiteral("%1: %2 patients, %3 drugs, %4 orders with %5 lines over %6 days\n")
+               .arg(target)
+               .arg(summary.patients)
+               .arg(summary.drugs)
+               .arg(summary.orders)
+               .arg(summary.lines)
+               .arg(summary.days);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("demo-db-maker"));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Makes a prescription database with demo patients, drugs and pick-up orders for today "
-        "and the days around it. Each drug carries the UID of one transponder of the catalogue."));
-    parser.addHelpOption();
-    parser.addOptions({
-        {QStringLiteral("output"), QStringLiteral("Database file to make."), QStringLiteral("path"),
-         QStringLiteral("藥袋正規化.db")},
-        {QStringLiteral("server"),
-         QStringLiteral("Fill a PostgreSQL database instead of a file: a libpq connection text "
-                        "(\"host=db1 dbname=pharmacy\") or a service name. The database must "
-                        "not hold the prescription tables yet."),
-         QStringLiteral("connection")},
-        {QStringLiteral("force"),
-         QStringLiteral("Replace an existing database file; on a server, drop and recreate the "
-                        "four tables.")},
-        {QStringLiteral("catalogue"), QStringLiteral("Transponder catalogue (tab-separated)."),
-         QStringLiteral("path"), QStringLiteral(DSP_TRANSPONDER_CATALOGUE)},
-        {QStringLiteral("today"), QStringLiteral("Day to make the orders around (default: today)."),
-         QStringLiteral("yyyy-MM-dd")},
-        {QStringLiteral("seed"), QStringLiteral("Seed of the made-up content."),
-         QStringLiteral("n"), QStringLiteral("1")},
-        {QStringLiteral("orders"),
-         QStringLiteral("Number of pick-up orders; more than 1400 spread over more days."),
-         QStringLiteral("n"), QStringLiteral("56")},
-        {QStringLiteral("lines"),
-         QStringLiteral("Total number of order lines (default: 1 to 4 per order)."),
-         QStringLiteral("m")},
-    });
-    parser.process(app);
-    if (!parser.positionalArguments().isEmpty())
-        parser.showHelp(1);
-
-    QTextStream out(stdout);
-    try {
-        const demodb::MakerSettings settings = settingsFrom(parser);
-        const demodb::MakerSummary summary = demodb::makeDemoDatabase(settings);
-        const QString target =
-            settings.serverConnection.isEmpty() ? settings.outputPath : settings.serverConnection;
-        out << QStringLiteral("%1: %2 patients, %3 drugs, %4 orders with %5 lines over %6 days\n")
-                   .arg(target)
-                   .arg(summary.patients)
-                   .arg(summary.drugs)
-                   .arg(summary.orders)
-                   .arg(summary.lines)
-                   .arg(summary.days);
-        return 0;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "demo-db-maker: %s\n", error.what());
-        return 1;
-    }
+    const ToolUsage usage{
+        QStringLiteral("demo-db-maker"),
+        QStringLiteral("Makes a prescription database with demo patients, drugs and pick-up orders "
+                       "for today and the days around it. Each drug carries the UID of one "
+                       "transponder of the catalogue."),
+        {
+            {QStringLiteral("output"), QStringLiteral("Database file to make."),
+             QStringLiteral("path"), QStringLiteral("藥袋正規化.db")},
+            {QStringLiteral("server"),
+             QStringLiteral("Fill a PostgreSQL database instead of a file: a libpq connection text "
+                            "(\"host=db1 dbname=pharmacy\") or a service name. The database must "
+                            "not hold the prescription tables yet."),
+             QStringLiteral("connection")},
+            {QStringLiteral("force"),
+             QStringLiteral("Replace an existing database file; on a server, drop and recreate the "
+                            "four tables.")},
+            {QStringLiteral("catalogue"), QStringLiteral("Transponder catalogue (tab-separated)."),
+             QStringLiteral("path"), QStringLiteral(DSP_TRANSPONDER_CATALOGUE)},
+            {QStringLiteral("today"),
+             QStringLiteral("Day to make the orders around (default: today)."),
+             QStringLiteral("yyyy-MM-dd")},
+            {QStringLiteral("seed"), QStringLiteral("Seed of the made-up content."),
+             QStringLiteral("n"), QStringLiteral("1")},
+            {QStringLiteral("orders"),
+             QStringLiteral("Number of pick-up orders; more than 1400 spread over more days."),
+             QStringLiteral("n"), QStringLiteral("56")},
+            {QStringLiteral("lines"),
+             QStringLiteral("Total number of order lines (default: 1 to 4 per order)."),
+             QStringLiteral("m")},
+        }};
+    return runTool(argc, argv, usage, make);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IsoLayout.h"
 #include "WireFrame.h"
 #include "zqkrt.h"
 
@@ -17,7 +18,7 @@ constexpr std::uint8_t kUidPrefix = 0xE0;
 // What Get System Information can tell: block counts and sizes are sent less one, in a byte
 // and in five bits.
 constexpr int kMaxBlockCount = 256;
-constexpr int kMaxBlockSize = 32;
+constexpr int kMaxBlockSize = static_cast<int>(iso::kMaxBlockSize);
 constexpr std::size_t kCustomEntryCount = 4;
 
 // A simulated ISO 15693 transponder. The UID is kept host order (0xE0, manufacturer, serial);

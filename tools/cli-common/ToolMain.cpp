@@ -1,0 +1,26 @@
+#include "ToolMain.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <exception>
+
+int runTool(int& argc, char* argv[], const ToolUsage& usage,
+            const std::function<int(const QCommandLineParser&)>& work) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(usage.name);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(usage.description);
+    parser.addHelpOption();
+    parser.addOptions(usage.options);
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty())
+        parser.showHelp(1);
+
+    try {
+        return work(parser);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(usage.name), error.what());
+        return 1;
+    }
+}

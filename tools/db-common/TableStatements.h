@@ -1,0 +1,18 @@
+#pragma once
+
+#include "StatementText.h"
+
+#include <QSqlDatabase>
+#include <QStringList>
+
+namespace dbtools {
+
+// The statements that make the prescription tables and their indexes on an engine, one per
+// entry, written from prescriptionTables(). Names are written unquoted, so that a server keeps
+// them as the station writes them in its statements (SerialNumber as serialnumber).
+QStringList tableStatements(db::Engine engine);
+
+// Makes the tables in an empty database of a Connection. Failures throw std::runtime_error.
+void createTables(const QSqlDatabase& database);
+
+} // namespace dbtools

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlRecord>
+#include <QString>
+#include <QStringList>
+
+namespace dbcopy {
+
+// The columns a file's table has, each with the server's column of that name regardless of case
+// (the server keeps unquoted names in lower case). Optional columns travel when both sides have
+// them.
+struct CopiedColumns {
+    QSqlRecord file;
+    QSqlRecord server;
+
+    // Each side's names quoted for its statements, since the file's are untrusted.
+    QStringList fileNames() const;
+    QStringList serverNames() const;
+};
+
+// A column the server lacks, whose values would be lost, throws std::runtime_error after `where`.
+CopiedColumns copiedColumns(const QSqlDatabase& file, const QSqlDatabase& server,
+                            const QString& table, const QString& where);
+
+} // namespace dbcopy
