@@ -7,13 +7,16 @@
 #                                 and STATE.conninfo the libpq connection text to reach it
 #   postgres-rig.sh stop STATE    stops the server, keeps the cluster
 #   postgres-rig.sh resume STATE  starts a stopped server again
+#   postgres-rig.sh pause STATE   stops the server's processes (SIGSTOP): connections stay, answers
+#                                 do not come
+#   postgres-rig.sh continue STATE lets paused processes run on
 #   postgres-rig.sh destroy STATE stops it and removes the cluster and STATE
 set -euo pipefail
 
 command=${1:-}
 state=${2:-}
 [ -n "$command" ] && [ -n "$state" ] || {
-    echo "usage: $0 start|stop|resume|destroy STATE" >&2
+    echo "usage: $0 start|stop|resume|pause|continue|destroy STATE" >&2
     exit 2
 }
 
@@ -41,6 +44,13 @@ folder() {
         exit 1
     }
     cat "$state"
+}
+
+# signal_server SIGNAL: the server and every process it started.
+signal_server() {
+    local pid
+    pid=$(head -1 "$(folder)/data/postmaster.pid" 2>/dev/null) || return 0
+    kill "-$1" "$pid" $(pgrep -P "$pid") 2>/dev/null || true
 }
 
 start_server() {
@@ -77,8 +87,15 @@ stop)
 resume)
     start_server "$(folder)"
     ;;
+pause)
+    signal_server STOP
+    ;;
+continue)
+    signal_server CONT
+    ;;
 destroy)
     if [ -f "$state" ]; then
+        signal_server CONT
         dir=$(cat "$state")
         as_server "$bin/pg_ctl" -D "$dir/data" -m immediate -w -t 60 stop >/dev/null 2>&1 || true
         case "$dir" in /tmp/dsp-pg.*) rm -rf "$dir" ;; esac

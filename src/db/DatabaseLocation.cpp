@@ -28,6 +28,19 @@ QString connectionFault(const QString& connection) {
     return {};
 }
 
+std::chrono::seconds statementTimeoutFromIni(const std::string& iniPath) {
+    const QString text = QString::fromStdString(platform::readPrivateProfileString(
+                                                    DatabaseLocation::iniSection().toStdString(),
+                                                    DatabaseLocation::timeoutIniKey().toStdString(),
+                                                    std::string(), iniPath))
+                             .trimmed();
+    bool whole = false;
+    const qlonglong seconds = text.toLongLong(&whole);
+    if (!whole || seconds < 1 || seconds > DatabaseLocation::maxStatementTimeout.count())
+        return DatabaseLocation::defaultStatementTimeout;
+    return std::chrono::seconds(seconds);
+}
+
 } // namespace
 
 DatabaseLocation DatabaseLocation::file(const QString& fileName) {
@@ -36,9 +49,11 @@ DatabaseLocation DatabaseLocation::file(const QString& fileName) {
     return location;
 }
 
-DatabaseLocation DatabaseLocation::server(const QString& connection) {
+DatabaseLocation DatabaseLocation::server(const QString& connection,
+                                          std::chrono::seconds statementTimeout) {
     DatabaseLocation location;
     location.server_ = true;
+    location.statementTimeout_ = statementTimeout;
     const QString trimmed = connection.trimmed();
     // A single word is the name of a service.
     location.target_ = trimmed.contains(u'=') ? trimmed : QStringLiteral("service=") + trimmed;
@@ -52,7 +67,7 @@ DatabaseLocation DatabaseLocation::fromIni(const std::string& iniPath) {
         iniSection().toStdString(), iniKey().toStdString(), std::string(), iniPath);
     if (value.empty())
         return file();
-    return server(QString::fromStdString(value));
+    return server(QString::fromStdString(value), statementTimeoutFromIni(iniPath));
 }
 
 } // namespace db

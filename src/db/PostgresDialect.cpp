@@ -1,6 +1,10 @@
 #include "ServerDatabase.h"
 #include "SqlDialect.h"
 
+#include <QSqlDriver>
+#include <QVariant>
+#include <libpq-fe.h>
+
 namespace db {
 
 namespace {
@@ -15,7 +19,7 @@ public:
 
     QSqlDatabase addDatabase(const QString& connectionName,
                              const DatabaseLocation& location) const override {
-        return addServerDatabase(connectionName, location.target());
+        return addServerDatabase(connectionName, location.target(), location.statementTimeout());
     }
 
     // Backslashes in text are plain characters, as on SQLite.
@@ -52,6 +56,23 @@ public:
 
     // Like is sent as lower(name) LIKE lower(text) (toEngineStatement); the pattern operators
     // let the index serve it whatever the database's collation.
+    int socketOf(const QSqlDatabase& database) const override {
+        const QVariant handle = database.driver()->handle();
+        // The driver names the type by its typedef or by the struct behind it.
+        if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 &&
+                                  qstrcmp(handle.typeName(), "pg_conn*") != 0))
+            return -1;
+        return PQsocket(*static_cast<PGconn* const*>(handle.constData()));
+    }
+
+    // query_canceled (the statement time-out), lock_not_available (the lock time-out) and
+    // idle_in_transaction_session_timeout.
+    bool isTimeout(const QString& nativeErrorCode) const override {
+        return nativeErrorCode == QStringLiteral("57014") ||
+               nativeErrorCode == QStringLiteral("55P03") ||
+               nativeErrorCode == QStringLiteral("25P03");
+    }
+
     QString caseFreeIndexKey(const QString& column) const override {
         return QStringLiteral("lower(%1) text_pattern_ops").arg(column);
     }

@@ -35,6 +35,11 @@ public:
     // An index key on the column that serves the station's Like, which compares regardless of
     // case.
     virtual QString caseFreeIndexKey(const QString& column) const = 0;
+    // The socket of an open connection for StatementWatchdog; -1 where the engine's own waits
+    // are bounded (a file's busy time-out).
+    virtual int socketOf(const QSqlDatabase& database) const = 0;
+    // Whether the engine's error means it gave up a statement or a lock wait that ran out.
+    virtual bool isTimeout(const QString& nativeErrorCode) const = 0;
 };
 
 std::unique_ptr<SqlDialect> dialectFor(const DatabaseLocation& location);

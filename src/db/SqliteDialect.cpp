@@ -51,6 +51,11 @@ public:
     // SQLite has no yes/no type: 1 is yes, 0 no.
     QString yesNoType() const override { return QStringLiteral("INTEGER"); }
 
+    int socketOf(const QSqlDatabase&) const override { return -1; }
+
+    // A file busy beyond the busy time-out keeps the engine's own words.
+    bool isTimeout(const QString&) const override { return false; }
+
     QString caseFreeIndexKey(const QString& column) const override {
         return column + QStringLiteral(" COLLATE NOCASE");
     }

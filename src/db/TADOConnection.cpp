@@ -11,6 +11,7 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <chrono>
 
 namespace db {
 
@@ -20,8 +21,20 @@ QString engineText(const QSqlError& error) {
     return error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
 }
 
+// An engine's error with its code, for telling a statement that ran out from other failures.
+class EngineError : public platform::AppError {
+public:
+    explicit EngineError(const QSqlError& error)
+        : platform::AppError(engineText(error)), code(error.nativeErrorCode()) {}
+    QString code;
+};
+
 [[noreturn]] void raise(const QSqlError& error) {
-    throw platform::AppError(engineText(error));
+    throw EngineError(error);
+}
+
+QString notAnsweredText(std::chrono::seconds bound) {
+    return QStringLiteral("the database did not answer within %1 s").arg(bound.count());
 }
 
 QString nextConnectionName() {
@@ -111,31 +124,47 @@ void TADOConnection::close() {
     keyOfTable_.clear();
 }
 
-void TADOConnection::ensureOpen() {
+template <typename Step> auto TADOConnection::bounded(Step step) {
     if (!location_.fault().isEmpty())
         throw platform::AppError(location_.fault());
+    const auto start = std::chrono::steady_clock::now();
     QSqlDatabase database = QSqlDatabase::database(connectionName_, false);
-    if (database.isOpen())
-        return;
-    if (!database.open())
-        raise(database.lastError());
-    QSqlQuery session(database);
-    for (const QString& statement : dialect_->sessionStatements())
-        run(session, statement);
-}
-
-template <typename Step> auto TADOConnection::closingOnError(Step step) {
+    const bool fresh = !database.isOpen();
+    // The driver bounds the connecting itself (connect_timeout); the statement gets what is left.
+    if (fresh && !database.open()) {
+        const QSqlError error = database.lastError();
+        close();
+        raise(error);
+    }
+    const auto left = location_.statementTimeout() - (std::chrono::steady_clock::now() - start);
+    watchdog_.arm(dialect_->socketOf(database),
+                  std::chrono::duration_cast<std::chrono::milliseconds>(left));
     try {
-        return step();
+        if (fresh) {
+            QSqlQuery session(database);
+            for (const QString& statement : dialect_->sessionStatements())
+                run(session, statement);
+        }
+        auto result = step();
+        // The answer came in time, but the socket may have been shut as it did.
+        if (watchdog_.disarm())
+            close();
+        return result;
+    } catch (const EngineError& error) {
+        const bool ranOut = watchdog_.disarm() || dialect_->isTimeout(error.code);
+        close();
+        if (ranOut)
+            throw platform::AppError(notAnsweredText(location_.statementTimeout()));
+        throw;
     } catch (const platform::AppError&) {
+        watchdog_.disarm();
         close();
         throw;
     }
 }
 
 ResultSet TADOConnection::fetch(const QString& statement) {
-    return closingOnError([&] {
-        ensureOpen();
+    return bounded([&] {
         QSqlQuery query(QSqlDatabase::database(connectionName_, false));
         query.setForwardOnly(dialect_->readsForwardOnly());
         run(query, toEngineStatement(statement, dialect_->engine()));
@@ -168,10 +197,7 @@ ResultSet TADOConnection::fetch(const QString& statement) {
 }
 
 QStringList TADOConnection::primaryKey(const QString& table) {
-    return closingOnError([&] {
-        ensureOpen();
-        return cachedNamesOf(keyOfTable_, dialect_->primaryKeyQuery(), table);
-    });
+    return bounded([&] { return cachedNamesOf(keyOfTable_, dialect_->primaryKeyQuery(), table); });
 }
 
 QStringList TADOConnection::cachedNamesOf(QHash<QString, QStringList>& cache,
@@ -199,8 +225,7 @@ QStringList TADOConnection::namesOf(const QString& namesQuery, const QString& ta
 }
 
 UpdateOutcome TADOConnection::update(const QList<RowUpdate>& updates) {
-    return closingOnError([&] {
-        ensureOpen();
+    return bounded([&] {
         const QSqlDatabase database = QSqlDatabase::database(connectionName_, false);
         WriteTransaction transaction(database, dialect_->beginWrite());
         for (const RowUpdate& row : updates) {

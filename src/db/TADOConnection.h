@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DatabaseLocation.h"
+#include "StatementWatchdog.h"
 
 #include <QHash>
 #include <QList>
@@ -50,7 +51,9 @@ enum class UpdateOutcome {
 // (never created: a missing file is an error, and a file busy with another station's write is
 // waited for a few seconds) or a PostgreSQL server. The connection opens with the first
 // statement and stays open; a failed opening is tried again by the next statement, and a failed
-// statement closes it, so that a server that went away is reached again once it is back.
+// statement closes it, so that a server that went away is reached again once it is back. On a
+// server every statement ends within the location's statement time-out, whatever the server,
+// the network or another session's locks do.
 // Every failure raises platform::AppError with the engine's text. UI thread only.
 class TADOConnection {
 public:
@@ -76,10 +79,11 @@ public:
     UpdateOutcome update(const QList<RowUpdate>& updates);
 
 private:
-    void ensureOpen();
     void close();
-    // Runs `step`; a failure closes the connection before it goes on to the caller.
-    template <typename Step> auto closingOnError(Step step);
+    // Opens the connection when it is closed and runs `step` within the statement bound; a
+    // failure closes the connection before it goes on to the caller, and a statement that ran
+    // out is reported as such.
+    template <typename Step> auto bounded(Step step);
     QStringList namesOf(const QString& namesQuery, const QString& table);
     // The names the query gives for the table, asked once per opening: every statement on a
     // server costs a round trip.
@@ -88,6 +92,7 @@ private:
 
     DatabaseLocation location_;
     std::unique_ptr<SqlDialect> dialect_;
+    StatementWatchdog watchdog_;
     QString connectionName_;
     QHash<QString, QStringList> columnsOfTable_;
     QHash<QString, QStringList> keyOfTable_;

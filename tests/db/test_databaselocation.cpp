@@ -15,20 +15,28 @@ private slots:
         QTest::addColumn<bool>("server");
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("fault");
-        QTest::newRow("no file") << QByteArray() << false << "藥袋正規化.db" << false;
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("no file") << QByteArray() << false << "藥袋正規化.db" << false << 5;
         QTest::newRow("reader settings only")
-            << QByteArray("[COMPORT]\r\nCOM=3\r\n") << false << "藥袋正規化.db" << false;
+            << QByteArray("[COMPORT]\r\nCOM=3\r\n") << false << "藥袋正規化.db" << false << 5;
         QTest::newRow("empty key")
-            << QByteArray("[Database]\nPostgreSQL=\n") << false << "藥袋正規化.db" << false;
+            << QByteArray("[Database]\nPostgreSQL=\n") << false << "藥袋正規化.db" << false << 5;
         QTest::newRow("service name") << QByteArray("[database]\npostgresql = pharmacy\n") << true
-                                      << "service=pharmacy" << false;
+                                      << "service=pharmacy" << false << 5;
         QTest::newRow("connection text")
             << QByteArray("[Database]\nPostgreSQL=\"host=db1 dbname=rx user=station\"\n") << true
-            << "host=db1 dbname=rx user=station" << false;
+            << "host=db1 dbname=rx user=station" << false << 5;
         QTest::newRow("password") << QByteArray("[Database]\nPostgreSQL=host=db1 PassWord =x\n")
-                                  << true << "host=db1 PassWord =x" << true;
-        QTest::newRow("semicolon")
-            << QByteArray("[Database]\nPostgreSQL=host=db1;x\n") << true << "host=db1;x" << true;
+                                  << true << "host=db1 PassWord =x" << true << 5;
+        QTest::newRow("semicolon") << QByteArray("[Database]\nPostgreSQL=host=db1;x\n") << true
+                                   << "host=db1;x" << true << 5;
+        QTest::newRow("statement time-out")
+            << QByteArray("[Database]\nPostgreSQL=pharmacy\nStatementTimeout= 12 \n") << true
+            << "service=pharmacy" << false << 12;
+        for (const char* bad : {"0", "-3", "601", "5s", "2.5", "99999999999999999999"})
+            QTest::newRow(bad) << QByteArray("[Database]\nPostgreSQL=pharmacy\nStatementTimeout=") +
+                                      bad + '\n'
+                               << true << "service=pharmacy" << false << 5;
     }
 
     void fromTheStationIni() {
@@ -36,6 +44,7 @@ private slots:
         QFETCH(bool, server);
         QFETCH(QString, target);
         QFETCH(bool, fault);
+        QFETCH(int, seconds);
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("station.ini"));
         if (!ini.isEmpty()) {
@@ -47,6 +56,7 @@ private slots:
         QCOMPARE(location.isServer(), server);
         QCOMPARE(location.target(), target);
         QCOMPARE(!location.fault().isEmpty(), fault);
+        QCOMPARE(location.statementTimeout().count(), seconds);
     }
 
     void serverTextsThatAreRefused_data() {

@@ -1,10 +1,14 @@
-// The connection to a PostgreSQL server that goes away and comes back, on a throw-away cluster of
-// the test's own, so that stopping it disturbs no other test.
+// The connection to a PostgreSQL server that goes away, stalls or is held by another session's
+// lock, and comes back, on a throw-away cluster of the test's own, so that stopping it disturbs
+// no other test.
 #include "OrderStatements.h"
 #include "PostgresCluster.h"
+#include "ServerDatabase.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
 
+#include <QElapsedTimer>
+#include <QSqlQuery>
 #include <QTest>
 #include <optional>
 
@@ -14,6 +18,9 @@ namespace {
 
 const QString today = QString::fromLatin1(TestDatabase::day);
 const QString dispensed = QStringLiteral("配藥完成");
+// Short, so that the cases run quickly; far below the limit the cases allow for the failure.
+constexpr std::chrono::seconds bound{2};
+constexpr qint64 generousLimitMs = 30000;
 
 void store(TADOQuery& query, int row) {
     query.MoveTo(row);
@@ -69,6 +76,55 @@ private slots:
         QCOMPARE(states(connection), QStringList({dispensed, QString()}));
         store(query, 1);
         QCOMPARE(states(connection), QStringList({dispensed, dispensed}));
+    }
+
+    // A server that takes the connection and then never answers (its processes stopped), and a
+    // row held by another session's transaction: the store fails once the bound has passed,
+    // stores nothing, and the next store after the stall succeeds.
+    void stalledServerOrHeldRowFailsWithinTheBound_data() {
+        QTest::addColumn<bool>("paused");
+        QTest::newRow("processes stopped") << true;
+        QTest::newRow("row locked by another session") << false;
+    }
+
+    void stalledServerOrHeldRowFailsWithinTheBound() {
+        QFETCH(bool, paused);
+        TestDatabase database;
+        database.addSampleOrder();
+        TADOConnection connection(DatabaseLocation::server(database.location().target(), bound));
+        TADOQuery query(connection);
+        query.SQL = orderLinesStatement(QStringLiteral("1"), today);
+        query.Open();
+        query.FieldByName(QStringLiteral("配藥情況")).SetReadOnly(false);
+
+        QSqlDatabase other =
+            addServerDatabase(QStringLiteral("other"), database.location().target());
+        QVERIFY(other.open());
+        QSqlQuery holder(other);
+        if (paused) {
+            cluster_->pause();
+        } else {
+            QVERIFY(other.transaction());
+            QVERIFY(holder.exec(QStringLiteral("SELECT * FROM 領藥明細 FOR UPDATE")));
+        }
+        QElapsedTimer waited;
+        waited.start();
+        QCOMPARE(errorOf([&] { store(query, 0); }),
+                 QStringLiteral("the database did not answer within 2 s"));
+        QVERIFY(waited.elapsed() < generousLimitMs);
+        QVERIFY2(query.FieldByName(QStringLiteral("配藥情況")).IsNull(), "not shown as stored");
+
+        if (paused)
+            cluster_->unpause();
+        else
+            QVERIFY(other.rollback());
+        QCOMPARE(states(connection), QStringList({QString(), QString()}));
+        store(query, 0);
+        QCOMPARE(states(connection), QStringList({dispensed, QString()}));
+        holder = QSqlQuery();
+        other.close();
+        other = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
     }
 
     void refusedOrUnreachableServerFailsEveryStatement_data() {

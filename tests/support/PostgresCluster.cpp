@@ -34,6 +34,14 @@ void PostgresCluster::resume() {
     rig(QStringLiteral("resume"));
 }
 
+void PostgresCluster::pause() {
+    rig(QStringLiteral("pause"));
+}
+
+void PostgresCluster::unpause() {
+    rig(QStringLiteral("continue"));
+}
+
 void PostgresCluster::rig(const QString& command) {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);

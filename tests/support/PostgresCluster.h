@@ -16,6 +16,9 @@ public:
     // Stops the server and keeps its data for resume().
     void stop();
     void resume();
+    // Stops the server's processes in their tracks (SIGSTOP) and lets them run on.
+    void pause();
+    void unpause();
 
     const QString& connectionText() const { return connection_; }
     // The file holding connectionText(), as DSP_POSTGRES_CONNINFO_FILE names it.
