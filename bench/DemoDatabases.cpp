@@ -9,7 +9,7 @@
 demodb::MakerSettings demoSettings(const QString& path) {
     demodb::MakerSettings settings;
     settings.outputPath = path;
-    settings.cataloguePath = QStringLiteral(DSP_TRANSPONDER_CATALOGUE);
+    settings.cataloguePath = QStringLiteral(STATION_TRANSPONDER_CATALOGUE);
     settings.demo.today = QDate::currentDate();
     return settings;
 }

@@ -1,10 +1,10 @@
-# dsp_forbid_widgets(target...): stops the configuration when one of the targets reaches Qt
+# station_forbid_widgets(target...): stops the configuration when one of the targets reaches Qt
 # Widgets through its link libraries, at any depth, and names the chain that leads there. For the
 # layers that must run without windows.
 
 # The targets target links directly, aliases resolved; link-only wrappers are unwrapped, other
 # generator expressions and plain library names are left out.
-function(_dsp_linked_targets target out)
+function(_station_linked_targets target out)
     get_target_property(aliased ${target} ALIASED_TARGET)
     if(aliased)
         set(${out} ${aliased} PARENT_SCOPE)
@@ -32,17 +32,17 @@ function(_dsp_linked_targets target out)
     set(${out} ${linked} PARENT_SCOPE)
 endfunction()
 
-function(dsp_forbid_widgets)
+function(station_forbid_widgets)
     foreach(root IN LISTS ARGN)
         if(NOT TARGET ${root})
-            message(FATAL_ERROR "dsp_forbid_widgets: no target ${root}")
+            message(FATAL_ERROR "station_forbid_widgets: no target ${root}")
         endif()
         # Breadth first, remembering where each target was reached from.
         set(queue ${root})
         set(seen ${root})
         while(queue)
             list(POP_FRONT queue current)
-            _dsp_linked_targets(${current} linked)
+            _station_linked_targets(${current} linked)
             foreach(next IN LISTS linked)
                 if(next IN_LIST seen)
                     continue()

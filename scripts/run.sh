@@ -8,7 +8,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
 bash scripts/setup.sh
-bash scripts/build.sh build -DDSP_BUILD_TESTS=OFF
+bash scripts/build.sh build -DSTATION_BUILD_TESTS=OFF
 bin="$root/build/bin"
 
 if [ "${1:-}" != --vnc ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

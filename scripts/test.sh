@@ -14,7 +14,7 @@ git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 # Tests are switched on for every folder: run.sh configures build/ without them. A folder whose
 # ctest finds no test fails the run.
 echo "== Build and test"
-bash scripts/build.sh build -DDSP_BUILD_TESTS=ON
+bash scripts/build.sh build -DSTATION_BUILD_TESTS=ON
 (cd build && ctest --output-on-failure --no-tests=error -j2)
 
 echo "== Performance report, with a short soak"
@@ -24,14 +24,14 @@ echo "== Fuzz the wire protocol"
 bash scripts/fuzz.sh
 
 echo "== Build and test with sanitizers"
-bash scripts/build.sh build-sanitize -DDSP_BUILD_TESTS=ON -DDSP_SANITIZE=ON
+bash scripts/build.sh build-sanitize -DSTATION_BUILD_TESTS=ON -DSTATION_SANITIZE=ON
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd build-sanitize && ctest --output-on-failure --no-tests=error -j2)
 
 echo "== Build and test with ThreadSanitizer"
-bash scripts/build.sh build-tsan -DDSP_BUILD_TESTS=ON -DDSP_SANITIZE_THREAD=ON
+bash scripts/build.sh build-tsan -DSTATION_BUILD_TESTS=ON -DSTATION_SANITIZE_THREAD=ON
 # Qt is not built with the sanitizer: the accesses it makes itself are left out, as its locks are
 # invisible to the sanitizer; only Qt's own reports may be suppressed (see tsan.supp).
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1"

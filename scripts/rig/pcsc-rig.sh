@@ -83,7 +83,7 @@ start)
         echo "pcsc-rig: port $port or $((port + 1)) is taken" >&2
         exit 1
     }
-    dir=$(mktemp -d /tmp/dsp-pcsc.XXXXXX)
+    dir=$(mktemp -d /tmp/station-pcsc.XXXXXX)
     mkdir "$dir/readers"
     printf 'FRIENDLYNAME "Virtual PCD"\nDEVICENAME   /dev/null:0x%X\nLIBPATH      %s\nCHANNELID    0x%X\n' \
         "$port" /usr/lib/pcsc/drivers/serial/libifdvpcd.so "$port" >"$dir/readers/vpcd"
@@ -105,7 +105,7 @@ start)
     ' "$socket" pcscd -f -c "$dir/readers" </dev/null >"$dir/log" 2>&1 &
     pid=$!
     printf 'dir=%s\npid=%s\nsocket=%s\nport=%s\n' "$dir" "$pid" "$socket" "$port" >"$state"
-    printf 'PCSCLITE_CSOCK_NAME=%s\nDSP_VPCD_PORT=%s\n' "$socket" "$port" >"$state.env"
+    printf 'PCSCLITE_CSOCK_NAME=%s\nSTATION_VPCD_PORT=%s\n' "$socket" "$port" >"$state.env"
     for _ in $(seq 200); do
         if ss -Hltnp "sport = :$port" | grep -q "pid=$pid,"; then
             restore_pid_file "$dir"
@@ -131,7 +131,7 @@ destroy)
     if [ -f "$state" ]; then
         stop_daemon
         dir=$(recorded dir)
-        case "$dir" in /tmp/dsp-pcsc.*) rm -rf "$dir" ;; esac
+        case "$dir" in /tmp/station-pcsc.*) rm -rf "$dir" ;; esac
         rm -f "$state" "$state.env"
     fi
     ;;

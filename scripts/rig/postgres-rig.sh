@@ -64,7 +64,7 @@ start)
     # A cluster left by a run that was killed goes first.
     bash "$0" destroy "$state"
     # A short path: a Unix socket path holds at most 107 bytes.
-    dir=$(mktemp -d /tmp/dsp-pg.XXXXXX)
+    dir=$(mktemp -d /tmp/station-pg.XXXXXX)
     chmod 755 "$dir"
     user=$(id -un)
     if [ "$(id -u)" -eq 0 ]; then
@@ -98,7 +98,7 @@ destroy)
         signal_server CONT
         dir=$(cat "$state")
         as_server "$bin/pg_ctl" -D "$dir/data" -m immediate -w -t 60 stop >/dev/null 2>&1 || true
-        case "$dir" in /tmp/dsp-pg.*) rm -rf "$dir" ;; esac
+        case "$dir" in /tmp/station-pg.*) rm -rf "$dir" ;; esac
         rm -f "$state" "$state.conninfo"
     fi
     ;;

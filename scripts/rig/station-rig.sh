@@ -88,7 +88,7 @@ rig_start_emulators() {
 }
 
 # A private PC/SC daemon, which rig_stop removes; what is started after it (the station) finds
-# it through PCSCLITE_CSOCK_NAME, the reader emulator's card face through DSP_VPCD_PORT.
+# it through PCSCLITE_CSOCK_NAME, the reader emulator's card face through STATION_VPCD_PORT.
 rig_start_pcsc() {
     RIG_PCSC_STATE=$RIG_DIR/pcsc-rig
     bash "$rig_scripts/pcsc-rig.sh" start "$RIG_PCSC_STATE" >"$RIG_DIR/pcsc-rig.log" 2>&1 ||
@@ -100,7 +100,7 @@ rig_start_pcsc() {
 
 # The reader as a PC/SC reader only, on the daemon of rig_start_pcsc: no serial line.
 rig_start_pcsc_reader() {
-    rig_run_emulator reader reader-emulator --pcsc "127.0.0.1:$DSP_VPCD_PORT" \
+    rig_run_emulator reader reader-emulator --pcsc "127.0.0.1:$STATION_VPCD_PORT" \
         --catalogue "$RIG_DATA/transponders.tsv"
 }
 

@@ -39,7 +39,7 @@ QString notAnsweredText(std::chrono::seconds bound) {
 
 QString nextConnectionName() {
     static QAtomicInteger<int> counter;
-    return QStringLiteral("dsp_db_%1").arg(counter.fetchAndAddRelaxed(1));
+    return QStringLiteral("station_db_%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
 void run(QSqlQuery& query, const QString& statement) {

@@ -10,7 +10,7 @@
 #include <QTest>
 
 bool TestDatabase::onServer() {
-    return qEnvironmentVariable("DSP_TEST_ENGINE") == u"postgres";
+    return qEnvironmentVariable("STATION_TEST_ENGINE") == u"postgres";
 }
 
 TestDatabase::TestDatabase(bool createNow)

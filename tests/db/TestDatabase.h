@@ -12,8 +12,8 @@
 
 // A prescription database with the tools' tables (TableStatements.h), with a fresh temporary
 // folder as the current directory while the object lives. It is the file in that folder or, when
-// the environment names DSP_TEST_ENGINE=postgres, a database of its own on the test server
-// (DSP_POSTGRES_CONNINFO_FILE), dropped at the end. Rows are added and read through a connection
+// the environment names STATION_TEST_ENGINE=postgres, a database of its own on the test server
+// (STATION_POSTGRES_CONNINFO_FILE), dropped at the end. Rows are added and read through a connection
 // of its own, bypassing the classes under test; statements use ? for values on both engines.
 class TestDatabase {
 public:

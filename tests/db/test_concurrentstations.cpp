@@ -54,7 +54,7 @@ public:
             settings.serverConnection = serverDatabase();
         else
             settings.outputPath = filePath();
-        settings.cataloguePath = QStringLiteral(DSP_TRANSPONDER_CATALOGUE);
+        settings.cataloguePath = QStringLiteral(STATION_TRANSPONDER_CATALOGUE);
         settings.demo.today = today;
         settings.demo.orders = 112; // 16 a day
         settings.demo.seed = 7;

@@ -49,8 +49,8 @@ class TestServerConnection : public QObject {
 private slots:
     void initTestCase() {
         cluster_.emplace();
-        qputenv("DSP_TEST_ENGINE", "postgres");
-        qputenv("DSP_POSTGRES_CONNINFO_FILE", cluster_->connectionFile().toUtf8());
+        qputenv("STATION_TEST_ENGINE", "postgres");
+        qputenv("STATION_POSTGRES_CONNINFO_FILE", cluster_->connectionFile().toUtf8());
     }
 
     void cleanupTestCase() { cluster_.reset(); }

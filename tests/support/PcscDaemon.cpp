@@ -42,7 +42,7 @@ bool PcscDaemon::start(QString& error) {
         const qsizetype equals = line.indexOf('=');
         if (line.startsWith("PCSCLITE_CSOCK_NAME="))
             qputenv("PCSCLITE_CSOCK_NAME", line.mid(equals + 1));
-        else if (line.startsWith("DSP_VPCD_PORT="))
+        else if (line.startsWith("STATION_VPCD_PORT="))
             cardPort_ = QString::fromLatin1(line.mid(equals + 1));
     }
     if (cardPort_.isEmpty() || qEnvironmentVariableIsEmpty("PCSCLITE_CSOCK_NAME")) {
@@ -59,7 +59,7 @@ bool PcscDaemon::stop() {
 bool PcscDaemon::rig(const QString& command) {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start(QStringLiteral("bash"), {QStringLiteral(DSP_PCSC_RIG_SCRIPT), command, state_});
+    process.start(QStringLiteral("bash"), {QStringLiteral(STATION_PCSC_RIG_SCRIPT), command, state_});
     return process.waitForFinished(kRigMs) && process.exitStatus() == QProcess::NormalExit &&
            process.exitCode() == 0;
 }
@@ -72,7 +72,7 @@ bool PcscDaemon::startWatchdog(QString& error) {
     watchdog_.start(QStringLiteral("bash"),
                     {QStringLiteral("-c"),
                      QStringLiteral("cat >/dev/null; bash \"$0\" destroy \"$1\"; rm -rf -- \"$2\""),
-                     QStringLiteral(DSP_PCSC_RIG_SCRIPT), state_, folder_.path()});
+                     QStringLiteral(STATION_PCSC_RIG_SCRIPT), state_, folder_.path()});
     if (!watchdog_.waitForStarted(kRigMs)) {
         error = QStringLiteral("cannot start the daemon's watchdog: ") + watchdog_.errorString();
         return false;

@@ -46,7 +46,7 @@ void PostgresCluster::rig(const QString& command) {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(QStringLiteral("bash"),
-                  {QStringLiteral(DSP_POSTGRES_RIG_SCRIPT), command, state_});
+                  {QStringLiteral(STATION_POSTGRES_RIG_SCRIPT), command, state_});
     if (!process.waitForFinished(180000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0)
         throw std::runtime_error(

@@ -21,7 +21,7 @@ public:
     void unpause();
 
     const QString& connectionText() const { return connection_; }
-    // The file holding connectionText(), as DSP_POSTGRES_CONNINFO_FILE names it.
+    // The file holding connectionText(), as STATION_POSTGRES_CONNINFO_FILE names it.
     QString connectionFile() const { return state_ + QStringLiteral(".conninfo"); }
 
 private:

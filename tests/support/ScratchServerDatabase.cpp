@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 QString testServerText() {
-    QFile file(qEnvironmentVariable("DSP_POSTGRES_CONNINFO_FILE"));
+    QFile file(qEnvironmentVariable("STATION_POSTGRES_CONNINFO_FILE"));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.read(4096)).trimmed();
@@ -17,11 +17,11 @@ ScratchServerDatabase::ScratchServerDatabase() : ScratchServerDatabase(testServe
 
 ScratchServerDatabase::ScratchServerDatabase(const QString& server)
     : server_(server),
-      name_(QStringLiteral("dsp_scratch_") + QUuid::createUuid().toString(QUuid::Id128).left(12)) {
+      name_(QStringLiteral("station_scratch_") + QUuid::createUuid().toString(QUuid::Id128).left(12)) {
     // An empty text would reach whatever server the machine runs by default.
     if (server_.isEmpty())
         throw std::runtime_error(
-            "no test server: DSP_POSTGRES_CONNINFO_FILE (set by ctest) names no readable file");
+            "no test server: STATION_POSTGRES_CONNINFO_FILE (set by ctest) names no readable file");
     dbtools::run(dbtools::Connection::server(server_)->database(),
                  QStringLiteral("CREATE DATABASE ") + name_);
     // The last of a key given twice counts.

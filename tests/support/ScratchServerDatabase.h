@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-// The shared test server's connection text, from the file named by DSP_POSTGRES_CONNINFO_FILE
+// The shared test server's connection text, from the file named by STATION_POSTGRES_CONNINFO_FILE
 // (ctest sets it); empty when there is none.
 QString testServerText();
 

@@ -20,7 +20,7 @@ using emulator::ControlClient;
 
 namespace {
 
-const QString kCatalogue = QStringLiteral(DSP_SOURCE_DIR "/data/transponders.tsv");
+const QString kCatalogue = QStringLiteral(STATION_SOURCE_DIR "/data/transponders.tsv");
 
 // Short, so the cases where no answer ends do not hold the test up.
 constexpr std::chrono::milliseconds kShortTimeout{300};

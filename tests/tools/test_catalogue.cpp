@@ -17,7 +17,7 @@ private slots:
 
 void TestCatalogue::shippedCatalogueIsSound() {
     std::string error;
-    const auto text = emulator::readTextFile(DSP_SOURCE_DIR "/data/transponders.tsv",
+    const auto text = emulator::readTextFile(STATION_SOURCE_DIR "/data/transponders.tsv",
                                              emulator::kMaxCatalogueBytes, error);
     QVERIFY2(text, error.c_str());
     const emulator::Catalogue catalogue = emulator::parseCatalogue(*text, error);

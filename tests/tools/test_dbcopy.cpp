@@ -42,7 +42,7 @@ private slots:
     void initTestCase() {
         QVERIFY(dir.isValid());
         QVERIFY2(!testServerText().isEmpty(),
-                 "no test server: DSP_POSTGRES_CONNINFO_FILE names no readable file");
+                 "no test server: STATION_POSTGRES_CONNINFO_FILE names no readable file");
         demoFile = dir.filePath(QStringLiteral("demo.db"));
         QCOMPARE(runTool(QStringLiteral("demo-db-maker"),
                          {QStringLiteral("--output"), demoFile, QStringLiteral("--orders"),

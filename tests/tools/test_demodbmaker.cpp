@@ -214,7 +214,7 @@ private slots:
     }
 
     void everyDrugCarriesACatalogueSerial() {
-        const QSet<QString> uids = catalogueUids(QStringLiteral(DSP_TRANSPONDER_CATALOGUE));
+        const QSet<QString> uids = catalogueUids(QStringLiteral(STATION_TRANSPONDER_CATALOGUE));
         QVERIFY(!uids.isEmpty());
         QCOMPARE(runMaker({}).exitCode, 0);
         MadeDatabase made(path(databaseName));

@@ -22,7 +22,7 @@ private slots:
     void initTestCase() {
         QVERIFY(dir.isValid());
         QVERIFY2(!testServerText().isEmpty(),
-                 "no test server: DSP_POSTGRES_CONNINFO_FILE names no readable file");
+                 "no test server: STATION_POSTGRES_CONNINFO_FILE names no readable file");
     }
 
     void sameContentAsAFile_data() {

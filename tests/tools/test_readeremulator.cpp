@@ -109,7 +109,7 @@ bool TestReaderEmulator::start(const QStringList& extra) {
     process_->setProgram(QCoreApplication::applicationDirPath() + "/reader-emulator");
     process_->setArguments(QStringList{"--no-delays", "--dir", dir_->path(), "--control",
                                        socketPath(), "--catalogue",
-                                       DSP_SOURCE_DIR "/data/transponders.tsv"} +
+                                       STATION_SOURCE_DIR "/data/transponders.tsv"} +
                            extra);
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_->start();

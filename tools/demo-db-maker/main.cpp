@@ -83,7 +83,7 @@ int main(int argc, char* argv[]) {
              QStringLiteral("Replace an existing database file; on a server, drop and recreate the "
                             "four tables.")},
             {QStringLiteral("catalogue"), QStringLiteral("Transponder catalogue (tab-separated)."),
-             QStringLiteral("path"), QStringLiteral(DSP_TRANSPONDER_CATALOGUE)},
+             QStringLiteral("path"), QStringLiteral(STATION_TRANSPONDER_CATALOGUE)},
             {QStringLiteral("today"),
              QStringLiteral("Day to make the orders around (default: today)."),
              QStringLiteral("yyyy-MM-dd")},
