@@ -17,7 +17,7 @@ const QString warning = QStringLiteral("status:警告!! 拿錯藥品!!");
 const QString dispensed = QStringLiteral("配藥完成");
 
 // The check over a fake window and the real query, open on order "1" of the test day.
-struct Bench {
+struct CheckFixture {
     TestDatabase database;
     db::TADOConnection connection;
     db::TADOQuery query{connection};
@@ -59,39 +59,39 @@ private slots:
 
     // Lines A and B, B's tag in the field, the query on A.
     void wrongDrugThenRightDrug() {
-        Bench bench;
-        bench.database.addSampleOrder();
-        bench.openOrder();
-        bench.window.tags = QStringList{QStringLiteral("E002")};
+        CheckFixture fixture;
+        fixture.database.addSampleOrder();
+        fixture.openOrder();
+        fixture.window.tags = QStringList{QStringLiteral("E002")};
         QVariantList atWeight;
-        bench.window.onLog = [&](const QString& entry) {
+        fixture.window.onLog = [&](const QString& entry) {
             if (entry.startsWith(QStringLiteral("weight:")))
-                atWeight << (bench.query.State() == db::TADOQuery::DataSetState::Edit)
-                         << bench.query.FieldByName(QStringLiteral("配藥情況")).Value()
-                         << bench.state(2).isNull();
+                atWeight << (fixture.query.State() == db::TADOQuery::DataSetState::Edit)
+                         << fixture.query.FieldByName(QStringLiteral("配藥情況")).Value()
+                         << fixture.state(2).isNull();
         };
-        QVERIFY(bench.runUntilLogged(5));
-        QCOMPARE(bench.window.log,
+        QVERIFY(fixture.runUntilLogged(5));
+        QCOMPARE(fixture.window.log,
                  QStringList({warning, "status:", "weight:克", "cleared", warning}));
         QCOMPARE(atWeight, QVariantList({true, QStringLiteral("配藥中"), true}));
-        QCOMPARE(bench.messages.beeps(), 2);
-        QVERIFY(bench.state(1).isNull());
-        QCOMPARE(bench.state(2), QVariant(dispensed));
-        QCOMPARE(bench.query.CurrentRow(), 1);
+        QCOMPARE(fixture.messages.beeps(), 2);
+        QVERIFY(fixture.state(1).isNull());
+        QCOMPARE(fixture.state(2), QVariant(dispensed));
+        QCOMPARE(fixture.query.CurrentRow(), 1);
     }
 
     void twoLinesWithOneSerialNumberAreBothDispensed() {
-        Bench bench;
-        bench.addOneLineOrder();
-        bench.database.addDrug(QStringLiteral("C"), QStringLiteral("E001"));
-        bench.database.addLine(day, QStringLiteral("1"), 2, QStringLiteral("C"));
-        bench.openOrder();
-        bench.window.tags = QStringList{QStringLiteral("E001")};
-        QVERIFY(bench.check.CheckDispensing(giveUpLater()));
-        QCOMPARE(bench.window.log, QStringList({"status:", "weight:克", "cleared",
-                                                "status:", "weight:克", "completed"}));
-        QCOMPARE(bench.state(1), QVariant(dispensed));
-        QCOMPARE(bench.state(2), QVariant(dispensed));
+        CheckFixture fixture;
+        fixture.addOneLineOrder();
+        fixture.database.addDrug(QStringLiteral("C"), QStringLiteral("E001"));
+        fixture.database.addLine(day, QStringLiteral("1"), 2, QStringLiteral("C"));
+        fixture.openOrder();
+        fixture.window.tags = QStringList{QStringLiteral("E001")};
+        QVERIFY(fixture.check.CheckDispensing(giveUpLater()));
+        QCOMPARE(fixture.window.log, QStringList({"status:", "weight:克", "cleared",
+                                                  "status:", "weight:克", "completed"}));
+        QCOMPARE(fixture.state(1), QVariant(dispensed));
+        QCOMPARE(fixture.state(2), QVariant(dispensed));
     }
 
     void oneLineOrderCompletesShowingTheWeight_data() {
@@ -106,157 +106,157 @@ private slots:
     void oneLineOrderCompletesShowingTheWeight() {
         QFETCH(QString, weight);
         QFETCH(QString, shown);
-        Bench bench;
-        bench.addOneLineOrder();
-        bench.openOrder();
-        bench.window.weight = weight;
-        bench.window.tags = QStringList{QStringLiteral("E001"), QStringLiteral("E777")};
-        QVERIFY(bench.check.CheckDispensing(giveUpLater()));
-        QCOMPARE(bench.window.log, QStringList({"status:", shown, "completed"}));
-        QCOMPARE(bench.state(1), QVariant(dispensed));
+        CheckFixture fixture;
+        fixture.addOneLineOrder();
+        fixture.openOrder();
+        fixture.window.weight = weight;
+        fixture.window.tags = QStringList{QStringLiteral("E001"), QStringLiteral("E777")};
+        QVERIFY(fixture.check.CheckDispensing(giveUpLater()));
+        QCOMPARE(fixture.window.log, QStringList({"status:", shown, "completed"}));
+        QCOMPARE(fixture.state(1), QVariant(dispensed));
     }
 
     void linesStoredBeforeCountTowardsCompletion() {
-        Bench bench;
-        bench.database.addSampleOrder();
-        bench.database.exec(QStringLiteral("UPDATE 領藥明細 SET 配藥情況 = ? WHERE 項次 = 1"),
-                            {dispensed});
-        bench.openOrder();
-        bench.window.tags = QStringList{QStringLiteral("E002")};
-        QVERIFY(bench.check.CheckDispensing(giveUpLater()));
-        QCOMPARE(bench.window.log, QStringList({warning, "status:", "weight:克", "completed"}));
+        CheckFixture fixture;
+        fixture.database.addSampleOrder();
+        fixture.database.exec(QStringLiteral("UPDATE 領藥明細 SET 配藥情況 = ? WHERE 項次 = 1"),
+                              {dispensed});
+        fixture.openOrder();
+        fixture.window.tags = QStringList{QStringLiteral("E002")};
+        QVERIFY(fixture.check.CheckDispensing(giveUpLater()));
+        QCOMPARE(fixture.window.log, QStringList({warning, "status:", "weight:克", "completed"}));
     }
 
     void emptyTagListEndsTheRunAfterTheIdleBudget() {
-        Bench bench;
-        bench.database.addSampleOrder();
-        bench.openOrder();
-        bench.check.setIdleBudget(25);
+        CheckFixture fixture;
+        fixture.database.addSampleOrder();
+        fixture.openOrder();
+        fixture.check.setIdleBudget(25);
         QElapsedTimer timer;
         timer.start();
-        QVERIFY(bench.check.CheckDispensing(giveUpLater()));
-        QCOMPARE(bench.window.emptyPolls, 25);
+        QVERIFY(fixture.check.CheckDispensing(giveUpLater()));
+        QCOMPARE(fixture.window.emptyPolls, 25);
         // Each poll waited for the tag list instead of spinning.
         QVERIFY2(timer.elapsed() >= 25 * DispensingCheck::defaultTagWaitMs * 9 / 10,
                  qPrintable(QString::number(timer.elapsed())));
-        QVERIFY(bench.window.log.isEmpty());
-        QVERIFY(bench.state(1).isNull());
+        QVERIFY(fixture.window.log.isEmpty());
+        QVERIFY(fixture.state(1).isNull());
     }
 
     // Two empty polls, one pass over a wrong tag, then empty again: ten empty polls in all.
     void idleBudgetIsNotRestoredByATag() {
-        Bench bench;
-        bench.database.addSampleOrder();
-        bench.openOrder();
-        bench.check.setIdleBudget(10);
+        CheckFixture fixture;
+        fixture.database.addSampleOrder();
+        fixture.openOrder();
+        fixture.check.setIdleBudget(10);
         bool shown = false;
-        bench.window.beforeTagRead = [&] {
-            if (bench.window.emptyPolls == 2 && !shown) {
-                bench.window.tags = QStringList{QStringLiteral("E999")};
+        fixture.window.beforeTagRead = [&] {
+            if (fixture.window.emptyPolls == 2 && !shown) {
+                fixture.window.tags = QStringList{QStringLiteral("E999")};
                 shown = true;
             }
         };
-        bench.window.onLog = [&](const QString&) { bench.window.tags.clear(); };
-        QVERIFY(bench.check.CheckDispensing(giveUpLater()));
-        QCOMPARE(bench.window.log, QStringList{warning});
-        QCOMPARE(bench.window.emptyPolls, 10);
+        fixture.window.onLog = [&](const QString&) { fixture.window.tags.clear(); };
+        QVERIFY(fixture.check.CheckDispensing(giveUpLater()));
+        QCOMPARE(fixture.window.log, QStringList{warning});
+        QCOMPARE(fixture.window.emptyPolls, 10);
     }
 
     // A change of the tag list ends a poll's wait at once: here the wait would outlast the
     // deadline that ends the run.
     void tagListChangeEndsTheWait() {
-        Bench bench;
-        bench.database.addSampleOrder();
-        bench.openOrder();
-        bench.check.setTagWaitMs(30000);
+        CheckFixture fixture;
+        fixture.database.addSampleOrder();
+        fixture.openOrder();
+        fixture.check.setTagWaitMs(30000);
         QTimer::singleShot(0, [&] {
-            bench.window.tags = QStringList{QStringLiteral("E999")};
-            bench.check.tagListChanged();
+            fixture.window.tags = QStringList{QStringLiteral("E999")};
+            fixture.check.tagListChanged();
         });
-        bench.window.onLog = [&](const QString&) {
-            QTimer::singleShot(0, [&] { bench.check.tagListChanged(); });
+        fixture.window.onLog = [&](const QString&) {
+            QTimer::singleShot(0, [&] { fixture.check.tagListChanged(); });
         };
         const QDeadlineTimer deadline(20000);
-        QVERIFY(bench.check.CheckDispensing(
-            [&] { return !bench.window.log.isEmpty() || deadline.hasExpired(); }));
+        QVERIFY(fixture.check.CheckDispensing(
+            [&] { return !fixture.window.log.isEmpty() || deadline.hasExpired(); }));
         QVERIFY(!deadline.hasExpired());
-        QCOMPARE(bench.window.log, QStringList{warning});
+        QCOMPARE(fixture.window.log, QStringList{warning});
     }
 
     void orderWithoutLinesEndsAtOnce() {
-        Bench bench;
-        bench.database.addSampleOrder();
-        bench.openOrder(QStringLiteral("9"));
-        bench.window.tags = QStringList{QStringLiteral("E001")};
-        QVERIFY(bench.check.CheckDispensing(giveUpLater()));
-        QVERIFY(bench.window.log.isEmpty());
-        QCOMPARE(bench.window.emptyPolls, 0);
+        CheckFixture fixture;
+        fixture.database.addSampleOrder();
+        fixture.openOrder(QStringLiteral("9"));
+        fixture.window.tags = QStringList{QStringLiteral("E001")};
+        QVERIFY(fixture.check.CheckDispensing(giveUpLater()));
+        QVERIFY(fixture.window.log.isEmpty());
+        QCOMPARE(fixture.window.emptyPolls, 0);
     }
 
     // Another station stores the line while it shows "配藥中": nothing is overwritten, the run
     // ends with the error, and the next run may start.
     void lineChangedByAnotherUserEndsTheRun() {
-        Bench bench;
-        bench.addOneLineOrder();
-        bench.openOrder();
-        bench.window.tags = QStringList{QStringLiteral("E001")};
-        bench.window.onLog = [&](const QString& entry) {
+        CheckFixture fixture;
+        fixture.addOneLineOrder();
+        fixture.openOrder();
+        fixture.window.tags = QStringList{QStringLiteral("E001")};
+        fixture.window.onLog = [&](const QString& entry) {
             if (entry.startsWith(QStringLiteral("weight:")))
-                bench.database.exec(QStringLiteral("UPDATE 領藥明細 SET 配藥情況 = '別人'"));
+                fixture.database.exec(QStringLiteral("UPDATE 領藥明細 SET 配藥情況 = '別人'"));
         };
-        const QString error = errorOf([&] { bench.check.CheckDispensing(giveUpLater()); });
+        const QString error = errorOf([&] { fixture.check.CheckDispensing(giveUpLater()); });
         QVERIFY2(error.startsWith(QStringLiteral("ADOQuery1: Row cannot be located for updating")),
                  qPrintable(error));
-        QCOMPARE(bench.state(1), QVariant(QStringLiteral("別人")));
-        QCOMPARE(bench.query.State(), db::TADOQuery::DataSetState::Browse);
-        QVERIFY(!bench.window.log.contains(QStringLiteral("completed")));
-        QVERIFY(bench.check.CheckDispensing([] { return true; }));
+        QCOMPARE(fixture.state(1), QVariant(QStringLiteral("別人")));
+        QCOMPARE(fixture.query.State(), db::TADOQuery::DataSetState::Browse);
+        QVERIFY(!fixture.window.log.contains(QStringLiteral("completed")));
+        QVERIFY(fixture.check.CheckDispensing([] { return true; }));
     }
 
     void failedDispensingLeavesNoEditOpen() {
-        Bench bench;
-        bench.addOneLineOrder();
-        bench.openOrder();
-        bench.query.FieldByName(QStringLiteral("配藥情況")).SetReadOnly(true);
-        bench.window.tags = QStringList{QStringLiteral("E001")};
-        QCOMPARE(errorOf([&] { bench.check.CheckDispensing(giveUpLater()); }),
+        CheckFixture fixture;
+        fixture.addOneLineOrder();
+        fixture.openOrder();
+        fixture.query.FieldByName(QStringLiteral("配藥情況")).SetReadOnly(true);
+        fixture.window.tags = QStringList{QStringLiteral("E001")};
+        QCOMPARE(errorOf([&] { fixture.check.CheckDispensing(giveUpLater()); }),
                  QStringLiteral("ADOQuery1: Field '配藥情況' cannot be modified"));
-        QCOMPARE(bench.query.State(), db::TADOQuery::DataSetState::Browse);
+        QCOMPARE(fixture.query.State(), db::TADOQuery::DataSetState::Browse);
     }
 
     void runStartedInsideARunIsRefused() {
-        Bench bench;
-        bench.database.addSampleOrder();
-        bench.openOrder();
-        bench.window.tags = QStringList{QStringLiteral("E999")};
+        CheckFixture fixture;
+        fixture.database.addSampleOrder();
+        fixture.openOrder();
+        fixture.window.tags = QStringList{QStringLiteral("E999")};
         QList<bool> nested;
-        bench.window.onLog = [&](const QString&) {
-            nested << bench.check.CheckDispensing(giveUpLater());
+        fixture.window.onLog = [&](const QString&) {
+            nested << fixture.check.CheckDispensing(giveUpLater());
         };
-        QVERIFY(bench.runUntilLogged(2));
+        QVERIFY(fixture.runUntilLogged(2));
         QCOMPARE(nested, QList<bool>({false, false}));
-        QCOMPARE(bench.window.log, QStringList({warning, warning}));
-        QCOMPARE(bench.window.lineRequests, 1 + 2);
+        QCOMPARE(fixture.window.log, QStringList({warning, warning}));
+        QCOMPARE(fixture.window.lineRequests, 1 + 2);
     }
 
     // A run that never runs out of tags still ends when the application is told to quit.
     void quitEndsTheRun() {
-        Bench bench;
-        bench.database.addSampleOrder();
-        bench.openOrder();
-        bench.window.tags = QStringList{QStringLiteral("E999")};
-        bench.window.onLog = [&](const QString&) {
-            if (bench.window.log.size() == 3)
+        CheckFixture fixture;
+        fixture.database.addSampleOrder();
+        fixture.openOrder();
+        fixture.window.tags = QStringList{QStringLiteral("E999")};
+        fixture.window.onLog = [&](const QString&) {
+            if (fixture.window.log.size() == 3)
                 QCoreApplication::exit(0);
         };
         const QDeadlineTimer deadline(20000);
         bool ran = false;
         QTimer::singleShot(
-            0, [&] { ran = bench.check.CheckDispensing([&] { return deadline.hasExpired(); }); });
+            0, [&] { ran = fixture.check.CheckDispensing([&] { return deadline.hasExpired(); }); });
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(ran);
         QVERIFY(!deadline.hasExpired());
-        QCOMPARE(bench.window.log.size(), 3);
+        QCOMPARE(fixture.window.log.size(), 3);
     }
 };
 

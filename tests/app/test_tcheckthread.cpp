@@ -12,8 +12,8 @@ namespace {
 
 // No tag is ever listed, so every run moves to the first line ("R") and then polls the empty
 // tag list ("T") until its idle budget is used up.
-struct Bench {
-    explicit Bench(int idleBudget) {
+struct CheckFixture {
+    explicit CheckFixture(int idleBudget) {
         database.addSampleOrder();
         query.SQL =
             db::orderLinesStatement(QStringLiteral("1"), QString::fromLatin1(TestDatabase::day));
@@ -39,9 +39,9 @@ class TestCheckThread : public QObject {
 
 private slots:
     void handsRunsOverUntilTerminated() {
-        Bench bench(3);
-        TCheckThread thread(bench.check);
-        QTRY_VERIFY(bench.runs() >= 3);
+        CheckFixture fixture(3);
+        TCheckThread thread(fixture.check);
+        QTRY_VERIFY(fixture.runs() >= 3);
         thread.Terminate();
         QTRY_VERIFY(thread.isFinished());
     }
@@ -50,32 +50,32 @@ private slots:
     // serves the UI thread's events, and with them the other thread's hand-offs, between polls.
     void runsOfSeveralThreadsAreNotNested() {
         const int polls = 20;
-        Bench bench(polls);
-        TCheckThread first(bench.check);
-        TCheckThread second(bench.check);
+        CheckFixture fixture(polls);
+        TCheckThread first(fixture.check);
+        TCheckThread second(fixture.check);
         // Each poll waits for the tag list, so a run takes a while.
-        QTRY_VERIFY_WITH_TIMEOUT(bench.runs() >= 6, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.runs() >= 6, 30000);
         first.Terminate();
         second.Terminate();
         first.WaitFor();
         second.WaitFor();
         // The last run may have been cut short by the end.
-        const QString whole = bench.calls.left(bench.calls.lastIndexOf(u'R'));
+        const QString whole = fixture.calls.left(fixture.calls.lastIndexOf(u'R'));
         const QString oneRun = u'R' + QString(polls, u'T');
         QCOMPARE(whole, oneRun.repeated(static_cast<int>(whole.size() / oneRun.size())));
     }
 
     // At exit a thread waiting to hand over a run is stopped without the run being made.
     void stopAllEndsThreadsWithoutAnotherRun() {
-        Bench bench(1);
-        TCheckThread thread(bench.check);
-        QTRY_VERIFY(bench.runs() >= 1);
+        CheckFixture fixture(1);
+        TCheckThread thread(fixture.check);
+        QTRY_VERIFY(fixture.runs() >= 1);
         // Time for the thread to offer its next run; without it the test holds but tests less.
         QThread::msleep(50);
-        const int runsBefore = bench.runs();
+        const int runsBefore = fixture.runs();
         platform::WorkerThread::stopAll();
         QVERIFY(thread.isFinished());
-        QCOMPARE(bench.runs(), runsBefore);
+        QCOMPARE(fixture.runs(), runsBefore);
     }
 };
 

@@ -12,21 +12,21 @@ Q_DECLARE_METATYPE(std::optional<bool>)
 class TestReaderIniSteps : public QObject {
     Q_OBJECT
 
-    ReaderPortFixture bench;
+    ReaderPortFixture fixture;
 
     QString lastMessage() const {
-        const QList<platform::Message>& shown = bench.messages.messages();
+        const QList<platform::Message>& shown = fixture.messages.messages();
         return shown.isEmpty() ? QString() : shown.last().text;
     }
 
 private slots:
     void initTestCase() {
         QString error;
-        QVERIFY2(bench.start(error), qPrintable(error));
+        QVERIFY2(fixture.start(error), qPrintable(error));
     }
 
     void init() {
-        bench.reset();
+        fixture.reset();
         QFile::remove(QString::fromStdString(readerIniPath()));
     }
 
@@ -55,37 +55,37 @@ private slots:
         QFETCH(std::optional<bool>, runEnabled);
         QFETCH(QString, message);
         QFETCH(QString, baud);
-        FakePortHost host(bench.handles);
+        FakePortHost host(fixture.handles);
         QFile file(QString::fromStdString(host.iniPath));
         QVERIFY(content.isNull() || (file.open(QIODevice::WriteOnly) && file.write(content)));
         file.close();
         for (int load = 1; load <= 2; ++load) {
-            reader_ini::LoadIni(host.iniPath, host, bench.handles);
+            reader_ini::LoadIni(host.iniPath, host, fixture.handles);
             QCOMPARE(host.runEnabled, runEnabled);
             QCOMPARE(lastMessage(), message);
-            QCOMPARE(bench.messages.messages().size(), message.isEmpty() ? 0 : load);
-            QCOMPARE(bench.portParameter("Baud"), baud.toStdString());
+            QCOMPARE(fixture.messages.messages().size(), message.isEmpty() ? 0 : load);
+            QCOMPARE(fixture.portParameter("Baud"), baud.toStdString());
         }
         if (runEnabled && message.isEmpty()) {
             std::string settings;
             for (const char* name : {"Frame", "TimeOut", "TxTimeControl", "TxDelayTime"})
-                settings += bench.portParameter(name) + " ";
+                settings += fixture.portParameter(name) + " ";
             QCOMPARE(settings, std::string("8E1 800 1 5 "));
-            QCOMPARE(ZQKRT_0x52_GetBaud(bench.handles.ReaderHandle, 255), 0);
+            QCOMPARE(ZQKRT_0x52_GetBaud(fixture.handles.ReaderHandle, 255), 0);
         }
     }
 
     // A failed read writes nothing; a failed write is reported.
     void saveIniFailures() {
         const std::string path = readerIniPath();
-        bench.handles.PortHandle = ZQCOM_OpenPort("1");
+        fixture.handles.PortHandle = ZQCOM_OpenPort("1");
         ReaderLibrary library;
         library.GetPortPara = [](auto...) { return std::int32_t{ZQCOM_ERR_BUFFER_TOO_SMALL}; };
-        reader_ini::SaveIni(path, bench.handles, library);
+        reader_ini::SaveIni(path, fixture.handles, library);
         QVERIFY(!QFile::exists(QString::fromStdString(path)));
         QCOMPARE(lastMessage(), QString("ZQCOM-ErrorCode: -6"));
-        reader_ini::SaveIni(bench.dir.path().toStdString(), bench.handles);
-        QCOMPARE(lastMessage(), "Cannot save the port settings in " + bench.dir.path());
+        reader_ini::SaveIni(fixture.dir.path().toStdString(), fixture.handles);
+        QCOMPARE(lastMessage(), "Cannot save the port settings in " + fixture.dir.path());
     }
 };
 

@@ -44,22 +44,22 @@ QStringList texts(const platform::MessageRecorder& recorder) {
 class TestZQDlgComPort : public QObject {
     Q_OBJECT
 
-    ReaderPortFixture bench;
+    ReaderPortFixture fixture;
 
 private slots:
     void initTestCase() {
         QString error;
-        QVERIFY2(bench.start(error), qPrintable(error));
+        QVERIFY2(fixture.start(error), qPrintable(error));
     }
 
     void init() {
-        bench.reset();
-        QVERIFY(bench.emulator.command("frame 8E1"));
+        fixture.reset();
+        QVERIFY(fixture.emulator.command("frame 8E1"));
     }
 
     void buttonsFollowThePort() {
-        FakePortHost host(bench.handles);
-        TForm_ComPort dialog(bench.handles);
+        FakePortHost host(fixture.handles);
+        TForm_ComPort dialog(fixture.handles);
         dialog.setHost(&host);
         dialog.show();
         QCOMPARE(buttons(dialog), QString("100001"));
@@ -71,14 +71,14 @@ private slots:
         timeOut->setText("abc");
         QTest::keyClick(timeOut, Qt::Key_Return);
         QTest::keyClick(control(dialog, "Rdo_Com1"), Qt::Key_Enter);
-        QCOMPARE(bench.handles.PortHandle.load(), 0);
+        QCOMPARE(fixture.handles.PortHandle.load(), 0);
         QVERIFY(dialog.isVisible());
         timeOut->setText("800");
         control(dialog, "Btn_OpenPort")->click();
-        const std::int32_t port = bench.handles.PortHandle;
+        const std::int32_t port = fixture.handles.PortHandle;
         QCOMPARE(buttons(dialog), QString("011111"));
         dialog.Btn_OpenPortClick();
-        QCOMPARE(bench.handles.PortHandle.load(), port);
+        QCOMPARE(fixture.handles.PortHandle.load(), port);
         control(dialog, "Rdo_Com3")->click();
         QCOMPARE(buttons(dialog), QString("000001"));
         control(dialog, "Rdo_Com1")->click();
@@ -88,13 +88,13 @@ private slots:
         QCOMPARE(buttons(dialog), QString("100001"));
 
         // A port that opens but cannot be bound to the reader is still open.
-        const std::int32_t reader = bench.handles.ReaderHandle.exchange(0);
+        const std::int32_t reader = fixture.handles.ReaderHandle.exchange(0);
         control(dialog, "Btn_OpenPort")->click();
-        bench.handles.ReaderHandle = reader;
-        QVERIFY(bench.handles.PortHandle > 0);
+        fixture.handles.ReaderHandle = reader;
+        QVERIFY(fixture.handles.PortHandle > 0);
         QCOMPARE(host.runEnabled, std::optional<bool>(true));
         QCOMPARE(buttons(dialog), QString("011111"));
-        QCOMPARE(texts(bench.messages),
+        QCOMPARE(texts(fixture.messages),
                  (QStringList{"One Port is already open",
                               "ZQCOM-ErrorCode: " + QString::number(ZQKRT_ERR_BAD_HANDLE)}));
     }
@@ -118,7 +118,7 @@ private slots:
         QFETCH(QString, failingRate);
         QFETCH(QString, message);
         QFETCH(QString, baud);
-        QVERIFY(bench.emulator.command("frame " + readerFrame));
+        QVERIFY(fixture.emulator.command("frame " + readerFrame));
         ReaderLibrary library;
         library.SetPortPara = [failing = failingRate.toStdString()](
                                   std::int32_t port, const char* name, const char* value) {
@@ -126,15 +126,15 @@ private slots:
                        ? std::int32_t{ZQCOM_ERR_BAD_VALUE}
                        : ZQCOM_SetPortPara(port, name, value);
         };
-        TForm_ComPort dialog(bench.handles);
+        TForm_ComPort dialog(fixture.handles);
         dialog.setLibrary(library);
         dialog.show();
         control<QComboBox>(dialog, "Cbo_Baud")->setCurrentText("19200");
         control<QLineEdit>(dialog, "Edt_TimeOut")->setText("700");
         control(dialog, "Btn_OpenPort")->click();
         control(dialog, "Btn_Baudrate")->click();
-        QCOMPARE(texts(bench.messages), QStringList{message});
-        QCOMPARE(bench.portParameter("Baud") + "/" + bench.portParameter("TimeOut"),
+        QCOMPARE(texts(fixture.messages), QStringList{message});
+        QCOMPARE(fixture.portParameter("Baud") + "/" + fixture.portParameter("TimeOut"),
                  baud.toStdString() + "/700");
         QCOMPARE(control<QComboBox>(dialog, "Cbo_Baud")->currentText(), baud);
     }
@@ -142,11 +142,11 @@ private slots:
     // Any close saves through the host: nothing without a port, so an old file stays as it was;
     // with one, all its settings, which the next show reads back.
     void closingSavesAnOpenPort() {
-        FakePortHost host(bench.handles);
+        FakePortHost host(fixture.handles);
         QFile file(QString::fromStdString(host.iniPath));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("COM=4") == 5);
         file.close();
-        TForm_ComPort dialog(bench.handles);
+        TForm_ComPort dialog(fixture.handles);
         dialog.setHost(&host);
         dialog.show();
         control(dialog, "Btn_OK")->click();
@@ -172,7 +172,7 @@ private slots:
         QVERIFY(control<QWidget>(dialog, "Edt_DelayTime")->isHidden());
         QVERIFY(control<QWidget>(dialog, "Txt_DelayTime")->isHidden());
         QVERIFY(control(dialog, "Rdo_Com1")->isChecked());
-        QVERIFY(bench.messages.messages().isEmpty());
+        QVERIFY(fixture.messages.messages().isEmpty());
     }
 
     // An open PC/SC reader shows as a fifth choice with its port and name, and the buttons keep
@@ -189,9 +189,9 @@ private slots:
             return std::int32_t{ZQCOM_OK};
         };
         library.ClosePort = [](std::int32_t) { return std::int32_t{ZQCOM_OK}; };
-        TForm_ComPort dialog(bench.handles);
+        TForm_ComPort dialog(fixture.handles);
         dialog.setLibrary(library);
-        bench.handles.PortHandle = 1234;
+        fixture.handles.PortHandle = 1234;
         dialog.show();
         auto* pcsc = control(dialog, "Rdo_Pcsc");
         QVERIFY(pcsc->isVisible() && pcsc->isChecked());
@@ -203,10 +203,10 @@ private slots:
         pcsc->click();
         QCOMPARE(buttons(dialog), QString("011111"));
         control(dialog, "Btn_ClosePort")->click();
-        QCOMPARE(bench.handles.PortHandle.load(), 0);
+        QCOMPARE(fixture.handles.PortHandle.load(), 0);
         QCOMPARE(buttons(dialog), QString("100001"));
         QVERIFY(pcsc->isHidden() && control(dialog, "Rdo_Com1")->isChecked());
-        QVERIFY(bench.messages.messages().isEmpty());
+        QVERIFY(fixture.messages.messages().isEmpty());
     }
 
     void editFallsBackUnlessWholeNumber_data() {
@@ -228,7 +228,7 @@ private slots:
         QFETCH(QString, edit);
         QFETCH(QString, text);
         QFETCH(QString, left);
-        TForm_ComPort dialog(bench.handles);
+        TForm_ComPort dialog(fixture.handles);
         auto* field = control<QLineEdit>(dialog, qPrintable(edit));
         field->setText(text);
         // The edit's context menu or another window takes the focus only for a while.
@@ -260,7 +260,7 @@ private slots:
     }
 
     void controlHasKindAndCaption() {
-        TForm_ComPort dialog(bench.handles);
+        TForm_ComPort dialog(fixture.handles);
         if (const QWidget* control = namedControl(dialog))
             QVERIFY(control->isEnabled());
     }
@@ -276,7 +276,7 @@ private slots:
     void listsArePickOnlyInOrderWithoutSelection() {
         QFETCH(QString, name);
         QFETCH(QStringList, items);
-        TForm_ComPort dialog(bench.handles);
+        TForm_ComPort dialog(fixture.handles);
         auto* list = dialog.findChild<QComboBox*>(name);
         QVERIFY(list);
         QVERIFY(!list->isEditable());
@@ -288,7 +288,7 @@ private slots:
     }
 
     void firstPortIsCheckedAndPortsExcludeEachOther() {
-        TForm_ComPort dialog(bench.handles);
+        TForm_ComPort dialog(fixture.handles);
         const auto radios = dialog.findChildren<QRadioButton*>();
         QCOMPARE(radios.size(), 5);
         QVERIFY(control(dialog, "Rdo_Pcsc")->isHidden());
@@ -303,7 +303,7 @@ private slots:
     }
 
     void parameterControlsSitInGroupBox1() {
-        TForm_ComPort dialog(bench.handles);
+        TForm_ComPort dialog(fixture.handles);
         for (const char* name : {"Cbo_Baud", "Cbo_Frame", "Edt_TimeOut", "Chk_TimeControl",
                                  "Edt_DelayTime", "Txt_DelayTime"}) {
             auto* control = dialog.findChild<QWidget*>(name);
@@ -315,7 +315,7 @@ private slots:
     }
 
     void delayTimeShowsWhileTimeControlIsChecked() {
-        TForm_ComPort dialog(bench.handles);
+        TForm_ComPort dialog(fixture.handles);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QVERIFY(dialog.findChild<QLabel*>("Txt_DelayTime")->isVisible());
@@ -323,7 +323,7 @@ private slots:
     }
 
     void windowIsFixedWithCloseBoxOnly() {
-        TForm_ComPort dialog(bench.handles);
+        TForm_ComPort dialog(fixture.handles);
         QCOMPARE(dialog.windowTitle(), QString("Form_ComPort"));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
         const Qt::WindowFlags flags = dialog.windowFlags();
@@ -335,7 +335,7 @@ private slots:
 
     // Absolute geometry gives no layout to catch a control pushed off its frame or onto another.
     void controlsLieInsideTheirParentAndApart() {
-        TForm_ComPort dialog(bench.handles);
+        TForm_ComPort dialog(fixture.handles);
         const auto widgets = dialog.findChildren<QWidget*>();
         for (QWidget* widget : widgets) {
             if (widget->objectName().isEmpty() || widget->isWindow())
