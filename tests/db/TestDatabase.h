@@ -13,8 +13,9 @@
 // A prescription database with the tools' tables (TableStatements.h), with a fresh temporary
 // folder as the current directory while the object lives. It is the file in that folder or, when
 // the environment names STATION_TEST_ENGINE=postgres, a database of its own on the test server
-// (STATION_POSTGRES_CONNINFO_FILE), dropped at the end. Rows are added and read through a connection
-// of its own, bypassing the classes under test; statements use ? for values on both engines.
+// (STATION_POSTGRES_CONNINFO_FILE), dropped at the end. Rows are added and read through a
+// connection of its own, bypassing the classes under test; statements use ? for values on both
+// engines.
 class TestDatabase {
 public:
     static constexpr const char* day = "2009/7/7";

@@ -59,7 +59,8 @@ bool PcscDaemon::stop() {
 bool PcscDaemon::rig(const QString& command) {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start(QStringLiteral("bash"), {QStringLiteral(STATION_PCSC_RIG_SCRIPT), command, state_});
+    process.start(QStringLiteral("bash"),
+                  {QStringLiteral(STATION_PCSC_RIG_SCRIPT), command, state_});
     return process.waitForFinished(kRigMs) && process.exitStatus() == QProcess::NormalExit &&
            process.exitCode() == 0;
 }

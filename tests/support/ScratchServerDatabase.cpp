@@ -16,8 +16,8 @@ QString testServerText() {
 ScratchServerDatabase::ScratchServerDatabase() : ScratchServerDatabase(testServerText()) {}
 
 ScratchServerDatabase::ScratchServerDatabase(const QString& server)
-    : server_(server),
-      name_(QStringLiteral("station_scratch_") + QUuid::createUuid().toString(QUuid::Id128).left(12)) {
+    : server_(server), name_(QStringLiteral("station_scratch_") +
+                             QUuid::createUuid().toString(QUuid::Id128).left(12)) {
     // An empty text would reach whatever server the machine runs by default.
     if (server_.isEmpty())
         throw std::runtime_error(
