@@ -46,4 +46,11 @@ inline QString orderCompleted() {
 inline QString orderStopped() {
     return QStringLiteral("中止配藥");
 }
+// A device's port failed, and later works again; the field names the device.
+inline QString deviceLost() {
+    return QStringLiteral("設備中斷");
+}
+inline QString deviceBack() {
+    return QStringLiteral("設備恢復");
+}
 } // namespace journal_event

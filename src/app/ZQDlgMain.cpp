@@ -104,6 +104,7 @@ TForm_Main::TForm_Main()
     inventory_ = std::make_unique<TagInventory>(
         TagListControls{ui->ListView_TagList, ui->ListBox1, ui->Edt_TagList, ui->Btn_Run,
                         ui->MItem_ComPort, ui->MItem_SearchReader});
+    inventory_->bringBackPort(library_, handles_);
 
     balanceLink_ = std::make_unique<BalanceLink>(ui->MemoTemp);
 
@@ -159,6 +160,10 @@ void TForm_Main::connectHandlers() {
             guardedSlot(this, &TForm_Main::ListView_TagListClick));
     connect(inventory_.get(), &TagInventory::tagListChanged, this,
             [this] { check_.tagListChanged(); });
+    connect(inventory_.get(), &TagInventory::readerAway, this, [this](bool away) {
+        journal_.record(away ? journal_event::deviceLost() : journal_event::deviceBack(),
+                        {QStringLiteral("讀取器")});
+    });
 
     connect(DataSource1, &db::QueryGridModel::currentRowChanged, ui->DBGrid1, [this](int row) {
         if (row >= 0)

@@ -1,5 +1,6 @@
 #include "ReadTagsThread.h"
 
+#include "PortReturn.h"
 #include "PubFunctions.h"
 #include "ZQKRT_TableArray.h"
 
@@ -30,8 +31,10 @@ private:
 } // namespace
 
 TReadTagsThread::TReadTagsThread(TZQKRT_TableArray& table, std::mutex& tableGuard,
-                                 std::atomic<bool>& running, ListUpdate update)
-    : Table(table), tableGuard_(tableGuard), running_(running), update_(std::move(update)) {}
+                                 std::atomic<bool>& running, ListUpdate update,
+                                 PortReturn* portReturn, ReaderAway readerAway)
+    : Table(table), tableGuard_(tableGuard), running_(running), update_(std::move(update)),
+      portReturn_(portReturn), readerAway_(std::move(readerAway)) {}
 
 TReadTagsThread::~TReadTagsThread() {
     Stop();
@@ -53,12 +56,13 @@ void TReadTagsThread::Execute() {
         return Table;
     }();
     while (!Terminated()) {
-        const bool good = Pass(working);
+        const std::int32_t status = Pass(working);
         {
             const std::lock_guard lock(tableGuard_);
             Table = working;
         }
-        if (good) {
+        FollowPort(status);
+        if (status == 0) {
             Synchronize([this] { update_(TagCount); });
             continue;
         }
@@ -67,22 +71,38 @@ void TReadTagsThread::Execute() {
     }
 }
 
-bool TReadTagsThread::Pass(TZQKRT_TableArray& working) {
+void TReadTagsThread::FollowPort(std::int32_t status) {
+    if (portReturn_ == nullptr)
+        return;
+    const bool failed = PortReturn::portFailed(status);
+    if (failed)
+        portReturn_->tryAgain();
+    else if (status == 0)
+        portReturn_->forget();
+    if (status != 0 && !failed)
+        return;
+    if (failed != away_ && readerAway_) {
+        away_ = failed;
+        Synchronize([this] { readerAway_(away_); });
+    }
+}
+
+std::int32_t TReadTagsThread::Pass(TZQKRT_TableArray& working) {
     working.RemoveAll();
     std::string reply;
     const std::int32_t reset = working.RunCommand(ZQKRT_COMMAND_RF_RESET, reply);
     if (reset != 0 && reset != kFieldSwitchedOn)
-        return false;
+        return reset;
     working.SetValue(kCommandCode, "01");
     working.SetValue(kMode, "00");
-    if (working.RunCommand(ZQKRT_COMMAND_ISO, reply) < 0)
-        return false;
+    if (const std::int32_t status = working.RunCommand(ZQKRT_COMMAND_ISO, reply); status < 0)
+        return status;
     // The table keeps only the transponders the reply really holds.
     TagCount = std::max(HexPairToInt(reply.substr(0, kCountChars)), 0);
     for (std::int32_t i = 0; i < TagCount; ++i)
         working.Add();
     working.SetValue(kDecodeInventory, reply);
-    return true;
+    return 0;
 }
 
 void TReadTagsThread::PauseAfterFailure() {

@@ -8,6 +8,18 @@
 
 namespace reader_port {
 
+namespace {
+
+// The order the reader expects them set in.
+const std::pair<const char*, std::string PortSettings::*> kSettingsInOrder[] = {
+    {"Baud", &PortSettings::Baud},
+    {"Frame", &PortSettings::Frame},
+    {"TimeOut", &PortSettings::TimeOut},
+    {"TxDelayTime", &PortSettings::TxDelayTime},
+    {"TxTimeControl", &PortSettings::TxTimeControl}};
+
+} // namespace
+
 std::int32_t readPortParameter(const ReaderLibrary& library, std::int32_t port, const char* name,
                                std::string& value) {
     // The library refuses a value that does not fit instead of cutting it.
@@ -23,22 +35,32 @@ std::int32_t bindReaderToPort(const ReaderLibrary& library, const ReaderHandles&
     return library.SetReaderPara(handles.ReaderHandle, "PortHnd", std::to_string(port).c_str());
 }
 
+std::int32_t readPortSettings(const ReaderLibrary& library, std::int32_t port,
+                              PortSettings& settings) {
+    for (const auto& [name, member] : kSettingsInOrder) {
+        if (const std::int32_t status = readPortParameter(library, port, name, settings.*member);
+            status < 0)
+            return status;
+    }
+    return 0;
+}
+
+std::int32_t setPortSettings(const ReaderLibrary& library, std::int32_t port,
+                             const PortSettings& settings) {
+    for (const auto& [name, member] : kSettingsInOrder) {
+        if (const std::int32_t status = library.SetPortPara(port, name, (settings.*member).c_str());
+            status < 0)
+            return status;
+    }
+    return 0;
+}
+
 bool applyPortSettings(const ReaderLibrary& library, std::int32_t port,
                        const PortSettings& settings) {
-    const std::pair<const char*, const std::string*> steps[] = {
-        {"Baud", &settings.Baud},
-        {"Frame", &settings.Frame},
-        {"TimeOut", &settings.TimeOut},
-        {"TxDelayTime", &settings.TxDelayTime},
-        {"TxTimeControl", &settings.TxTimeControl}};
-    for (const auto& [name, value] : steps) {
-        const std::int32_t status = library.SetPortPara(port, name, value->c_str());
-        if (status < 0) {
-            showReaderError(status);
-            return false;
-        }
-    }
-    return true;
+    const std::int32_t status = setPortSettings(library, port, settings);
+    if (status < 0)
+        showReaderError(status);
+    return status >= 0;
 }
 
 } // namespace reader_port

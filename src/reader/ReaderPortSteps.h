@@ -26,8 +26,16 @@ std::int32_t readPortParameter(const ReaderLibrary& library, std::int32_t port, 
 std::int32_t bindReaderToPort(const ReaderLibrary& library, const ReaderHandles& handles,
                               std::int32_t port);
 
-// Sets the five parameters in the order the reader expects them; the first failure is shown
-// and ends it, leaving the ones set before. False on a failure.
+// Reads the five parameters of port; gives the first failure's status, else 0.
+std::int32_t readPortSettings(const ReaderLibrary& library, std::int32_t port,
+                              PortSettings& settings);
+
+// Sets the five parameters in the order the reader expects them; the first failure ends it,
+// leaving the ones set before, and gives its status, else 0.
+std::int32_t setPortSettings(const ReaderLibrary& library, std::int32_t port,
+                             const PortSettings& settings);
+
+// setPortSettings, with a failure shown. False on a failure.
 bool applyPortSettings(const ReaderLibrary& library, std::int32_t port,
                        const PortSettings& settings);
 

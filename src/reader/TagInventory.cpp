@@ -1,6 +1,7 @@
 #include "TagInventory.h"
 
 #include "HexEdit.h"
+#include "PortReturn.h"
 #include "ReadTagsThread.h"
 #include "ReaderErrorMessage.h"
 
@@ -74,6 +75,11 @@ TagInventory::~TagInventory() {
     endThread();
 }
 
+void TagInventory::bringBackPort(const ReaderLibrary& library, ReaderHandles& handles) {
+    endThread();
+    portReturn_ = std::make_unique<PortReturn>(library, handles);
+}
+
 void TagInventory::startShow(std::int32_t readerHandle, TZQKRT_ReaderCalls calls) {
     endThread();
     {
@@ -95,8 +101,9 @@ void TagInventory::Btn_RunClick() {
     controls_.Btn_Run->setText(QStringLiteral("&Stop"));
     controls_.MItem_ComPort->setEnabled(false);
     controls_.MItem_SearchReader->setEnabled(false);
-    thread_ = std::make_unique<TReadTagsThread>(*table_, tableGuard_, running_,
-                                                [this](std::int32_t tags) { updateList(tags); });
+    thread_ = std::make_unique<TReadTagsThread>(
+        *table_, tableGuard_, running_, [this](std::int32_t tags) { updateList(tags); },
+        portReturn_.get(), [this](bool away) { emit readerAway(away); });
     thread_->start(QThread::NormalPriority);
 }
 

@@ -16,7 +16,10 @@ class QListWidget;
 class QPushButton;
 class QTreeWidget;
 class THexEdit;
+class PortReturn;
 class TReadTagsThread;
+class ReaderHandles;
+struct ReaderLibrary;
 
 // The main window's controls, not owned; they must outlive the TagInventory.
 struct TagListControls {
@@ -42,6 +45,10 @@ public:
     // reader's pass may take the port's whole time-out to fail.
     static constexpr int kListLifeMs = 1000;
 
+    // From now on a reader port that fails is opened again with its settings about every two
+    // seconds while the inventory runs (PortReturn); without this call it stays failed.
+    void bringBackPort(const ReaderLibrary& library, ReaderHandles& handles);
+
     // At each show of the main window: a new, empty table for the reader, owned here; the
     // inventory counts as not running.
     void startShow(std::int32_t readerHandle, TZQKRT_ReaderCalls calls = {});
@@ -57,6 +64,8 @@ public:
 signals:
     // After every list update, and after the list was emptied.
     void tagListChanged();
+    // Once when the reader's port failed (away), once when it works again.
+    void readerAway(bool away);
 
 private:
     void updateList(std::int32_t tagCount);
@@ -73,6 +82,7 @@ private:
     TZQKRT_ReaderCalls calls_;
     QTimer listLife_;
     std::atomic<bool> running_{false};
+    std::unique_ptr<PortReturn> portReturn_;
     std::unique_ptr<TReadTagsThread> thread_;
     // Set while the owner goes: the list update then no longer touches the controls.
     bool detached_ = false;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "HexEdit.h"
+#include "ReaderHandles.h"
+#include "ReaderLibrary.h"
 #include "TagInventory.h"
 
 #include <QAction>
@@ -21,10 +23,14 @@ struct Station {
     QAction searchReader;
     std::unique_ptr<TagInventory> inventory;
 
-    explicit Station(std::int32_t reader, TZQKRT_ReaderCalls calls = {}) {
+    // With a library and handles, a failed port is brought back as in the main window.
+    explicit Station(std::int32_t reader, TZQKRT_ReaderCalls calls = {},
+                     const ReaderLibrary* library = nullptr, ReaderHandles* handles = nullptr) {
         list.setHeaderLabels({"TagType", "SerialNumber"});
         inventory = std::make_unique<TagInventory>(
             TagListControls{&list, &seen, &count, &run, &comPort, &searchReader});
+        if (library != nullptr && handles != nullptr)
+            inventory->bringBackPort(*library, *handles);
         inventory->startShow(reader, calls);
         inventory->Btn_RunClick();
     }

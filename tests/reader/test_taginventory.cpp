@@ -108,10 +108,12 @@ private slots:
 
     // A reader that answers badly leaves the list as it was for a while and has it emptied about
     // a second after the last good pass. A line that hangs up fails every pass at once: the failed
-    // passes are spaced out, the windows go on, and the owner can still go.
+    // passes are spaced out and the windows go on; the emulator's new line under the same name is
+    // opened again with the port's settings, and the reader is inventoried again.
     void failingReader() {
         QVERIFY(emulator_.command("place " + a));
-        Station station(reader_, {.RFReset = countedReset});
+        const ReaderLibrary library;
+        Station station(reader_, {.RFReset = countedReset}, &library, &handles_);
         QTRY_COMPARE_WITH_TIMEOUT(station.rows(), QStringList{"I-Code " + a}, kLimitMs);
         QStringList shown;
         connect(station.inventory.get(), &TagInventory::tagListChanged, this,
@@ -125,17 +127,26 @@ private slots:
 
         QVERIFY(emulator_.command("fault none"));
         QTRY_COMPARE_WITH_TIMEOUT(station.rows(), QStringList{"I-Code " + a}, kLimitMs);
+        QList<bool> away;
+        connect(station.inventory.get(), &TagInventory::readerAway, this,
+                [&](bool isAway) { away << isAway; });
+        QCOMPARE(ZQCOM_SetPortPara(port_, "TimeOut", "700"), ZQCOM_OK);
         failing.restart();
         const int resetsBefore = resets;
         QVERIFY(emulator_.command("fault hangup"));
         QTRY_COMPARE_WITH_TIMEOUT(station.count.text(), QString(" No Tag in Field"), kLimitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(station.rows(), QStringList{"I-Code " + a}, kLimitMs);
         const int failedResets = resets - resetsBefore;
         QVERIFY2(failedResets <= failing.elapsed() / 100 + 3,
                  qPrintable(QString("%1 in %2 ms").arg(failedResets).arg(failing.elapsed())));
+        QCOMPARE(away, QList<bool>({true, false}));
+        QVERIFY(handles_.PortHandle != port_);
+        port_ = handles_.PortHandle;
+        char timeOut[ZQCOM_VALUE_BUFFER_SIZE] = {};
+        QCOMPARE(ZQCOM_GetPortPara(port_, "TimeOut", timeOut), ZQCOM_OK);
+        QCOMPARE(QString(timeOut), QString("700"));
+        QCOMPARE(ZQCOM_SetPortPara(port_, "TimeOut", "800"), ZQCOM_OK);
         QVERIFY(station.inventory->InventoryRunning());
-        station.inventory.reset();
-        ZQCOM_ClosePort(port_);
-        openPort();
     }
 
     // A silent reader's pass waits out the port's whole time-out: its containers leave the list
@@ -182,6 +193,8 @@ private:
     void openPort() {
         port_ = ZQCOM_OpenPort("1");
         QCOMPARE(ZQKRT_SetReaderPara(reader_, "PortHnd", std::to_string(port_).c_str()), ZQKRT_OK);
+        handles_.PortHandle = port_;
+        handles_.ReaderHandle = reader_;
     }
 
     QTemporaryDir directory_;
@@ -189,6 +202,7 @@ private:
     platform::MessageRecorder messages_;
     std::int32_t port_ = 0;
     std::int32_t reader_ = 0;
+    ReaderHandles handles_;
 };
 
 QTEST_MAIN(TestTagInventory)
