@@ -106,7 +106,10 @@ TForm_Main::TForm_Main()
                         ui->MItem_ComPort, ui->MItem_SearchReader});
     inventory_->bringBackPort(library_, handles_);
 
-    balanceLink_ = std::make_unique<BalanceLink>(ui->MemoTemp);
+    balanceLink_ = std::make_unique<BalanceLink>(ui->MemoTemp, [this](bool away) {
+        journal_.record(away ? journal_event::deviceLost() : journal_event::deviceBack(),
+                        {QStringLiteral("天平")});
+    });
 
     ADOQuery1 = new db::TADOQuery(ADOConnection1, this);
     DataSource1 = new db::QueryGridModel(*ADOQuery1, this);

@@ -2,8 +2,8 @@
 
 #include "Weight.h"
 
-BalanceLink::BalanceLink(QPlainTextEdit* memoTemp, QObject* parent)
-    : QObject(parent), memoTemp_(memoTemp) {}
+BalanceLink::BalanceLink(QPlainTextEdit* memoTemp, balance::LineReturn::Away away, QObject* parent)
+    : QObject(parent), memoTemp_(memoTemp), lineReturn_(std::move(away)) {}
 
 BalanceLink::~BalanceLink() {
     if (worker_) {
@@ -17,7 +17,7 @@ void BalanceLink::startAtShow(const std::string& pollPort) {
         return;
     }
     if (!worker_ || worker_->isFinished()) {
-        worker_ = std::make_unique<TReadThread>(balancePortHandle_, memoTemp_);
+        worker_ = std::make_unique<TReadThread>(balancePortHandle_, lineReturn_, memoTemp_);
         worker_->start();
     }
     if (!balancePortHandle_.isOpen()) {

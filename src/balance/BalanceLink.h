@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BalanceIni.h"
+#include "LineReturn.h"
 #include "SerialPort.h"
 
 #include <QObject>
@@ -15,7 +16,9 @@ class TReadThread;
 // Used on the UI thread.
 class BalanceLink : public QObject {
 public:
-    explicit BalanceLink(QPlainTextEdit* memoTemp, QObject* parent = nullptr);
+    // away hears when the balance's port failed and when it was opened again.
+    explicit BalanceLink(QPlainTextEdit* memoTemp, balance::LineReturn::Away away = {},
+                         QObject* parent = nullptr);
     // Stops its worker and waits for it.
     ~BalanceLink() override;
 
@@ -30,5 +33,6 @@ public:
 private:
     QPointer<QPlainTextEdit> memoTemp_;
     platform::SerialPort balancePortHandle_;
+    balance::LineReturn lineReturn_;
     std::unique_ptr<TReadThread> worker_;
 };

@@ -11,18 +11,18 @@ void showPortError(const QString& text) {
     platform::showMessage(text, QString(), platform::MessageIcon::None);
 }
 
+const QString openErrorText = QStringLiteral("開啟通訊埠錯誤!!");
+
 } // namespace
 
 void showOpenError() {
-    showPortError(QStringLiteral("開啟通訊埠錯誤!!"));
+    showPortError(openErrorText);
 }
 
-bool openBalanceLine(platform::SerialPort& port, const std::string& portName,
-                     platform::Parity parity) {
-    if (!port.open(portName)) {
-        showOpenError();
-        return false;
-    }
+QString setUpBalanceLine(platform::SerialPort& port, const std::string& portName,
+                         platform::Parity parity) {
+    if (!port.open(portName))
+        return openErrorText;
     platform::LineSettings settings;
     settings.baud = kBalanceBaud;
     settings.dataBits = 7;
@@ -30,10 +30,17 @@ bool openBalanceLine(platform::SerialPort& port, const std::string& portName,
     settings.stopBits = 1;
     if (!port.setSettings(settings)) {
         port.close();
-        showPortError(QStringLiteral("通訊埠設定錯誤!!!"));
-        return false;
+        return QStringLiteral("通訊埠設定錯誤!!!");
     }
-    return true;
+    return {};
+}
+
+bool openBalanceLine(platform::SerialPort& port, const std::string& portName,
+                     platform::Parity parity) {
+    const QString error = setUpBalanceLine(port, portName, parity);
+    if (!error.isEmpty())
+        showPortError(error);
+    return error.isEmpty();
 }
 
 TakenBytes takeWaitingBytes(platform::SerialPort& port) {

@@ -3,6 +3,7 @@
 #include "SerialPort.h"
 
 #include <QByteArray>
+#include <QString>
 #include <optional>
 #include <string>
 
@@ -14,8 +15,12 @@ constexpr std::int32_t kBalanceBaud = 2400;
 // The most one read of the balance's reply takes; more waiting means the line ran away.
 constexpr long kReceiveLimit = 2048;
 
-// Opens portName at 2400 baud, 7 data bits, one stop bit and the given parity. A failure is
-// shown in the balance's error box and leaves the port closed.
+// Opens portName at 2400 baud, 7 data bits, one stop bit and the given parity. A failure
+// leaves the port closed and gives the text of the balance's error box; empty on success.
+QString setUpBalanceLine(platform::SerialPort& port, const std::string& portName,
+                         platform::Parity parity);
+
+// setUpBalanceLine, with a failure shown in the balance's error box.
 bool openBalanceLine(platform::SerialPort& port, const std::string& portName,
                      platform::Parity parity);
 

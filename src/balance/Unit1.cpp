@@ -128,7 +128,10 @@ void TForm1::OpenTerminalPort() {
     // What a balance sends unasked before the first request is taken by that tick's start, and
     // tells where its output stands.
     atLineStart_ = true;
-    balance::openBalanceLine(port_, "COM" + std::to_string(position + 1), platform::Parity::Even);
+    const std::string name = "COM" + std::to_string(position + 1);
+    if (balance::openBalanceLine(port_, name, platform::Parity::Even)) {
+        lineReturn_.opened(name, platform::Parity::Even);
+    }
 }
 
 void TForm1::btnSendClick() {
@@ -148,6 +151,7 @@ void TForm1::btnEndClick() {
 
 // A weight read from a closed port would be stale.
 void TForm1::ClosePort() {
+    lineReturn_.forget();
     if (!port_.isOpen()) {
         return;
     }
@@ -176,7 +180,10 @@ void TForm1::ComboBox1Change() {
 // in: ticks never overlap, and a period as long as the wait still asks once a period.
 void TForm1::Timer1Timer() {
     if (!port_.isOpen()) {
-        return;
+        if (!lineReturn_.tryAgain(port_)) {
+            return;
+        }
+        atLineStart_ = true;
     }
     if (replyWait_->isActive()) {
         tickDue_ = true;
@@ -191,7 +198,12 @@ void TForm1::StartTick() {
     take();
     replyStartsLine_ = atLineStart_;
     static constexpr char kRequest[] = {'Q', '\r', '\n'};
-    port_.write(kRequest, sizeof kRequest);
+    if (port_.write(kRequest, sizeof kRequest) != static_cast<long>(sizeof kRequest)) {
+        // A weight from a line that went away would be stale; it shows again once it is back.
+        lineReturn_.failed(port_);
+        weightText_.clear();
+        return;
+    }
     ui->mReceive->clear();
     reply_.clear();
     receive();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BalanceIni.h"
+#include "LineReturn.h"
 #include "SerialPort.h"
 #include "WeightReading.h"
 
@@ -60,6 +61,7 @@ private:
     // The second half of a tick, one second after the request, so the windows keep running.
     QTimer* replyWait_;
     platform::SerialPort port_;
+    balance::LineReturn lineReturn_;
     // The bytes of the current tick's reply as received, one character each.
     QByteArray reply_;
     // The last byte taken from the port ended a line, or none was taken since the open.

@@ -1,6 +1,7 @@
 #include "Weight.h"
 
 #include "BalanceSerial.h"
+#include "LineReturn.h"
 #include "MemoAppend.h"
 #include "SerialPort.h"
 
@@ -22,9 +23,10 @@ constexpr unsigned long kCycleMs =
 
 } // namespace
 
-TReadThread::TReadThread(platform::SerialPort& balancePortHandle, QPlainTextEdit* memoTemp,
-                         QObject* parent)
-    : WorkerThread(parent), BalancePortHandle(balancePortHandle), MemoTemp(memoTemp) {}
+TReadThread::TReadThread(platform::SerialPort& balancePortHandle, balance::LineReturn& lineReturn,
+                         QPlainTextEdit* memoTemp, QObject* parent)
+    : WorkerThread(parent), BalancePortHandle(balancePortHandle), lineReturn_(lineReturn),
+      MemoTemp(memoTemp) {}
 
 TReadThread::~TReadThread() {
     // The body uses the port, which the base's destructor would no longer find alive; an ended
@@ -34,14 +36,19 @@ TReadThread::~TReadThread() {
 }
 
 void TReadThread::OpenBalancePort(const std::string& portName) {
-    balance::openBalanceLine(BalancePortHandle, portName, platform::Parity::None);
+    if (balance::openBalanceLine(BalancePortHandle, portName, platform::Parity::None)) {
+        lineReturn_.opened(portName, platform::Parity::None);
+    }
 }
 
 void TReadThread::SendPrintCommand() {
-    if (!BalancePortHandle.isOpen()) {
+    if (!BalancePortHandle.isOpen() && !lineReturn_.tryAgain(BalancePortHandle)) {
         return;
     }
-    BalancePortHandle.write("PRT\r\n", 5);
+    static constexpr char kCommand[] = {'P', 'R', 'T', '\r', '\n'};
+    if (BalancePortHandle.write(kCommand, sizeof kCommand) != static_cast<long>(sizeof kCommand)) {
+        lineReturn_.failed(BalancePortHandle);
+    }
 }
 
 void TReadThread::ReadBalanceOutput() {

@@ -9,6 +9,9 @@
 namespace platform {
 class SerialPort;
 }
+namespace balance {
+class LineReturn;
+}
 
 // The balance polling worker: its body hands the send step and the read step to the UI thread
 // in turn, so the port and MemoTemp are only ever touched there.
@@ -19,10 +22,10 @@ public:
     static constexpr int kMemoLimit = 1 << 20;
     static constexpr int kMemoLineLimit = 4096;
 
-    // balancePortHandle is the link's port, shared with its other steps; it must outlive this
-    // worker.
-    TReadThread(platform::SerialPort& balancePortHandle, QPlainTextEdit* memoTemp,
-                QObject* parent = nullptr);
+    // balancePortHandle is the link's port, shared with its other steps, and lineReturn brings
+    // it back after a failure; both must outlive this worker.
+    TReadThread(platform::SerialPort& balancePortHandle, balance::LineReturn& lineReturn,
+                QPlainTextEdit* memoTemp, QObject* parent = nullptr);
     ~TReadThread() override;
 
     // Opens portName for the balance; failures are shown and leave the port closed.
@@ -35,5 +38,6 @@ protected:
 
 private:
     platform::SerialPort& BalancePortHandle;
+    balance::LineReturn& lineReturn_;
     QPointer<QPlainTextEdit> MemoTemp;
 };

@@ -1,6 +1,7 @@
 #include "BalanceIni.h"
 #include "BalanceLink.h"
 #include "IniFile.h"
+#include "LineReturn.h"
 #include "MessageBoxes.h"
 #include "PseudoTerminal.h"
 #include "SerialPort.h"
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 using platform::MessageRecorder;
 using platform::SerialPort;
@@ -99,7 +101,8 @@ private slots:
         QVERIFY(linkCom1(balance));
         QPlainTextEdit memo;
         SerialPort port;
-        TReadThread steps(port, &memo);
+        balance::LineReturn lineReturn;
+        TReadThread steps(port, lineReturn, &memo);
         steps.OpenBalancePort("COM1");
         QVERIFY(port.isOpen());
         const termios line = balance.line();
@@ -147,13 +150,16 @@ private slots:
 
     // A silent balance is asked again and again, no faster than the line sends the command; a
     // reply reaches MemoTemp with its line end; a later show keeps port and worker; COM1 stays
-    // the link's.
+    // the link's. A balance that hangs up and comes back under the same name is polled again,
+    // without a message.
     void pollsPacedAndKeepsPortAcrossShows() {
-        PseudoTerminal balance;
+        std::optional<PseudoTerminal> balanceLine;
+        PseudoTerminal& balance = balanceLine.emplace();
         QVERIFY(linkCom1(balance));
         MessageRecorder messages;
         QPlainTextEdit memo;
-        BalanceLink link(&memo);
+        QList<bool> away;
+        BalanceLink link(&memo, [&](bool isAway) { away << isAway; });
         link.startAtShow();
         QVERIFY(link.portOpen());
         // Served without a pause, the link still sends no faster than 10 bits a character at
@@ -183,6 +189,16 @@ private slots:
 
         QVERIFY(balance.send("ST,+00012.34  g\r\nST,"));
         QVERIFY(QTest::qWaitFor([&] { return memo.toPlainText() == "ST,+00012.34  g\nST,"; }));
+
+        balanceLine.reset();
+        QVERIFY(QTest::qWaitFor([&] { return away == QList<bool>{true}; }));
+        PseudoTerminal& back = balanceLine.emplace();
+        QVERIFY(linkCom1(back));
+        QVERIFY(QTest::qWaitFor([&] { return away == QList<bool>({true, false}); }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return back.receive(kCommand.size(), 200) == kCommand; }));
+        QVERIFY(back.send("-00001.00  g\r\n"));
+        QVERIFY(QTest::qWaitFor([&] { return memo.toPlainText().endsWith("-00001.00  g\n"); }));
+        QVERIFY(messages.messages().isEmpty());
     }
 };
 

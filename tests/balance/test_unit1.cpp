@@ -247,7 +247,8 @@ private slots:
         QCOMPARE(messages.messages().last().text, QString("開啟通訊埠錯誤!!"));
         QVERIFY(!window.portOpen());
 
-        PseudoTerminal balance;
+        auto balanceLine = std::make_unique<PseudoTerminal>();
+        PseudoTerminal& balance = *balanceLine;
         QVERIFY(linkComPort(2, QString::fromStdString(balance.slavePath())));
         window.findChild<QRadioButton*>("rdCOM_COM2")->click();
         window.btnOpenPortClick();
@@ -288,12 +289,30 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(window.WeightText(), QString("00001.25"), 10000);
         QCOMPARE(balance.receive(1, 300), std::string());
 
+        // A balance that hangs up takes its weight along; under the same name again it is asked
+        // at the next ticks, without a word, and its weight shows again.
+        balanceLine.reset();
+        window.Timer1Timer();
+        QVERIFY(!window.portOpen());
+        QCOMPARE(window.WeightText(), QString());
+        PseudoTerminal back;
+        QVERIFY(linkComPort(2, QString::fromStdString(back.slavePath())));
+        const auto tickUntilOpen = [&] {
+            if (!window.portOpen())
+                window.Timer1Timer();
+            return window.portOpen();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(tickUntilOpen(), 10000);
+        QCOMPARE(back.receive(3), std::string("Q\r\n"));
+        QVERIFY(back.send(kPrimeReply.toStdString()));
+        QTRY_COMPARE_WITH_TIMEOUT(window.WeightText(), QString("00099.99"), 10000);
+
         window.btnEndClick();
         QVERIFY(!window.portOpen());
         QVERIFY(window.isHidden());
         QCOMPARE(window.WeightText(), QString());
         window.Timer1Timer();
-        QCOMPARE(balance.receive(1, 300), std::string());
+        QCOMPARE(back.receive(1, 300), std::string());
         QCOMPARE(messages.messages().size(), 3);
 
         window.btnOpenPortClick();
