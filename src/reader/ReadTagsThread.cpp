@@ -11,9 +11,7 @@
 namespace {
 
 constexpr std::int32_t kFieldSwitchedOn = 0x84;
-constexpr int kDecodeInventory = 5;
-constexpr int kCommandCode = 8;
-constexpr int kMode = 9;
+using namespace table_selector;
 constexpr std::size_t kCountChars = 2;
 
 // Clears the running flag however the body ends.

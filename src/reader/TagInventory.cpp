@@ -20,10 +20,7 @@ constexpr int kTypeColumn = 0;
 constexpr int kSerialColumn = 1;
 constexpr int kSerialChars = 2 * ZQKRT_SERIAL_NUMBER_LENGTH;
 constexpr int kBytesPerLine = 4;
-constexpr int kSelectByIndex = 12;
-constexpr int kTagType = 6;
-constexpr int kSerialNumber = 7;
-constexpr int kReadBlocks = 1;
+using namespace table_selector;
 
 QString typeCaption(const std::string& typeHex) {
     if (typeHex == "00")
@@ -200,7 +197,7 @@ void TagInventory::ListView_TagListClick(THexEdit* view) {
         const std::lock_guard lock(tableGuard_);
         if (!selectTransponder(serial))
             return;
-        status = table_->GetBlockData(kReadBlocks, data);
+        status = table_->GetBlockData(block_buffer::kReadBlocks, data);
     }
     if (status < 0) {
         showReaderError(status);

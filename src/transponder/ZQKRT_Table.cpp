@@ -64,20 +64,20 @@ bool TZQKRT_Table::GetData(int kind, int firstBlock, int blockCount, std::string
     const std::string* buffer = nullptr;
     bool reversed = false;
     switch (kind) {
-    case 1:
+    case block_buffer::kReadBlocks:
         if (BlockSize == 0)
             return false;
         buffer = &ReadBlocks;
         reversed = true;
         break;
-    case 2:
+    case block_buffer::kWriteBlocks:
         buffer = &WriteBlocks;
         reversed = true;
         break;
-    case 3:
+    case block_buffer::kCustomRead:
         buffer = &CustomReadData;
         break;
-    case 4:
+    case block_buffer::kCustomWrite:
         buffer = &CustomWriteData;
         break;
     default:

@@ -5,6 +5,11 @@
 
 // One transponder of the last inventory: its serial number and type, and the block data read
 // from it or to be written to it. The byte strings start at full size, so any block inside them
+// The buffers GetData reads, by their numbers.
+namespace block_buffer {
+enum : int { kReadBlocks = 1, kWriteBlocks = 2, kCustomRead = 3, kCustomWrite = 4 };
+} // namespace block_buffer
+
 // reads as zeros before anything was stored.
 class TZQKRT_Table {
 public:

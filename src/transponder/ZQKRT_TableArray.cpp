@@ -166,23 +166,23 @@ bool TZQKRT_TableArray::DecodeInventory(const std::string& replyHex) {
 
 bool TZQKRT_TableArray::SetValue(int selector, const std::string& text) {
     switch (selector) {
-    case 5:
+    case table_selector::kDecodeInventory:
         return DecodeInventory(text);
-    case 7:
+    case table_selector::kSerialNumber:
         return SelectBySerial(text);
-    case 8:
+    case table_selector::kCommandCode:
         CommandCode = text;
         return true;
-    case 9:
+    case table_selector::kMode:
         Mode = text;
         return true;
-    case 10:
+    case table_selector::kFirstBlock:
         FirstBlock = WithLeadingZero(text);
         return true;
-    case 11:
+    case table_selector::kBlockCount:
         BlockCount = WithLeadingZero(text);
         return true;
-    case 12:
+    case table_selector::kSelectByIndex:
         return Select(DecimalValue(text));
     default:
         break;
@@ -190,9 +190,9 @@ bool TZQKRT_TableArray::SetValue(int selector, const std::string& text) {
     TZQKRT_Table* record = SelectedRecord();
     if (record == nullptr)
         return false;
-    if (selector == 13)
+    if (selector == table_selector::kBlockSize)
         record->SetBlockSize(LeadingDecimalByte(text));
-    else if (selector == 15)
+    else if (selector == table_selector::kSystemInfo)
         record->SetSystemInfo(LeadingDecimalByte(text));
     else
         return false;
@@ -204,19 +204,19 @@ bool TZQKRT_TableArray::GetValue(int selector, std::string& text) const {
     if (record == nullptr)
         return false;
     switch (selector) {
-    case 6:
+    case table_selector::kTagType:
         text = record->GetTagTypeHex();
         return true;
-    case 7:
+    case table_selector::kSerialNumber:
         text = record->GetSerialNumberHex();
         return true;
-    case 13:
+    case table_selector::kBlockSize:
         text = std::to_string(record->GetBlockSize());
         return true;
-    case 14:
+    case table_selector::kBlockSizeKnown:
         text = record->BlockSizeKnown != 0 ? "1" : "0";
         return true;
-    case 15:
+    case table_selector::kSystemInfo:
         text = record->GetSystemInfoText();
         return true;
     default:
@@ -272,7 +272,7 @@ std::string TZQKRT_TableArray::BuildIsoRequest(const BlockRange& range) const {
 
 std::string TZQKRT_TableArray::DecodeReadBlocks(std::string replyHex, const BlockRange& range) {
     replyHex.erase(0, 2);
-    SetValue(13, std::to_string(HexPairToInt(Piece(replyHex, 0, 2))));
+    SetValue(table_selector::kBlockSize, std::to_string(HexPairToInt(Piece(replyHex, 0, 2))));
     replyHex.erase(0, 4);
     TZQKRT_Table& record = *SelectedRecord();
     // The step is 5 bytes whatever the block size; once the reply is used up, storing the
@@ -292,7 +292,7 @@ std::string TZQKRT_TableArray::DecodeIsoReply(const std::string& replyHex,
     else if (CommandCode == "23")
         return DecodeReadBlocks(replyHex, range);
     else if (CommandCode == "2B")
-        SetValue(15, std::to_string(HexPairToInt(Piece(replyHex, 22, 2))));
+        SetValue(table_selector::kSystemInfo, std::to_string(HexPairToInt(Piece(replyHex, 22, 2))));
     return replyHex;
 }
 

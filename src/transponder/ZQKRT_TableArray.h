@@ -28,6 +28,23 @@ struct TZQKRT_ReaderCalls {
 
 // The transponders of the last inventory and the settings of the next reader command. Every
 // reader command is framed, sent to Reader at bus address 255 and decoded here. The
+// The numbers SetValue and GetValue take.
+namespace table_selector {
+enum : int {
+    kDecodeInventory = 5,
+    kTagType = 6,
+    kSerialNumber = 7, // GetValue: the selected record's; SetValue: selects by serial number
+    kCommandCode = 8,
+    kMode = 9,
+    kFirstBlock = 10,
+    kBlockCount = 11,
+    kSelectByIndex = 12,
+    kBlockSize = 13,
+    kBlockSizeKnown = 14,
+    kSystemInfo = 15,
+};
+} // namespace table_selector
+
 // table has no lock: its users take turns.
 class TZQKRT_TableArray {
 public:
@@ -49,14 +66,15 @@ public:
     void RemoveAll();
     void ReleaseItems();
 
-    // Writes setting or field number selector. Selector 5 decodes an inventory reply into the
-    // records there are, in order, and drops every record it could not fill: Count is then the
-    // number of transponders decoded, never more than the reply's count byte announces, than
-    // the whole entries of hex text it holds, or than a reply buffer carries (25), and every
-    // record has an 8-byte serial number. Selectors 13 and 15 return false when Selected names
-    // no record. Selector 12 throws TConversionError for text that is not a decimal number;
-    // for an index that names no record it returns false, with Selected set to it and
-    // SelectedSerial empty, so that later operations on the selected record fail.
+    // Writes setting or field number selector (table_selector). kDecodeInventory decodes an
+    // inventory reply into the records there are, in order, and drops every record it could not
+    // fill: Count is then the number of transponders decoded, never more than the reply's count
+    // byte announces, than the whole entries of hex text it holds, or than a reply buffer
+    // carries (25), and every record has an 8-byte serial number. kBlockSize and kSystemInfo
+    // return false when Selected names no record. kSelectByIndex throws TConversionError for
+    // text that is not a decimal number; for an index that names no record it returns false,
+    // with Selected set to it and SelectedSerial empty, so that later operations on the selected
+    // record fail.
     bool SetValue(int selector, const std::string& text);
     // Reads field number selector of the selected record into text; false, with text
     // unchanged, for a selector without a value or when Selected names no record.

@@ -258,10 +258,10 @@ void tableDecode(std::uint8_t status, const wire::Bytes& replyBytes, std::uint8_
     for (const char* code : {"01", "23", "2B", "A0", "A1", "24"}) {
         TZQKRT_TableArray table(1, calls);
         table.Add();
-        table.SetValue(5, std::string("010000") + kSelectedSerial);
-        table.SetValue(12, "0");
-        table.SetValue(8, code);
-        table.SetValue(9, "00");
+        table.SetValue(table_selector::kDecodeInventory, std::string("010000") + kSelectedSerial);
+        table.SetValue(table_selector::kSelectByIndex, "0");
+        table.SetValue(table_selector::kCommandCode, code);
+        table.SetValue(table_selector::kMode, "00");
         table.FirstBlock = std::to_string(std::int8_t(blocks & 0xFF));
         table.BlockCount = std::to_string(blocks >> 8);
         std::string reply = "kept";
@@ -277,7 +277,7 @@ void tableDecode(std::uint8_t status, const wire::Bytes& replyBytes, std::uint8_
         table.RemoveAll();
         for (std::uint8_t i = 0; i < records; ++i)
             table.Add();
-        check(table.SetValue(5, reply));
+        check(table.SetValue(table_selector::kDecodeInventory, reply));
         checkInventoryDecode(table, reply, records);
         for (std::size_t i = 0; i < table.Items.size(); ++i)
             check(table.Items[i].GetSerialNumberHex() == reply.substr(2 + kEntryChars * i + 4, 16));
@@ -286,7 +286,7 @@ void tableDecode(std::uint8_t status, const wire::Bytes& replyBytes, std::uint8_
     TZQKRT_TableArray table;
     for (std::uint8_t i = 0; i < records; ++i)
         table.Add();
-    check(table.SetValue(5, text));
+    check(table.SetValue(table_selector::kDecodeInventory, text));
     checkInventoryDecode(table, text, records);
 }
 

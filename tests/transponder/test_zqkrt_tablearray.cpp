@@ -48,10 +48,10 @@ struct FakeReader {
 void Prepare(TZQKRT_TableArray& table, const std::string& code, const std::string& first = "",
              const std::string& count = "") {
     table.Add();
-    table.SetValue(5, "010000" + kSerial);
-    table.SetValue(12, "0");
-    table.SetValue(8, code);
-    table.SetValue(9, "00");
+    table.SetValue(table_selector::kDecodeInventory, "010000" + kSerial);
+    table.SetValue(table_selector::kSelectByIndex, "0");
+    table.SetValue(table_selector::kCommandCode, code);
+    table.SetValue(table_selector::kMode, "00");
     table.FirstBlock = first;
     table.BlockCount = count;
 }
@@ -114,7 +114,7 @@ void TestZqkrtTableArray::inventoryDecoding() {
         TZQKRT_TableArray table;
         for (int i = 0; i < c.records; ++i)
             table.Add();
-        QVERIFY(table.SetValue(5, c.reply));
+        QVERIFY(table.SetValue(table_selector::kDecodeInventory, c.reply));
         QCOMPARE(std::size_t(table.Count), table.Items.size());
         if (c.expected == nullptr) {
             QCOMPARE(table.Count, 25);
@@ -126,20 +126,20 @@ void TestZqkrtTableArray::inventoryDecoding() {
 
 void TestZqkrtTableArray::selection() {
     TZQKRT_TableArray table;
-    QVERIFY(!table.SetValue(7, kSerial));
+    QVERIFY(!table.SetValue(table_selector::kSerialNumber, kSerial));
     table.Add();
     table.Add();
-    table.SetValue(5, "020000E0040100876543210000" + kSerial);
-    QVERIFY(table.SetValue(7, kSerial));
+    table.SetValue(table_selector::kDecodeInventory, "020000E0040100876543210000" + kSerial);
+    QVERIFY(table.SetValue(table_selector::kSerialNumber, kSerial));
     QCOMPARE(table.Selected, 1);
     QCOMPARE(table.SelectedSerial, kSerial);
-    QVERIFY(table.SetValue(7, "e004010087654321"));
+    QVERIFY(table.SetValue(table_selector::kSerialNumber, "e004010087654321"));
     QCOMPARE(table.Selected, 1);
-    QVERIFY(table.SetValue(12, "0"));
+    QVERIFY(table.SetValue(table_selector::kSelectByIndex, "0"));
     QCOMPARE(table.SelectedSerial, std::string("E004010087654321"));
     for (const char* text : {"abc", "", "1x", " 1", "99999999999"}) {
         try {
-            table.SetValue(12, text);
+            table.SetValue(table_selector::kSelectByIndex, text);
             QFAIL(text);
         } catch (const std::runtime_error& error) {
             QCOMPARE(std::string(error.what()),
@@ -155,31 +155,33 @@ void TestZqkrtTableArray::staleSelection() {
     FakeReader reader;
     TZQKRT_TableArray table(7, reader.Calls());
     Prepare(table, "2B");
-    QVERIFY(!table.SetValue(12, "1"));
+    QVERIFY(!table.SetValue(table_selector::kSelectByIndex, "1"));
     QCOMPARE(table.SelectedSerial, std::string());
     const std::string three = "03" + std::string("0000E004010000000001") + "0000E004010000000002" +
                               "0000E004010000000003";
     for (int i = 0; i < 2; ++i)
         table.Add();
-    table.SetValue(5, three);
-    QVERIFY(table.SetValue(12, "2"));
+    table.SetValue(table_selector::kDecodeInventory, three);
+    QVERIFY(table.SetValue(table_selector::kSelectByIndex, "2"));
     table.RemoveAll();
     QCOMPARE(table.Count, 0);
-    QVERIFY(!table.SetValue(7, "E004010000000003"));
+    QVERIFY(!table.SetValue(table_selector::kSerialNumber, "E004010000000003"));
     QCOMPARE(table.Selected, 2);
     QCOMPARE(table.SelectedSerial, std::string("E004010000000003"));
     std::string text = "kept";
-    for (int selector : {6, 7, 13, 14, 15})
+    using namespace table_selector;
+    for (int selector : {kTagType, kSerialNumber, kBlockSize, kBlockSizeKnown, kSystemInfo})
         QVERIFY(!table.GetValue(selector, text));
     QCOMPARE(text, std::string("kept"));
-    QVERIFY(!table.SetValue(13, "8") && !table.SetValue(15, "8"));
+    QVERIFY(!table.SetValue(table_selector::kBlockSize, "8") &&
+            !table.SetValue(table_selector::kSystemInfo, "8"));
     for (int kind = 1; kind <= 4; ++kind) {
         QCOMPARE(table.GetBlockData(kind, text), -1);
         QCOMPARE(text, std::string());
     }
     auto addressedCommandsRefused = [&](const char* when) {
         for (const char* code : {"A0", "A1", "23", "24", "2B"}) {
-            table.SetValue(8, code);
+            table.SetValue(table_selector::kCommandCode, code);
             table.FirstBlock = table.BlockCount = "1";
             std::string reply = "kept";
             const QString label = QString("%1 %2: ").arg(when, code);
@@ -192,11 +194,12 @@ void TestZqkrtTableArray::staleSelection() {
 
     for (int i = 0; i < 3; ++i)
         table.Add();
-    table.SetValue(5, "03" + std::string("0000E004010000000009") + "0000E004010000000008" +
-                          "0000E004010000000007");
+    table.SetValue(table_selector::kDecodeInventory, "03" + std::string("0000E004010000000009") +
+                                                         "0000E004010000000008" +
+                                                         "0000E004010000000007");
     QCOMPARE(table.Count, 3);
     addressedCommandsRefused("refilled");
-    table.SetValue(8, "01");
+    table.SetValue(table_selector::kCommandCode, "01");
     std::string reply;
     QCOMPARE(table.RunCommand(0xB0, reply), 0);
     QCOMPARE(reader.requests.size(), 1);
@@ -205,22 +208,27 @@ void TestZqkrtTableArray::staleSelection() {
 void TestZqkrtTableArray::settings() {
     TZQKRT_TableArray table;
     Prepare(table, "01");
-    QVERIFY(table.SetValue(10, "5") && table.SetValue(11, "12"));
+    QVERIFY(table.SetValue(table_selector::kFirstBlock, "5") &&
+            table.SetValue(table_selector::kBlockCount, "12"));
     QCOMPARE(table.FirstBlock + table.BlockCount, std::string("0512"));
     std::string known;
-    QVERIFY(table.GetValue(14, known));
+    QVERIFY(table.GetValue(table_selector::kBlockSizeKnown, known));
     QCOMPARE(known, std::string("0"));
     for (const auto& [given, stored] : {std::pair{"300", "44"}, {"12ab", "12"}, {"-3", "0"}}) {
         std::string size, info;
-        QVERIFY(table.SetValue(13, given) && table.SetValue(15, given));
-        QVERIFY(table.GetValue(13, size) && table.GetValue(15, info));
+        QVERIFY(table.SetValue(table_selector::kBlockSize, given) &&
+                table.SetValue(table_selector::kSystemInfo, given));
+        QVERIFY(table.GetValue(table_selector::kBlockSize, size) &&
+                table.GetValue(table_selector::kSystemInfo, info));
         QCOMPARE(size + "/" + info, std::string(stored) + "/" + stored);
     }
-    QVERIFY(table.GetValue(14, known));
+    QVERIFY(table.GetValue(table_selector::kBlockSizeKnown, known));
     QCOMPARE(known, std::string("1"));
-    for (int selector : {5, 8, 12, 16})
+    using namespace table_selector;
+    for (int selector : std::initializer_list<int>{kDecodeInventory, kCommandCode, kSelectByIndex,
+                                                   kSystemInfo + 1})
         QVERIFY(!table.GetValue(selector, known));
-    for (int selector : {6, 14, 16})
+    for (int selector : std::initializer_list<int>{kTagType, kBlockSizeKnown, kSystemInfo + 1})
         QVERIFY(!table.SetValue(selector, "1"));
 }
 
@@ -245,7 +253,7 @@ void TestZqkrtTableArray::requestBytes() {
         FakeReader reader;
         TZQKRT_TableArray table(7, reader.Calls());
         Prepare(table, c.code, c.first, c.count);
-        table.SetValue(9, c.mode);
+        table.SetValue(table_selector::kMode, c.mode);
         for (std::string* buffer : {&table.Items[0].WriteBlocks, &table.Items[0].CustomWriteData})
             for (std::size_t i = 0; i < buffer->size(); ++i)
                 (*buffer)[i] = static_cast<char>(i + 1);
@@ -333,7 +341,8 @@ void TestZqkrtTableArray::readBlocksReply() {
         Prepare(table, "23", c.first, c.count);
         std::string rest, size, known, reversed;
         QCOMPARE(table.RunCommand(0xB0, rest), 0);
-        QVERIFY(table.GetValue(13, size) && table.GetValue(14, known));
+        QVERIFY(table.GetValue(table_selector::kBlockSize, size) &&
+                table.GetValue(table_selector::kBlockSizeKnown, known));
         QCOMPARE(known, std::string("1"));
         const std::string& stored = table.Items[0].ReadBlocks;
         QCOMPARE(stored.size(), std::size_t{255});
@@ -357,7 +366,7 @@ void TestZqkrtTableArray::systemInfoReply() {
         std::string reply, text;
         QCOMPARE(table.RunCommand(0xB0, reply), 0);
         QCOMPARE(QString::fromStdString(reply), Hex(reader.reply.toStdString()));
-        QVERIFY(table.GetValue(15, text));
+        QVERIFY(table.GetValue(table_selector::kSystemInfo, text));
         QCOMPARE(text, std::string(info));
     }
 }
