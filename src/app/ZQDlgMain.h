@@ -3,7 +3,7 @@
 #include "DispensingCheck.h"
 #include "DispensingJournal.h"
 #include "ReaderHandles.h"
-#include "ReaderLibrary.h"
+#include "ReaderLibraryCalls.h"
 #include "ReaderPortHost.h"
 #include "TADOConnection.h"
 
@@ -148,7 +148,7 @@ private:
     QMenu* PopupMenu1 = nullptr;
     std::unique_ptr<THexEdit> TagDataView;
     std::unique_ptr<TagInventory> inventory_;
-    ReaderLibrary library_;
+    ReaderLibraryCalls library_;
     ReaderHandles handles_;
     TForm_FindReader* findReader_ = nullptr;
     TForm_ComPort* comPort_ = nullptr;

@@ -25,7 +25,7 @@ std::string printable(std::string text) {
 
 } // namespace
 
-TFindReaderThread::TFindReaderThread(ReaderLibrary library, FindReaderView view,
+TFindReaderThread::TFindReaderThread(ReaderLibraryCalls library, FindReaderView view,
                                      ReaderHandles& handles)
     : Library(std::move(library)), View(std::move(view)), Handles(handles),
       Table(Handles.ReaderHandle, Library.Reader) {}

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReaderHandles.h"
-#include "ReaderLibrary.h"
+#include "ReaderLibraryCalls.h"
 #include "WorkerThread.h"
 #include "ZQKRT_TableArray.h"
 
@@ -27,7 +27,7 @@ class TFindReaderThread final : public platform::WorkerThread {
     Q_OBJECT
 
 public:
-    TFindReaderThread(ReaderLibrary library, FindReaderView view, ReaderHandles& handles);
+    TFindReaderThread(ReaderLibraryCalls library, FindReaderView view, ReaderHandles& handles);
     // The body uses this class's members, so it must end before they go.
     ~TFindReaderThread() override;
 
@@ -51,7 +51,7 @@ private:
     void ShowReaderFound();
     void ShowNoReader();
 
-    ReaderLibrary Library;
+    ReaderLibraryCalls Library;
     FindReaderView View;
     ReaderHandles& Handles;
     std::atomic<std::int32_t> LastStatus{0};

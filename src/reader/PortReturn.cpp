@@ -14,7 +14,7 @@ bool isSerialPort(const std::string& number) {
 
 } // namespace
 
-PortReturn::PortReturn(const ReaderLibrary& library, ReaderHandles& handles)
+PortReturn::PortReturn(const ReaderLibraryCalls& library, ReaderHandles& handles)
     : library_(library), handles_(handles) {}
 
 bool PortReturn::portFailed(std::int32_t status) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReaderHandles.h"
-#include "ReaderLibrary.h"
+#include "ReaderLibraryCalls.h"
 #include "ReaderPortSteps.h"
 
 #include <chrono>
@@ -17,7 +17,7 @@ class PortReturn {
 public:
     static constexpr std::chrono::seconds retryPause{2};
 
-    PortReturn(const ReaderLibrary& library, ReaderHandles& handles);
+    PortReturn(const ReaderLibraryCalls& library, ReaderHandles& handles);
 
     // Whether a reader status means the port itself failed rather than the reader's answer.
     static bool portFailed(std::int32_t status);
@@ -39,7 +39,7 @@ private:
     std::optional<LostPort> lostPort(std::int32_t port) const;
     bool reopen(const LostPort& port);
 
-    const ReaderLibrary& library_;
+    const ReaderLibraryCalls& library_;
     ReaderHandles& handles_;
     std::optional<LostPort> lost_;
     std::chrono::steady_clock::time_point lastTry_{};

@@ -13,7 +13,7 @@
 namespace reader_ini {
 
 void LoadIni(const std::string& path, ReaderPortHost& host, ReaderHandles& handles,
-             const ReaderLibrary& library) {
+             const ReaderLibraryCalls& library) {
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
         return;
@@ -53,7 +53,8 @@ void LoadIni(const std::string& path, ReaderPortHost& host, ReaderHandles& handl
     reader_port::applyPortSettings(library, port, settings);
 }
 
-void SaveIni(const std::string& path, const ReaderHandles& handles, const ReaderLibrary& library) {
+void SaveIni(const std::string& path, const ReaderHandles& handles,
+             const ReaderLibraryCalls& library) {
     const std::int32_t port = handles.PortHandle;
     if (port <= 0) {
         return;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReaderHandles.h"
-#include "ReaderLibrary.h"
+#include "ReaderLibraryCalls.h"
 #include "ReaderPortHost.h"
 
 #include <string>
@@ -13,11 +13,11 @@ namespace reader_ini {
 // first, as the port is opened exclusively; the opened one is kept there and bound to
 // handles.ReaderHandle.
 void LoadIni(const std::string& path, ReaderPortHost& host, ReaderHandles& handles,
-             const ReaderLibrary& library = {});
+             const ReaderLibraryCalls& library = {});
 
 // Stores the parameters of the port open in handles.PortHandle in the INI file at path;
 // nothing unless it is > 0.
 void SaveIni(const std::string& path, const ReaderHandles& handles,
-             const ReaderLibrary& library = {});
+             const ReaderLibraryCalls& library = {});
 
 } // namespace reader_ini

@@ -20,8 +20,8 @@ const std::pair<const char*, std::string PortSettings::*> kSettingsInOrder[] = {
 
 } // namespace
 
-std::int32_t readPortParameter(const ReaderLibrary& library, std::int32_t port, const char* name,
-                               std::string& value) {
+std::int32_t readPortParameter(const ReaderLibraryCalls& library, std::int32_t port,
+                               const char* name, std::string& value) {
     // The library refuses a value that does not fit instead of cutting it.
     std::vector<char> buffer(ZQCOM_VALUE_BUFFER_SIZE + 1, '\0');
     const std::int32_t status = library.GetPortPara(port, name, buffer.data(), buffer.size() - 1);
@@ -30,12 +30,12 @@ std::int32_t readPortParameter(const ReaderLibrary& library, std::int32_t port, 
     return status;
 }
 
-std::int32_t bindReaderToPort(const ReaderLibrary& library, const ReaderHandles& handles,
+std::int32_t bindReaderToPort(const ReaderLibraryCalls& library, const ReaderHandles& handles,
                               std::int32_t port) {
     return library.SetReaderPara(handles.ReaderHandle, "PortHnd", std::to_string(port).c_str());
 }
 
-std::int32_t readPortSettings(const ReaderLibrary& library, std::int32_t port,
+std::int32_t readPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
                               PortSettings& settings) {
     for (const auto& [name, member] : kSettingsInOrder) {
         if (const std::int32_t status = readPortParameter(library, port, name, settings.*member);
@@ -45,7 +45,7 @@ std::int32_t readPortSettings(const ReaderLibrary& library, std::int32_t port,
     return 0;
 }
 
-std::int32_t setPortSettings(const ReaderLibrary& library, std::int32_t port,
+std::int32_t setPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
                              const PortSettings& settings) {
     for (const auto& [name, member] : kSettingsInOrder) {
         if (const std::int32_t status = library.SetPortPara(port, name, (settings.*member).c_str());
@@ -55,7 +55,7 @@ std::int32_t setPortSettings(const ReaderLibrary& library, std::int32_t port,
     return 0;
 }
 
-bool applyPortSettings(const ReaderLibrary& library, std::int32_t port,
+bool applyPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
                        const PortSettings& settings) {
     const std::int32_t status = setPortSettings(library, port, settings);
     if (status < 0)

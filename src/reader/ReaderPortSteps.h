@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReaderHandles.h"
-#include "ReaderLibrary.h"
+#include "ReaderLibraryCalls.h"
 
 #include <cstdint>
 #include <string>
@@ -19,24 +19,24 @@ struct PortSettings {
 };
 
 // Reads parameter name of port whole into value (empty on failure); gives the library status.
-std::int32_t readPortParameter(const ReaderLibrary& library, std::int32_t port, const char* name,
-                               std::string& value);
+std::int32_t readPortParameter(const ReaderLibraryCalls& library, std::int32_t port,
+                               const char* name, std::string& value);
 
 // Binds the reader of this show (handles.ReaderHandle) to port; gives the library status.
-std::int32_t bindReaderToPort(const ReaderLibrary& library, const ReaderHandles& handles,
+std::int32_t bindReaderToPort(const ReaderLibraryCalls& library, const ReaderHandles& handles,
                               std::int32_t port);
 
 // Reads the five parameters of port; gives the first failure's status, else 0.
-std::int32_t readPortSettings(const ReaderLibrary& library, std::int32_t port,
+std::int32_t readPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
                               PortSettings& settings);
 
 // Sets the five parameters in the order the reader expects them; the first failure ends it,
 // leaving the ones set before, and gives its status, else 0.
-std::int32_t setPortSettings(const ReaderLibrary& library, std::int32_t port,
+std::int32_t setPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
                              const PortSettings& settings);
 
 // setPortSettings, with a failure shown. False on a failure.
-bool applyPortSettings(const ReaderLibrary& library, std::int32_t port,
+bool applyPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
                        const PortSettings& settings);
 
 } // namespace reader_port

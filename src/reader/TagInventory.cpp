@@ -72,7 +72,7 @@ TagInventory::~TagInventory() {
     endThread();
 }
 
-void TagInventory::bringBackPort(const ReaderLibrary& library, ReaderHandles& handles) {
+void TagInventory::bringBackPort(const ReaderLibraryCalls& library, ReaderHandles& handles) {
     endThread();
     portReturn_ = std::make_unique<PortReturn>(library, handles);
 }

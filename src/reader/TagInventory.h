@@ -19,7 +19,7 @@ class THexEdit;
 class PortReturn;
 class TReadTagsThread;
 class ReaderHandles;
-struct ReaderLibrary;
+struct ReaderLibraryCalls;
 
 // The main window's controls, not owned; they must outlive the TagInventory.
 struct TagListControls {
@@ -47,7 +47,7 @@ public:
 
     // From now on a reader port that fails is opened again with its settings about every two
     // seconds while the inventory runs (PortReturn); without this call it stays failed.
-    void bringBackPort(const ReaderLibrary& library, ReaderHandles& handles);
+    void bringBackPort(const ReaderLibraryCalls& library, ReaderHandles& handles);
 
     // At each show of the main window: a new, empty table for the reader, owned here; the
     // inventory counts as not running.

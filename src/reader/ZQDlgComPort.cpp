@@ -101,7 +101,7 @@ void TForm_ComPort::setHost(ReaderPortHost* host) {
     host_ = host;
 }
 
-void TForm_ComPort::setLibrary(ReaderLibrary library) {
+void TForm_ComPort::setLibrary(ReaderLibraryCalls library) {
     library_ = std::move(library);
 }
 

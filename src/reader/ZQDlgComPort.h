@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReaderHandles.h"
-#include "ReaderLibrary.h"
+#include "ReaderLibraryCalls.h"
 #include "ReaderPortHost.h"
 
 #include <QDialog>
@@ -22,7 +22,7 @@ public:
     ~TForm_ComPort() override;
 
     void setHost(ReaderPortHost* host); // not owned; the main window
-    void setLibrary(ReaderLibrary library);
+    void setLibrary(ReaderLibraryCalls library);
     void EnablePortButtons(bool enabled);
     void ApplyPortSettings();
 
@@ -61,7 +61,7 @@ private:
     std::unique_ptr<Ui::TForm_ComPort> ui;
     ReaderHandles& handles_;
     ReaderPortHost* host_ = nullptr;
-    ReaderLibrary library_;
+    ReaderLibraryCalls library_;
     // The number of the port the fifth choice shows; empty while it is hidden.
     std::string otherPort_;
 };

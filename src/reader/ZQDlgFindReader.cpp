@@ -33,7 +33,7 @@ TForm_FindReader::~TForm_FindReader() {
     StopSearch();
 }
 
-void TForm_FindReader::setLibrary(ReaderLibrary library) {
+void TForm_FindReader::setLibrary(ReaderLibraryCalls library) {
     Library = std::move(library);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ReaderHandles.h"
-#include "ReaderLibrary.h"
+#include "ReaderLibraryCalls.h"
 
 #include <QDialog>
 #include <memory>
@@ -27,7 +27,7 @@ public:
     ~TForm_FindReader() override;
 
     // The library the next search uses; the real one by default.
-    void setLibrary(ReaderLibrary library);
+    void setLibrary(ReaderLibraryCalls library);
 
     // Escape and the close box act as Btn_Cancel while it is enabled, and do nothing otherwise.
     void reject() override;
@@ -47,6 +47,6 @@ private:
 
     std::unique_ptr<Ui::TForm_FindReader> ui;
     ReaderHandles& Handles;
-    ReaderLibrary Library;
+    ReaderLibraryCalls Library;
     std::unique_ptr<TFindReaderThread> FindReaderThread;
 };

@@ -2,7 +2,7 @@
 
 #include "HexEdit.h"
 #include "ReaderHandles.h"
-#include "ReaderLibrary.h"
+#include "ReaderLibraryCalls.h"
 #include "TagInventory.h"
 
 #include <QAction>
@@ -25,7 +25,8 @@ struct Station {
 
     // With a library and handles, a failed port is brought back as in the main window.
     explicit Station(std::int32_t reader, TZQKRT_ReaderCalls calls = {},
-                     const ReaderLibrary* library = nullptr, ReaderHandles* handles = nullptr) {
+                     const ReaderLibraryCalls* library = nullptr,
+                     ReaderHandles* handles = nullptr) {
         list.setHeaderLabels({"TagType", "SerialNumber"});
         inventory = std::make_unique<TagInventory>(
             TagListControls{&list, &seen, &count, &run, &comPort, &searchReader});

@@ -79,7 +79,7 @@ private slots:
     void saveIniFailures() {
         const std::string path = readerIniPath();
         fixture.handles.PortHandle = ZQCOM_OpenPort("1");
-        ReaderLibrary library;
+        ReaderLibraryCalls library;
         library.GetPortPara = [](auto...) { return std::int32_t{ZQCOM_ERR_BUFFER_TOO_SMALL}; };
         reader_ini::SaveIni(path, fixture.handles, library);
         QVERIFY(!QFile::exists(QString::fromStdString(path)));

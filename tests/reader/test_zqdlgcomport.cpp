@@ -119,7 +119,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, baud);
         QVERIFY(fixture.emulator.command("frame " + readerFrame));
-        ReaderLibrary library;
+        ReaderLibraryCalls library;
         library.SetPortPara = [failing = failingRate.toStdString()](
                                   std::int32_t port, const char* name, const char* value) {
             return std::strcmp(name, "baud") == 0 && value == failing
@@ -178,7 +178,7 @@ private slots:
     // An open PC/SC reader shows as a fifth choice with its port and name, and the buttons keep
     // the meaning of the port table; closing it hides the choice and leaves COM1 chosen.
     void openPcscReaderIsShownAsItIs() {
-        ReaderLibrary library;
+        ReaderLibraryCalls library;
         library.GetPortPara = [](std::int32_t, const char* name, char* value, std::size_t size) {
             const std::map<std::string, std::string> values = {
                 {"PortNr", "6"},     {"ReaderName", "Desk Reader 01 00"},

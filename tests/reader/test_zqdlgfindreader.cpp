@@ -48,8 +48,8 @@ struct FakeLine {
         return call == failOn ? -1 : 0;
     }
 
-    ReaderLibrary library() {
-        ReaderLibrary calls;
+    ReaderLibraryCalls library() {
+        ReaderLibraryCalls calls;
         calls.OpenPort = [this](const char* nr) {
             if (onOpen)
                 onOpen(nr);
@@ -265,7 +265,7 @@ private slots:
     }
 
 private:
-    ReaderLibrary countingLibrary();
+    ReaderLibraryCalls countingLibrary();
     QStringList opened_;
     bool linkPorts(const QStringList& targets);
 
@@ -448,8 +448,8 @@ void TestZQDlgFindReader::searchEndsOnAFailedCall() {
     QCOMPARE(thread.GetLastStatus(), lastStatus);
 }
 
-ReaderLibrary TestZQDlgFindReader::countingLibrary() {
-    ReaderLibrary library;
+ReaderLibraryCalls TestZQDlgFindReader::countingLibrary() {
+    ReaderLibraryCalls library;
     library.OpenPort = [this](const char* nr) {
         opened_ << nr;
         return ZQCOM_OpenPort(nr);

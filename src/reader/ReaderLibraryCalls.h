@@ -11,7 +11,7 @@
 // The reader library calls that the main window, the port dialog, the INI steps and the search
 // make: the station's one road to the library, so tests can put a double in its place. The
 // table's own calls (the probe, the inventory) travel in Reader.
-struct ReaderLibrary {
+struct ReaderLibraryCalls {
     std::function<std::int32_t(std::int32_t)> NewReader = ZQKRT_NewReader;
     std::function<std::int32_t(const char*)> OpenPort = ZQCOM_OpenPort;
     std::function<std::int32_t(std::int32_t)> ClosePort = ZQCOM_ClosePort;
