@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # A throw-away PostgreSQL cluster on a Unix socket in a temporary folder, for tests and benchmarks.
-# It never touches a cluster the machine runs: no TCP port, its own socket folder. As root the
-# server runs as the postgres user, which refuses to run as root.
+# It never touches a cluster the machine runs: no TCP port unless asked for, its own socket
+# folder. As root the server runs as the postgres user, which refuses to run as root.
 #
 #   postgres-rig.sh start STATE   makes a cluster and starts it; STATE (a file) gets its folder
 #                                 and STATE.conninfo the libpq connection text to reach it
+#   postgres-rig.sh start STATE PORT  the same, listening on TCP 127.0.0.1:PORT too, which
+#                                 STATE.conninfo names (for a test in a network namespace of its
+#                                 own, whose loopback it can cut)
 #   postgres-rig.sh stop STATE    stops the server, keeps the cluster
 #   postgres-rig.sh resume STATE  starts a stopped server again
 #   postgres-rig.sh pause STATE   stops the server's processes (SIGSTOP): connections stay, answers
@@ -16,9 +19,16 @@ set -euo pipefail
 command=${1:-}
 state=${2:-}
 [ -n "$command" ] && [ -n "$state" ] || {
-    echo "usage: $0 start|stop|resume|pause|continue|destroy STATE" >&2
+    echo "usage: $0 start|stop|resume|pause|continue|destroy STATE [PORT]" >&2
     exit 2
 }
+port=${3:-}
+if [ -n "$port" ]; then
+    [ "$command" = start ] && [[ "$port" =~ ^[1-9][0-9]{0,4}$ ]] && [ "$port" -le 65535 ] || {
+        echo "postgres-rig: a PORT from 1 to 65535 goes with start only" >&2
+        exit 2
+    }
+fi
 
 # The server's programs run as another user, who may not enter the caller's folder.
 state=$(realpath -m "$state")
@@ -56,7 +66,7 @@ signal_server() {
 start_server() {
     local dir=$1
     as_server "$bin/pg_ctl" -D "$dir/data" -l "$dir/log" -w -t 60 \
-        -o "-k $dir -c listen_addresses='' -c fsync=on -c max_connections=100" start >/dev/null
+        -o "-k $dir -c fsync=on -c max_connections=100" start >/dev/null
 }
 
 case "$command" in
@@ -76,8 +86,18 @@ start)
         exit 1
     }
     echo "$dir" >"$state"
+    # In the cluster's settings, so that resume listens where start did.
+    if [ -n "$port" ]; then
+        printf "listen_addresses = '127.0.0.1'\nport = %s\n" "$port" >>"$dir/data/postgresql.conf"
+    else
+        echo "listen_addresses = ''" >>"$dir/data/postgresql.conf"
+    fi
     start_server "$dir"
-    echo "host=$dir user=$user dbname=postgres" >"$state.conninfo"
+    if [ -n "$port" ]; then
+        echo "host=127.0.0.1 port=$port user=$user dbname=postgres" >"$state.conninfo"
+    else
+        echo "host=$dir user=$user dbname=postgres" >"$state.conninfo"
+    fi
     echo "postgres-rig: server running on $dir"
     ;;
 stop)

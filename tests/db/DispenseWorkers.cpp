@@ -1,7 +1,6 @@
 #include "DispenseWorkers.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <stdexcept>
 
@@ -24,11 +23,7 @@ DispenseWorkers::DispenseWorkers(const QList<QStringList>& arguments, int timeou
     }
     const QDeadlineTimer deadline(timeoutMs);
     for (qsizetype i = 0; i < size(); ++i) {
-        QProcess& process = *processes_[i];
-        while (!process.canReadLine() && process.state() != QProcess::NotRunning &&
-               !deadline.hasExpired())
-            process.waitForReadyRead(100);
-        if (process.readLine() != "ready\n")
+        if (!waitAtGate(i, deadline))
             fail(i, QStringLiteral("never reached its gate"));
     }
 }
@@ -51,13 +46,41 @@ void DispenseWorkers::run(int timeoutMs) {
         if (!processes_[i]->waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
             fail(i, QStringLiteral("could not be released"));
     }
-    for (qsizetype i = 0; i < size(); ++i) {
-        QProcess& process = *processes_[i];
-        if (!process.waitForFinished(static_cast<int>(deadline.remainingTime())))
-            fail(i, QStringLiteral("did not end in time"));
-        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-            fail(i, QStringLiteral("ended badly"));
-    }
+    for (qsizetype i = 0; i < size(); ++i)
+        waitUntilEnded(i, deadline);
+}
+
+bool DispenseWorkers::step(qsizetype worker, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    QProcess& process = *processes_[worker];
+    process.write("go\n");
+    if (!process.waitForBytesWritten(timeoutMs))
+        fail(worker, QStringLiteral("could not be released"));
+    if (waitAtGate(worker, deadline))
+        return true;
+    waitUntilEnded(worker, deadline);
+    return false;
+}
+
+bool DispenseWorkers::waitAtGate(qsizetype worker, const QDeadlineTimer& deadline) {
+    QProcess& process = *processes_[worker];
+    while (!process.canReadLine() && process.state() != QProcess::NotRunning &&
+           !deadline.hasExpired())
+        process.waitForReadyRead(100);
+    if (!process.canReadLine())
+        return false;
+    if (process.readLine() != "ready\n")
+        fail(worker, QStringLiteral("printed something else than \"ready\""));
+    return true;
+}
+
+void DispenseWorkers::waitUntilEnded(qsizetype worker, const QDeadlineTimer& deadline) {
+    QProcess& process = *processes_[worker];
+    if (process.state() != QProcess::NotRunning &&
+        !process.waitForFinished(static_cast<int>(deadline.remainingTime())))
+        fail(worker, QStringLiteral("did not end in time"));
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        fail(worker, QStringLiteral("ended badly"));
 }
 
 QList<WorkerReport> DispenseWorkers::reports(qsizetype worker) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QProcess>
 #include <QStringList>
@@ -29,11 +30,17 @@ public:
 
     // Releases every worker at once and waits until all have ended well.
     void run(int timeoutMs);
+    // Releases one worker started with --step for one store and waits until it is at its gate
+    // again (true) or has ended well (false).
+    bool step(qsizetype worker, int timeoutMs);
 
     qsizetype size() const { return processes_.size(); }
     QList<WorkerReport> reports(qsizetype worker) const;
 
 private:
+    // Waits until the worker is at its gate (true) or has stopped running (false).
+    bool waitAtGate(qsizetype worker, const QDeadlineTimer& deadline);
+    void waitUntilEnded(qsizetype worker, const QDeadlineTimer& deadline);
     [[noreturn]] void fail(qsizetype worker, const QString& what) const;
 
     QTemporaryDir outputs_;

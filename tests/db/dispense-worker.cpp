@@ -7,6 +7,8 @@
 //   error    DAY SEQUENCE ITEM TEXT
 //   unread   DAY SEQUENCE TEXT        the order's lines could not be opened
 // A report reaches the output before the next store starts, so a killed worker loses none.
+// --gate holds the worker once, before its first store; --step holds it before every store, so
+// that whoever drives it can change the world between two stores.
 #include "AppError.h"
 #include "DatabaseLocation.h"
 #include "OrderStatements.h"
@@ -17,6 +19,7 @@
 #include <QFile>
 #include <QThread>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -37,6 +40,7 @@ struct Options {
     int pauseMs = 0;
     bool readFirst = false;
     bool gate = false;
+    bool step = false;
     int part = 1;
     int parts = 1;
     QString output;
@@ -71,7 +75,8 @@ public:
             for (const QString& sequence : sequences)
                 orders.push_back(read(sequence));
         }
-        waitAtGate();
+        if (!options_.step)
+            waitAtGate();
         if (options_.readFirst) {
             for (OrderLines& order : orders)
                 store(order);
@@ -127,6 +132,8 @@ private:
                                   query.FieldByName(QStringLiteral("領藥序號")).AsString(),
                                   query.FieldByName(QStringLiteral("項次")).AsString()};
             pause();
+            if (options_.step)
+                waitAtGate();
             try {
                 query.Edit();
                 query.FieldByName(stateField).SetValue(dispensedText);
@@ -154,9 +161,10 @@ private:
         QThread::msleep(static_cast<unsigned long>(ms(random_)));
     }
 
-    // Lets whoever started several workers release them at once, each with its reads done.
+    // Lets whoever started several workers release them at once, each with its reads done, or
+    // (--step) one store at a time.
     void waitAtGate() {
-        if (!options_.gate)
+        if (!options_.gate && !options_.step)
             return;
         std::fputs("ready\n", stdout);
         std::fflush(stdout);
@@ -198,8 +206,16 @@ Options optionsFrom(const QCommandLineParser& parser) {
     const bool file = parser.isSet(QStringLiteral("file"));
     if (file == parser.isSet(QStringLiteral("server")))
         throw std::invalid_argument("give either --file or --server");
-    options.location = file ? db::DatabaseLocation::file(parser.value(QStringLiteral("file")))
-                            : db::DatabaseLocation::server(parser.value(QStringLiteral("server")));
+    std::chrono::seconds bound = db::DatabaseLocation::defaultStatementTimeout;
+    if (parser.isSet(QStringLiteral("statement-timeout"))) {
+        if (file)
+            throw std::invalid_argument("--statement-timeout bounds statements on a server only");
+        bound = std::chrono::seconds(number(parser, QStringLiteral("statement-timeout"), 1,
+                                            db::DatabaseLocation::maxStatementTimeout.count()));
+    }
+    options.location =
+        file ? db::DatabaseLocation::file(parser.value(QStringLiteral("file")))
+             : db::DatabaseLocation::server(parser.value(QStringLiteral("server")), bound);
     options.day = parser.value(QStringLiteral("day"));
     if (options.day.isEmpty())
         throw std::invalid_argument("--day is needed");
@@ -214,6 +230,7 @@ Options optionsFrom(const QCommandLineParser& parser) {
         throw std::invalid_argument("--part takes K/N, K from 1 to N, N at most 1000");
     options.readFirst = parser.isSet(QStringLiteral("read-first"));
     options.gate = parser.isSet(QStringLiteral("gate"));
+    options.step = parser.isSet(QStringLiteral("step"));
     options.output = parser.value(QStringLiteral("output"));
     return options;
 }
@@ -230,6 +247,10 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("file"), QStringLiteral("The database file."), QStringLiteral("path")},
         {QStringLiteral("server"), QStringLiteral("The server's libpq connection text."),
          QStringLiteral("text")},
+        {QStringLiteral("statement-timeout"),
+         QStringLiteral("How long a statement on the server may take, as the station's "
+                        "[Database] StatementTimeout (default 5)."),
+         QStringLiteral("seconds")},
         {QStringLiteral("day"), QStringLiteral("The day text of the orders."),
          QStringLiteral("day")},
         {QStringLiteral("seed"), QStringLiteral("Seed of the random orders and pauses."),
@@ -242,6 +263,8 @@ int main(int argc, char* argv[]) {
          QStringLiteral("Open the lines of every order before storing any.")},
         {QStringLiteral("gate"), QStringLiteral("Print \"ready\" before the first store and wait "
                                                 "for a line on standard input.")},
+        {QStringLiteral("step"),
+         QStringLiteral("The same before every store (instead of the first only).")},
         {QStringLiteral("output"),
          QStringLiteral("File of the reports (default: standard output)."), QStringLiteral("path")},
     });

@@ -6,40 +6,17 @@
 #include "ServerDatabase.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
+#include "TestDatabaseStall.h"
 
-#include <QElapsedTimer>
 #include <QSqlQuery>
 #include <QTest>
 #include <optional>
 
 using namespace db;
-
-namespace {
-
-const QString today = QString::fromLatin1(TestDatabase::day);
-const QString dispensed = QStringLiteral("配藥完成");
-// Short, so that the cases run quickly; far below the limit the cases allow for the failure.
-constexpr std::chrono::seconds bound{2};
-constexpr qint64 generousLimitMs = 30000;
-
-void store(TADOQuery& query, int row) {
-    query.MoveTo(row);
-    query.Edit();
-    query.FieldByName(QStringLiteral("配藥情況")).SetValue(dispensed);
-    query.Post();
-}
-
-QStringList states(TADOConnection& connection) {
-    TADOQuery query(connection);
-    query.SQL = orderLinesStatement(QStringLiteral("1"), today);
-    query.Open();
-    QStringList texts;
-    for (query.First(); !query.Eof(); query.Next())
-        texts << query.FieldByName(QStringLiteral("配藥情況")).Value().toString();
-    return texts;
-}
-
-} // namespace
+using stall::dispensed;
+using stall::states;
+using stall::store;
+using stall::today;
 
 class TestServerConnection : public QObject {
     Q_OBJECT
@@ -91,40 +68,35 @@ private slots:
         QFETCH(bool, paused);
         TestDatabase database;
         database.addSampleOrder();
-        TADOConnection connection(DatabaseLocation::server(database.location().target(), bound));
-        TADOQuery query(connection);
-        query.SQL = orderLinesStatement(QStringLiteral("1"), today);
-        query.Open();
-        query.FieldByName(QStringLiteral("配藥情況")).SetReadOnly(false);
-
+        if (paused) {
+            stall::storeFailsWithinTheBound(
+                database, [&] { cluster_->pause(); }, [&] { cluster_->unpause(); });
+            return;
+        }
         QSqlDatabase other =
             addServerDatabase(QStringLiteral("other"), database.location().target());
         QVERIFY(other.open());
-        QSqlQuery holder(other);
-        if (paused) {
-            cluster_->pause();
-        } else {
-            QVERIFY(other.transaction());
-            QVERIFY(holder.exec(QStringLiteral("SELECT * FROM 領藥明細 FOR UPDATE")));
+        {
+            QSqlQuery holder(other);
+            stall::storeFailsWithinTheBound(
+                database,
+                [&] {
+                    QVERIFY(other.transaction());
+                    QVERIFY(holder.exec(QStringLiteral("SELECT * FROM 領藥明細 FOR UPDATE")));
+                },
+                [&] { QVERIFY(other.rollback()); });
         }
-        QElapsedTimer waited;
-        waited.start();
-        QCOMPARE(errorOf([&] { store(query, 0); }),
-                 QStringLiteral("the database did not answer within 2 s"));
-        QVERIFY(waited.elapsed() < generousLimitMs);
-        QVERIFY2(query.FieldByName(QStringLiteral("配藥情況")).IsNull(), "not shown as stored");
-
-        if (paused)
-            cluster_->unpause();
-        else
-            QVERIFY(other.rollback());
-        QCOMPARE(states(connection), QStringList({QString(), QString()}));
-        store(query, 0);
-        QCOMPARE(states(connection), QStringList({dispensed, QString()}));
-        holder = QSqlQuery();
         other.close();
         other = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    }
+
+    // The same for a dispense-worker, a station without a window.
+    void workerReportsAStalledServer() {
+        TestDatabase database;
+        database.addSampleOrder();
+        stall::workerReportsTheStall(
+            database, [&] { cluster_->pause(); }, [&] { cluster_->unpause(); });
     }
 
     void refusedOrUnreachableServerFailsEveryStatement_data() {

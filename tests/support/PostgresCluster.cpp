@@ -5,11 +5,12 @@
 #include <cstdio>
 #include <stdexcept>
 
-PostgresCluster::PostgresCluster() {
+PostgresCluster::PostgresCluster(int tcpPort) {
     if (!folder_.isValid())
         throw std::runtime_error("no temporary folder for the server's state");
     state_ = folder_.filePath(QStringLiteral("postgres"));
-    rig(QStringLiteral("start"));
+    rig(QStringLiteral("start"),
+        tcpPort > 0 ? QStringList{QString::number(tcpPort)} : QStringList{});
     QFile file(connectionFile());
     if (!file.open(QIODevice::ReadOnly)) {
         rig(QStringLiteral("destroy"));
@@ -42,11 +43,11 @@ void PostgresCluster::unpause() {
     rig(QStringLiteral("continue"));
 }
 
-void PostgresCluster::rig(const QString& command) {
+void PostgresCluster::rig(const QString& command, const QStringList& more) {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(QStringLiteral("bash"),
-                  {QStringLiteral(STATION_POSTGRES_RIG_SCRIPT), command, state_});
+                  QStringList{QStringLiteral(STATION_POSTGRES_RIG_SCRIPT), command, state_} + more);
     if (!process.waitForFinished(180000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0)
         throw std::runtime_error(

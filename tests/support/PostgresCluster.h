@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A throw-away PostgreSQL cluster of scripts/rig/postgres-rig.sh on a socket of its own, for a
@@ -8,7 +9,8 @@
 // Failures throw std::runtime_error.
 class PostgresCluster {
 public:
-    PostgresCluster();
+    // With a port, it listens on TCP 127.0.0.1:port too, and connectionText() names that.
+    explicit PostgresCluster(int tcpPort = 0);
     ~PostgresCluster();
     PostgresCluster(const PostgresCluster&) = delete;
     PostgresCluster& operator=(const PostgresCluster&) = delete;
@@ -25,7 +27,7 @@ public:
     QString connectionFile() const { return state_ + QStringLiteral(".conninfo"); }
 
 private:
-    void rig(const QString& command);
+    void rig(const QString& command, const QStringList& more = {});
 
     QTemporaryDir folder_;
     QString state_;
