@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: a normal build (and the performance report with a short
-# soak), then one with AddressSanitizer and UndefinedBehaviorSanitizer, then one with
-# ThreadSanitizer.
+# Builds everything and runs every test: a normal build (with the performance report and its short
+# soak, and the soak with faults), then one with AddressSanitizer and UndefinedBehaviorSanitizer,
+# then one with ThreadSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -19,6 +19,10 @@ bash scripts/build.sh build -DSTATION_BUILD_TESTS=ON
 
 echo "== Performance report, with a short soak"
 bash bench/performance.sh --bin build/bin --soak 60 --output build/performance.md
+
+echo "== Soak with faults, two minutes on the file and two on a server"
+bash bench/soak.sh --minutes 2 --bin build/bin
+bash bench/soak.sh --minutes 2 --server --bin build/bin
 
 echo "== Fuzz the wire protocol"
 bash scripts/fuzz.sh

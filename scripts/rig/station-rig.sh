@@ -31,12 +31,14 @@ rig_fail() {
 }
 
 # rig_wait SECONDS COMMAND...: retries COMMAND every 0.1 s until it succeeds or time is up.
+# RIG_WAIT_HOOK, when set, is run between the tries (the soak serves its faults there).
 rig_wait() {
     local limit=$(($1 * 10))
     shift
     local i
     for ((i = 0; i < limit; i++)); do
         "$@" && return 0
+        [ -z "${RIG_WAIT_HOOK:-}" ] || "$RIG_WAIT_HOOK"
         sleep 0.1
     done
     return 1
