@@ -6,6 +6,9 @@
 #                                   PORT (default: a free one) and PORT+1; STATE (a file) records
 #                                   folder, pid, socket and port, STATE.env the client's variables
 #   pcsc-rig.sh stop STATE          stops the daemon, keeps its folder
+#   pcsc-rig.sh restart STATE       stops the daemon if it runs and starts it again in the same
+#                                   folder, on the same socket path and port: to its clients
+#                                   and its card the reader is taken away and comes back
 #   pcsc-rig.sh destroy STATE       stops it and removes its folder and STATE
 #
 # The daemon always listens on its built-in socket path, whatever the environment says; handed
@@ -16,7 +19,7 @@ set -euo pipefail
 command=${1:-}
 state=${2:-}
 [ -n "$command" ] && [ -n "$state" ] || {
-    echo "usage: $0 start|stop|destroy STATE [PORT]" >&2
+    echo "usage: $0 start|stop|restart|destroy STATE [PORT]" >&2
     exit 2
 }
 state=$(realpath -m "$state")
@@ -75,20 +78,22 @@ stop_daemon() {
     [ -z "$dir" ] || restore_pid_file "$dir"
 }
 
-case "$command" in
-start)
-    bash "$0" destroy "$state"
-    port=${3:-$(pick_port)}
-    port_free "$port" && port_free $((port + 1)) || {
-        echo "pcsc-rig: port $port or $((port + 1)) is taken" >&2
+check_ports() {
+    port_free "$1" && port_free $(($1 + 1)) || {
+        echo "pcsc-rig: port $1 or $(($1 + 1)) is taken" >&2
         exit 1
     }
-    dir=$(mktemp -d /tmp/station-pcsc.XXXXXX)
-    mkdir "$dir/readers"
-    printf 'FRIENDLYNAME "Virtual PCD"\nDEVICENAME   /dev/null:0x%X\nLIBPATH      %s\nCHANNELID    0x%X\n' \
-        "$port" /usr/lib/pcsc/drivers/serial/libifdvpcd.so "$port" >"$dir/readers/vpcd"
+}
+
+# Runs the daemon of folder $1 on the card port $2, records it in STATE and exits: 0 once its
+# virtual reader waits for the card; otherwise with the daemon's log shown and the rig destroyed.
+launch() {
+    local dir=$1 port=$2 socket=$1/pcscd.comm pid
+    rm -f "$dir/machine-pid"
     [ ! -f "$machine_pid_file" ] || cp "$machine_pid_file" "$dir/machine-pid"
-    socket=$dir/pcscd.comm
+    # An earlier daemon's socket stays behind it; the new one takes the same path, which the
+    # clients keep.
+    rm -f "$socket"
     # The listening socket goes to the daemon as descriptor 3, in the same process, so
     # LISTEN_PID names the daemon itself.
     perl -MIO::Socket::UNIX -MPOSIX -MFcntl -e '
@@ -102,7 +107,7 @@ start)
         $ENV{LISTEN_FDS} = 1;
         $ENV{LISTEN_PID} = $$;
         exec @ARGV or die "pcsc-rig: cannot run pcscd: $!\n";
-    ' "$socket" pcscd -f -c "$dir/readers" </dev/null >"$dir/log" 2>&1 &
+    ' "$socket" pcscd -f -c "$dir/readers" </dev/null >>"$dir/log" 2>&1 &
     pid=$!
     printf 'dir=%s\npid=%s\nsocket=%s\nport=%s\n' "$dir" "$pid" "$socket" "$port" >"$state"
     printf 'PCSCLITE_CSOCK_NAME=%s\nSTATION_VPCD_PORT=%s\n' "$socket" "$port" >"$state.env"
@@ -119,6 +124,28 @@ start)
     cat "$dir/log" >&2
     bash "$0" destroy "$state"
     exit 1
+}
+
+case "$command" in
+start)
+    bash "$0" destroy "$state"
+    port=${3:-$(pick_port)}
+    check_ports "$port"
+    dir=$(mktemp -d /tmp/station-pcsc.XXXXXX)
+    mkdir "$dir/readers"
+    printf 'FRIENDLYNAME "Virtual PCD"\nDEVICENAME   /dev/null:0x%X\nLIBPATH      %s\nCHANNELID    0x%X\n' \
+        "$port" /usr/lib/pcsc/drivers/serial/libifdvpcd.so "$port" >"$dir/readers/vpcd"
+    launch "$dir" "$port"
+    ;;
+restart)
+    [ -f "$state" ] && dir=$(recorded dir) && port=$(recorded port) && [ -n "$port" ] &&
+        [ -d "$dir/readers" ] || {
+        echo "pcsc-rig: no daemon recorded in $state" >&2
+        exit 1
+    }
+    stop_daemon
+    check_ports "$port"
+    launch "$dir" "$port"
     ;;
 stop)
     [ -f "$state" ] || {

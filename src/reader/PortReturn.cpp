@@ -1,7 +1,7 @@
 #include "PortReturn.h"
 
 #include <charconv>
-#include <utility>
+#include <vector>
 
 namespace {
 
@@ -23,14 +23,12 @@ bool PortReturn::portFailed(std::int32_t status) {
 
 std::optional<PortReturn::LostPort> PortReturn::lostPort(std::int32_t port) const {
     LostPort lost;
-    if (port <= 0 || reader_port::readPortParameter(library_, port, "PortNr", lost.number) < 0)
+    if (port <= 0 || reader_port::readPortParameter(library_, port, "PortNr", lost.number) < 0 ||
+        reader_port::readPortSettings(library_, port, lost.settings) < 0)
         return std::nullopt;
-    if (!isSerialPort(lost.number))
-        return lost;
-    reader_port::PortSettings line;
-    if (reader_port::readPortSettings(library_, port, line) < 0)
+    if (!isSerialPort(lost.number) &&
+        reader_port::readPortParameter(library_, port, "ReaderName", lost.readerName) < 0)
         return std::nullopt;
-    lost.line = std::move(line);
     return lost;
 }
 
@@ -56,13 +54,38 @@ void PortReturn::forget() {
 bool PortReturn::reopen(const LostPort& port) {
     if (const std::int32_t held = handles_.PortHandle.exchange(0); held > 0)
         library_.ClosePort(held);
-    const std::int32_t opened = library_.OpenPort(port.number.c_str());
+    const std::int32_t opened = openAgain(port);
     if (opened <= 0)
         return false;
-    if (port.line && reader_port::setPortSettings(library_, opened, *port.line) < 0) {
+    if (reader_port::setPortSettings(library_, opened, port.settings) < 0) {
         library_.ClosePort(opened);
         return false;
     }
     handles_.PortHandle = opened;
     return reader_port::bindReaderToPort(library_, handles_, opened) >= 0;
+}
+
+// A restarted service lists its readers anew: the reader is looked for by its name, at its own
+// number first.
+std::int32_t PortReturn::openAgain(const LostPort& port) const {
+    if (port.readerName.empty())
+        return library_.OpenPort(port.number.c_str());
+    std::vector<std::string> numbers{port.number};
+    for (int number = ZQCOM_FIRST_PCSC_PORT; number <= ZQCOM_LAST_PCSC_PORT; ++number) {
+        if (std::to_string(number) != port.number)
+            numbers.push_back(std::to_string(number));
+    }
+    for (const std::string& number : numbers) {
+        const std::int32_t opened = library_.OpenPort(number.c_str());
+        if (opened == ZQCOM_ERR_NO_SERVICE)
+            return opened;
+        std::string name;
+        if (opened > 0 &&
+            reader_port::readPortParameter(library_, opened, "ReaderName", name) >= 0 &&
+            name == port.readerName)
+            return opened;
+        if (opened > 0)
+            library_.ClosePort(opened);
+    }
+    return ZQCOM_ERR_OPEN_FAILED;
 }

@@ -10,9 +10,11 @@
 #include <string>
 
 // Brings the reader back after its port failed (a line that hung up, an adapter unplugged, a
-// PC/SC reader taken away): the same port number is opened again with the settings it had, at
-// most once in retryPause, and the reader is bound to it. Nothing is shown: the device may stay
-// away for long. Used by one thread at a time; handles.PortHandle follows the port.
+// PC/SC reader taken away or its service restarted): the same port number is opened again with
+// the settings it had, at most once in retryPause, and the reader is bound to it. A PC/SC port
+// must give the reader of the same name; another place in the service's list serves too.
+// Nothing is shown: the device may stay away for long. Used by one thread at a time;
+// handles.PortHandle follows the port.
 class PortReturn {
 public:
     static constexpr std::chrono::seconds retryPause{2};
@@ -32,12 +34,16 @@ public:
 private:
     struct LostPort {
         std::string number;
-        // Empty for a PC/SC port, which has no line of its own.
-        std::optional<reader_port::PortSettings> line;
+        // A PC/SC port keeps them too, and its TimeOut bounds its waits.
+        reader_port::PortSettings settings;
+        // Empty for a serial port.
+        std::string readerName;
     };
 
     std::optional<LostPort> lostPort(std::int32_t port) const;
     bool reopen(const LostPort& port);
+    // The new handle of the lost port, or the library's status.
+    std::int32_t openAgain(const LostPort& port) const;
 
     const ReaderLibraryCalls& library_;
     ReaderHandles& handles_;

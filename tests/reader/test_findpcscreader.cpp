@@ -1,4 +1,5 @@
 #include "IniFile.h"
+#include "MessageBoxes.h"
 #include "PcscDaemon.h"
 #include "ReaderPortFixture.h"
 #include "TagListStation.h"
@@ -93,14 +94,36 @@ void TestFindPcscReader::foundAfterTheSerialPortsAndKeptInTheIni() {
     QCOMPARE(ZQKRT_0x52_GetBaud(handles_.ReaderHandle, 255), 0);
 }
 
-// The station's tag list on the reader the INI file opened, as over the serial line.
+// The station's tag list on the reader the INI file opened, as over the serial line. The private
+// daemon stopped and started again takes the reader away and brings it back under its name: the
+// inventory follows on its own, without a message, and the port keeps its settings.
 void TestFindPcscReader::tagListFollowsTheCard() {
     const QString uid = "E004010012345678";
-    Station station(handles_.ReaderHandle);
+    const std::string name = portParameter("ReaderName");
+    platform::MessageRecorder messages;
+    const ReaderLibraryCalls library;
+    Station station(handles_.ReaderHandle, {}, &library, &handles_);
+    QList<bool> away;
+    connect(station.inventory.get(), &TagInventory::readerAway, this,
+            [&](bool isAway) { away << isAway; });
     QTRY_COMPARE_WITH_TIMEOUT(station.count.text(), QString(" No Tag in Field"), kLimitMs);
     QVERIFY(emulator_.command("place " + uid));
     QTRY_COMPARE_WITH_TIMEOUT(station.rows(), QStringList{"I-Code " + uid}, kLimitMs);
     QCOMPARE(station.count.text(), QString(" 1 Tag in Field"));
+
+    QCOMPARE(ZQCOM_SetPortPara(handles_.PortHandle, "TimeOut", "700"), ZQCOM_OK);
+    QVERIFY(daemon_.stop());
+    QTRY_COMPARE_WITH_TIMEOUT(station.count.text(), QString(" No Tag in Field"), kLimitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(away, QList<bool>{true}, kLimitMs);
+    // Once a try to open it again has failed.
+    QTRY_COMPARE_WITH_TIMEOUT(std::int32_t(handles_.PortHandle), 0, kLimitMs);
+    QVERIFY(daemon_.restart());
+    QTRY_COMPARE_WITH_TIMEOUT(station.rows(), QStringList{"I-Code " + uid}, kLimitMs);
+    QCOMPARE(away, QList<bool>({true, false}));
+    QCOMPARE(portParameter("ReaderName"), name);
+    QCOMPARE(portParameter("TimeOut"), "700"s);
+    QVERIFY(messages.messages().isEmpty());
+
     QVERIFY(emulator_.command("clear"));
     QTRY_COMPARE_WITH_TIMEOUT(station.count.text(), QString(" No Tag in Field"), kLimitMs);
     QCOMPARE(station.seenSerials(), QStringList{uid});

@@ -56,6 +56,10 @@ bool PcscDaemon::stop() {
     return rig(QStringLiteral("stop"));
 }
 
+bool PcscDaemon::restart() {
+    return rig(QStringLiteral("restart"));
+}
+
 bool PcscDaemon::rig(const QString& command) {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedChannels);

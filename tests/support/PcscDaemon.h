@@ -19,6 +19,9 @@ public:
     bool start(QString& error);
     // Stops the daemon as if the service ended; false when the rig failed.
     bool stop();
+    // Starts the stopped (or running) daemon again on the same socket and port: its reader comes
+    // back under the same name; false when the rig failed.
+    bool restart();
 
     // The TCP port on which the virtual reader waits for its card.
     const QString& cardPort() const { return cardPort_; }
