@@ -40,4 +40,8 @@ QSqlDatabase addServerDatabase(const QString& connectionName, const QString& con
     return database;
 }
 
+QString notAnsweredText(std::chrono::seconds bound) {
+    return QStringLiteral("the database did not answer within %1 s").arg(bound.count());
+}
+
 } // namespace db

@@ -19,4 +19,7 @@ QSqlDatabase addServerDatabase(
     const QString& connectionName, const QString& connection,
     std::chrono::seconds statementTimeout = DatabaseLocation::defaultStatementTimeout);
 
+// What a statement that ran out of its bound reports.
+QString notAnsweredText(std::chrono::seconds bound);
+
 } // namespace db

@@ -1,6 +1,7 @@
 #include "TADOConnection.h"
 
 #include "AppError.h"
+#include "ServerDatabase.h"
 #include "SqlDialect.h"
 
 #include <QAtomicInteger>
@@ -31,10 +32,6 @@ public:
 
 [[noreturn]] void raise(const QSqlError& error) {
     throw EngineError(error);
-}
-
-QString notAnsweredText(std::chrono::seconds bound) {
-    return QStringLiteral("the database did not answer within %1 s").arg(bound.count());
 }
 
 QString nextConnectionName() {

@@ -1,13 +1,16 @@
 // The connection to a PostgreSQL server that goes away, stalls or is held by another session's
 // lock, and comes back, on a throw-away cluster of the test's own, so that stopping it disturbs
 // no other test.
+#include "Connection.h"
 #include "OrderStatements.h"
 #include "PostgresCluster.h"
 #include "ServerDatabase.h"
+#include "SqlRun.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
 #include "TestDatabaseStall.h"
 
+#include <QElapsedTimer>
 #include <QSqlQuery>
 #include <QTest>
 #include <optional>
@@ -91,12 +94,26 @@ private slots:
         QSqlDatabase::removeDatabase(QStringLiteral("other"));
     }
 
-    // The same for a dispense-worker, a station without a window.
-    void workerReportsAStalledServer() {
+    // The same for a dispense-worker, a station without a window, and for the tools' statements
+    // (at their fixed bound).
+    void workerAndToolsReportAStalledServer() {
         TestDatabase database;
         database.addSampleOrder();
         stall::workerReportsTheStall(
             database, [&] { cluster_->pause(); }, [&] { cluster_->unpause(); });
+
+        const auto tool = dbtools::Connection::server(database.location().target());
+        stall::Stall stall([&] { cluster_->pause(); }, [&] { cluster_->unpause(); });
+        QElapsedTimer waited;
+        waited.start();
+        try {
+            dbtools::run(tool->database(), QStringLiteral("SELECT 1"));
+            QFAIL("the statement ended without an answer");
+        } catch (const std::runtime_error& error) {
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     db::notAnsweredText(DatabaseLocation::defaultStatementTimeout));
+        }
+        QVERIFY(waited.elapsed() < stall::generousLimitMs);
     }
 
     void refusedOrUnreachableServerFailsEveryStatement_data() {

@@ -46,7 +46,7 @@ void BatchRowWriter::finish() {
 void BatchRowWriter::flush() {
     QSqlQuery query(database);
     // The statement itself is too long to show.
-    if (!query.exec(statement))
+    if (!boundedExec(query, database, statement))
         fail(QStringLiteral("writing %1").arg(tableName), query.lastError());
     statement.clear();
     rowsHeld = 0;

@@ -17,7 +17,7 @@ ForeignKeyPause::ForeignKeyPause(const QSqlDatabase& database) : server(database
         fail(statement, query.lastError());
     for (const Table& table : prescriptionTables()) {
         query.bindValue(0, table.name);
-        if (!query.exec())
+        if (!boundedExec(query, server))
             fail(statement, query.lastError());
         while (query.next())
             keys.append({query.value(0).toString(),

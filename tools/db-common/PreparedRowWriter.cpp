@@ -8,7 +8,7 @@ namespace dbtools {
 
 PreparedRowWriter::PreparedRowWriter(const QSqlDatabase& database, const QString& table,
                                      const QStringList& columnNames)
-    : query(database), columns(columnNames.size()) {
+    : database(database), query(database), columns(columnNames.size()) {
     QStringList marks;
     for (qsizetype column = 0; column < columns; ++column)
         marks.append(QStringLiteral("?"));
@@ -23,7 +23,7 @@ void PreparedRowWriter::add(const QVariantList& values) {
         throw std::invalid_argument("a row with the wrong number of values");
     for (qsizetype column = 0; column < columns; ++column)
         query.bindValue(static_cast<int>(column), values.at(column));
-    if (!query.exec())
+    if (!boundedExec(query, database))
         fail(query.lastQuery(), query.lastError());
 }
 

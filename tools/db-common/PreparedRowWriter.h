@@ -16,6 +16,7 @@ public:
     void finish() override {}
 
 private:
+    QSqlDatabase database;
     QSqlQuery query;
     qsizetype columns;
 };

@@ -1,6 +1,10 @@
 #include "SqlRun.h"
 
-#include <QSqlQuery>
+#include "Connection.h"
+#include "ServerDatabase.h"
+#include "SqlDialect.h"
+#include "StatementWatchdog.h"
+
 #include <stdexcept>
 
 namespace dbtools {
@@ -13,9 +17,22 @@ void fail(const QString& what, const QSqlError& error) {
     fail(QStringLiteral("%1: %2").arg(what, error.text()));
 }
 
+bool boundedExec(QSqlQuery& query, const QSqlDatabase& database, const QString& statement) {
+    if (engineOf(database) == db::Engine::Sqlite)
+        return statement.isNull() ? query.exec() : query.exec(statement);
+    // The tools run one statement at a time, on one thread.
+    static db::StatementWatchdog watchdog;
+    const auto bound = db::DatabaseLocation::defaultStatementTimeout;
+    watchdog.arm(db::postgresDialect()->socketOf(database), bound);
+    const bool done = statement.isNull() ? query.exec() : query.exec(statement);
+    if (watchdog.disarm())
+        fail(db::notAnsweredText(bound));
+    return done;
+}
+
 void run(const QSqlDatabase& database, const QString& statement) {
     QSqlQuery query(database);
-    if (!query.exec(statement))
+    if (!boundedExec(query, database, statement))
         fail(statement, query.lastError());
 }
 
@@ -26,7 +43,7 @@ QVariant single(const QSqlDatabase& database, const QString& statement,
         fail(statement, query.lastError());
     for (const QVariant& value : values)
         query.addBindValue(value);
-    if (!query.exec())
+    if (!boundedExec(query, database))
         fail(statement, query.lastError());
     if (!query.next())
         fail(QStringLiteral("%1: no row").arg(statement));

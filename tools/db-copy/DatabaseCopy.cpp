@@ -74,8 +74,9 @@ qint64 copyTable(const QSqlDatabase& file, const QSqlDatabase& server, const Tab
     const CopiedColumns columns = copiedColumns(file, server, table.name, where);
     QSqlQuery rows(file);
     rows.setForwardOnly(true);
-    if (!rows.exec(QStringLiteral("SELECT %1 FROM %2")
-                       .arg(columns.fileNames().join(QStringLiteral(", ")), table.name)))
+    if (!dbtools::boundedExec(rows, file,
+                              QStringLiteral("SELECT %1 FROM %2")
+                                  .arg(columns.fileNames().join(QStringLiteral(", ")), table.name)))
         fail(where, rows.lastError());
 
     dbtools::BatchRowWriter writer(server, table.name, columns.serverNames());
