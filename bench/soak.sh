@@ -67,7 +67,6 @@ finish() {
     soak_end_faults
     soak_stop_pinger
     rig_stop
-    [ -n "${pg_state:-}" ] && bash "$root/scripts/rig/postgres-rig.sh" destroy "$pg_state" >/dev/null 2>&1
     [ "${keep_work:-0}" = 1 ] && log "the station's folder is kept in $work" || rm -rf "$work"
 }
 trap finish EXIT
@@ -83,24 +82,14 @@ chance() { ((RANDOM % $1 == 0)); }
 
 mkdir -p "$RIG_DIR"
 if [ "$server" = 1 ]; then
-    pg_state=$work/pg
-    bash "$root/scripts/rig/postgres-rig.sh" start "$pg_state" >/dev/null || fail "the server did not start"
-    conninfo=$(cat "$pg_state.conninfo")
-    "$bin/demo-db-maker" --server "$conninfo" --catalogue "$RIG_DATA/transponders.tsv" $RIG_DB_OPTIONS \
-        >/dev/null || fail "the demo database could not be made on the server"
-    printf '[Database]\nPostgreSQL=%s\nStatementTimeout=%s\n' "$conninfo" "$statement_bound" \
-        >"$RIG_DIR/ZQKRT_Tovrel.ini"
-    mkdir -p "$RIG_DIR/dosdevices"
-    rig_port_nowhere 4
-    # The script's own statements are bounded too: they may meet the faults it injects.
-    rig_sql() {
-        PGCONNECT_TIMEOUT=5 timeout 20 psql "$conninfo" -X -q -A -t -F $'\t' -v ON_ERROR_STOP=1 -c "$1"
-    }
+    rig_use_server || fail "the server's demo database could not be made"
+    printf 'StatementTimeout=%s\n' "$statement_bound" >>"$RIG_DIR/ZQKRT_Tovrel.ini"
+    pg_state=$RIG_PG_STATE
+    conninfo=$RIG_CONNINFO
     soak_integrity() { rig_sql "SELECT count(*) FROM 領藥明細" >/dev/null && echo ok; }
 else
     export RIG_FRESH_DB=1
     rig_prepare || fail "the station's folder could not be made"
-    rig_sql() { timeout 20 sqlite3 -batch -noheader -separator $'\t' -cmd '.timeout 5000' "$RIG_DIR/藥袋正規化.db" "$1"; }
     soak_integrity() { rig_sql 'PRAGMA integrity_check'; }
 fi
 # The lines stored before the soak, and each drug's container.
@@ -163,9 +152,10 @@ soak_dismiss_boxes() {
 
 # --- Dispensing -------------------------------------------------------------------------------
 
-# Points of the main window: the list's rows (16 pixels apart), the stop button.
+# Points of the main window (below its menu bar): the list's rows (16 pixels apart), the stop
+# button.
 LIST_POINT=(100 120)
-STOP_POINT=(614 302)
+STOP_POINT=(614 326)
 ROW_PITCH=16
 VISIBLE_ROWS=5
 

@@ -106,7 +106,7 @@ demo_dispense_order() {
 # What the database holds for the order, with the weights the station showed as it stored them.
 demo_outcome() {
     echo "Order $DEMO_ORDER of $DEMO_DAY:"
-    rig_sql "SELECT 項次, 藥品名稱, IFNULL(配藥情況, '(not dispensed)') FROM 領藥明細
+    rig_sql "SELECT 項次, 藥品名稱, COALESCE(配藥情況, '(not dispensed)') FROM 領藥明細
              WHERE 配藥日期 = '$DEMO_DAY' AND 領藥序號 = '$DEMO_ORDER' ORDER BY 項次" |
         while IFS=$'\t' read -r item drug state; do
             weight=$(rig_journal | awk -F'\t' -v o="$DEMO_ORDER" -v i="$item" \

@@ -1,7 +1,8 @@
 # station-rig.sh: sourced by the run command, the end-to-end tests and the performance script.
 # Sets up a station folder with the demo database and both emulators, starts the real station
 # in it and drives its windows with real input events (xdotool) on the current X display.
-# Everything a rig_ function starts is ended by rig_stop, which the caller traps on EXIT.
+# Everything a rig_ function starts is ended by rig_stop, which the caller traps on EXIT. The
+# database is the demo file, or with rig_use_server a throw-away PostgreSQL server.
 #
 # Expects: RIG_BIN (the folder of the built binaries), RIG_DATA (the data/ folder),
 # RIG_DIR (the station's working folder). RIG_SHOTS (a folder) turns on screenshots.
@@ -18,6 +19,10 @@ rig_stop() {
         wait "$pid" 2>/dev/null || true
     done
     rig_pids=()
+    if [ -n "${RIG_PG_STATE:-}" ]; then
+        bash "$rig_scripts/postgres-rig.sh" destroy "$RIG_PG_STATE" >/dev/null 2>&1 || true
+        RIG_PG_STATE=
+    fi
     # The PC/SC daemon goes last: the reader emulator and the station are its clients.
     if [ -n "${RIG_PCSC_STATE:-}" ]; then
         bash "$rig_scripts/pcsc-rig.sh" destroy "$RIG_PCSC_STATE" || true
@@ -53,6 +58,20 @@ rig_prepare() {
         (cd "$RIG_DIR" && "$RIG_BIN/demo-db-maker" --force --catalogue "$RIG_DATA/transponders.tsv" \
             ${RIG_DB_OPTIONS:-}) >/dev/null || rig_fail "the demo database could not be made"
     fi
+    rig_port_nowhere 4
+}
+
+# The demo database on a throw-away PostgreSQL server of its own instead of the file, named in
+# the station's INI file; RIG_CONNINFO reaches it.
+rig_use_server() {
+    RIG_PG_STATE=$RIG_DIR/pg
+    mkdir -p "$RIG_DIR/dosdevices"
+    bash "$rig_scripts/postgres-rig.sh" start "$RIG_PG_STATE" >/dev/null ||
+        { rig_fail "the server did not start"; return 1; }
+    RIG_CONNINFO=$(cat "$RIG_PG_STATE.conninfo")
+    "$RIG_BIN/demo-db-maker" --server "$RIG_CONNINFO" --catalogue "$RIG_DATA/transponders.tsv" \
+        ${RIG_DB_OPTIONS:-} >/dev/null || { rig_fail "the demo database could not be made on the server"; return 1; }
+    printf '[Database]\nPostgreSQL=%s\n' "$RIG_CONNINFO" >>"$RIG_DIR/ZQKRT_Tovrel.ini"
     rig_port_nowhere 4
 }
 
@@ -172,4 +191,12 @@ rig_journal() { cat "$RIG_DIR/配藥紀錄.txt" 2>/dev/null || true; }
 rig_journal_count() { rig_journal | awk -F'\t' -v e="$1" '$2 == e { n++ } END { print n + 0 }'; }
 rig_journal_has() { [ "$(rig_journal_count "$1")" -ge "$2" ]; }
 
-rig_sql() { sqlite3 -batch -noheader -separator $'\t' "$RIG_DIR/藥袋正規化.db" "$1"; }
+# A statement on the demo database, rows as tab-separated lines; bounded, as the rig's own faults
+# may stall the database.
+rig_sql() {
+    if [ -n "${RIG_CONNINFO:-}" ]; then
+        PGCONNECT_TIMEOUT=5 timeout 20 psql "$RIG_CONNINFO" -X -q -A -t -F $'\t' -v ON_ERROR_STOP=1 -c "$1"
+    else
+        timeout 20 sqlite3 -batch -noheader -separator $'\t' -cmd '.timeout 5000' "$RIG_DIR/藥袋正規化.db" "$1"
+    fi
+}

@@ -148,10 +148,11 @@ template <typename Step> auto TADOConnection::bounded(Step step) {
             close();
         return result;
     } catch (const EngineError& error) {
-        // The kernel's own time-out on a cut connection may come a moment before the watchdog.
-        const bool ranOut =
-            watchdog_.disarm() || dialect_->isTimeout(error.code) ||
-            std::chrono::steady_clock::now() - start >= location_.statementTimeout();
+        // The kernel's own time-out on a cut connection may come a moment before the watchdog;
+        // the file's busy wait keeps its own message.
+        const bool ranOut = watchdog_.disarm() || dialect_->isTimeout(error.code) ||
+                            (location_.isServer() && std::chrono::steady_clock::now() - start >=
+                                                         location_.statementTimeout());
         close();
         if (ranOut)
             throw platform::AppError(notAnsweredText(location_.statementTimeout()));
