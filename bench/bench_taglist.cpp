@@ -89,6 +89,8 @@ private:
     void showWarning(const QString&) override {}
     void showWeight(const QString&) override {}
     QString weightText() const override { return {}; }
+    balance::BalanceReading weightReading() const override { return {}; }
+    DrugChecks drugChecks(const QString&) override { return {}; }
     void clearSeenTags() override {}
     void orderCompleted() override {}
 

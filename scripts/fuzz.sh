@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the wire protocol fuzzer with clang and runs it for a fixed number of inputs from a
-# fixed seed, so a run is repeatable. Exits non-zero when it finds a fault; the input that
-# caused it is left in build-fuzz/.
+# Builds the fuzzers of device input (the wire protocol, the balance's lines) with clang and runs
+# each for a fixed number of inputs from a fixed seed, so a run is repeatable. Exits non-zero when
+# one finds a fault; the input that caused it is left in build-fuzz/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/build-fuzz"
@@ -11,9 +11,28 @@ src="$root/src"
 runs="${FUZZ_RUNS:-200000}"
 
 mkdir -p "$out"
+flags=(-std=c++20 -O1 -g -Wall -Wextra -Werror
+       -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+
+# run NAME MAX_LEN: runs build-fuzz/NAME over the seeds in build-fuzz/seeds-NAME.
+run() {
+    local name="$1" corpus="$out/corpus-$1" log="$out/$1.log" status=0
+    rm -rf "$corpus"
+    mkdir -p "$corpus"
+    ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}" \
+        "$out/$name" -runs="$runs" -seed=1 -max_len="$2" -artifact_prefix="$out/" \
+        "$corpus" "$out/seeds-$name" >"$log" 2>&1 || status=$?
+    if [ "$status" -eq 0 ]; then
+        grep -E '^#[0-9]+.*DONE|^Done' "$log"
+    else
+        tail -n 60 "$log"
+        echo "$name found a fault (exit $status); see $log" >&2
+        exit "$status"
+    fi
+}
+
 # The transponder table's default calls are the reader library's, so that is built in as well.
-clang++ -std=c++20 -O1 -g -Wall -Wextra -Werror \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+clang++ "${flags[@]}" \
     -I"$protocol" -I"$readerlib" -I"$readerlib/include" \
     -I"$src/transponder" -I"$src/support" -I"$src/platform" -I/usr/include/PCSC \
     "$root/tests/fuzz/fuzz_wire.cpp" \
@@ -35,10 +54,9 @@ clang++ -std=c++20 -O1 -g -Wall -Wextra -Werror \
 # byte first), 16 read steps (the last first), the reply's status and address, the ISO command,
 # and the request's command and address. Arguments: name, request address, command, ISO
 # command, status, read steps, data, noise; all hex.
-seeds="$out/seeds"
-corpus="$out/corpus"
-rm -rf "$seeds" "$corpus"
-mkdir -p "$seeds" "$corpus"
+seeds="$out/seeds-fuzz_wire"
+rm -rf "$seeds"
+mkdir -p "$seeds"
 seed() {
     local at=$((${#8} / 2)) steps
     steps=$(fold -w2 <<<"$6" | tac | tr -d '\n')
@@ -60,14 +78,18 @@ seed read-blocks 00 B0 23 94 "$none" 000400010203040005060708 ""
 seed transponder-error 00 B0 24 95 "$none" 0103 A503
 seed refused FF B0 A0 02 "$none" "" ""
 
-log="$out/fuzz.log"
-if ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}" \
-    "$out/fuzz_wire" -runs="$runs" -seed=1 -max_len=1024 -artifact_prefix="$out/" \
-    "$corpus" "$seeds" >"$log" 2>&1; then
-    grep -E '^#[0-9]+.*DONE|^Done' "$log"
-else
-    status=$?
-    tail -n 60 "$log"
-    echo "fuzz_wire found a fault (exit $status); see $log" >&2
-    exit "$status"
-fi
+run fuzz_wire 1024
+
+clang++ "${flags[@]}" -I"$src/balance" \
+    "$root/tests/fuzz/fuzz_balancereading.cpp" "$src/balance/BalanceReading.cpp" \
+    -o "$out/fuzz_balancereading"
+# Seeds: lines of each kind a balance sends.
+seeds="$out/seeds-fuzz_balancereading"
+rm -rf "$seeds"
+mkdir -p "$seeds"
+n=0
+for line in 'ST,+00012.34  g\r\n' 'US,-00003.50  g\r\n' 'OL,+9999999E+19\r\n' 'ST,+0012.3456 mg' \
+    'ST,+00000012pcs\r' '   12.3456 g\n' '-0.5 kg' 'ST,+00005.00 ct'; do
+    printf -- "$line" >"$seeds/line-$((n += 1))"
+done
+run fuzz_balancereading 128

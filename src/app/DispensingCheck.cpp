@@ -1,12 +1,15 @@
 #include "DispensingCheck.h"
 
+#include "AppError.h"
 #include "DispensingJournal.h"
 #include "DispensingTurn.h"
 #include "FieldIndex.h"
 #include "MessageBoxes.h"
 #include "PrescriptionFields.h"
 #include "TADOQuery.h"
+#include "WeightCheck.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
@@ -20,6 +23,24 @@ void pauseServingEvents(int ms) {
     QEventLoop loop;
     QTimer::singleShot(std::max(ms, 0), &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+// What the journal says of a reading that is not a settled weight in grams.
+QString readingText(const balance::BalanceReading& reading) {
+    switch (reading.state) {
+    case balance::ReadingState::Overload:
+        return QStringLiteral("超載");
+    case balance::ReadingState::NotAReading:
+        return QStringLiteral("無讀數");
+    default:
+        break;
+    }
+    const QString value = reading.grams()
+                              ? WeightWindow::gramsText(*reading.grams())
+                              : QString::number(double(reading.tenThousandths) / 10000.0) + u' ' +
+                                    QString::fromStdString(reading.unit);
+    return reading.state == balance::ReadingState::Unstable ? QStringLiteral("不穩定 ") + value
+                                                            : value;
 }
 
 QString currentErrorText() {
@@ -73,7 +94,7 @@ bool DispensingCheck::CheckDispensing(const std::function<bool()>& stopRequested
             const std::optional<QString> tagSerial = window_.firstTagSerial();
             if (!tagSerial || stopRequested())
                 return true;
-            if (turn(*tagSerial))
+            if (turn(*tagSerial, stopRequested))
                 return true;
         }
     }
@@ -88,6 +109,8 @@ DispensingCheck::Wait DispensingCheck::waitForTag(int& idleBudget,
         if (window_.tagCount() > 0)
             return Wait::TagListed;
         lastWarnedTag_.clear();
+        lastExpiredTag_.clear();
+        lastWeighedTag_.clear();
         if (--idleBudget <= 0)
             return Wait::Over;
     }
@@ -107,24 +130,30 @@ void DispensingCheck::tagListChanged() {
         tagWait_->quit();
 }
 
-bool DispensingCheck::turn(const QString& tagSerial) {
+bool DispensingCheck::turn(const QString& tagSerial, const std::function<bool()>& stopRequested) {
     db::TADOQuery& lines = window_.orderLines();
     switch (decideTurn(tagSerial, lines.FieldByName(db::field::SerialNumber).Value(),
                        lines.FieldByName(db::field::DispensingState).Value())) {
     case TurnOutcome::WrongDrug:
-        window_.showWarning(wrongDrugText());
-        platform::beep();
-        // The warning repeats while the container lies there; the journal notes it once.
-        if (tagSerial != lastWarnedTag_) {
-            lastWarnedTag_ = tagSerial;
-            record(journal_event::wrongContainer(), lines, {tagSerial});
-        }
+        warn(wrongDrugText(), lastWarnedTag_, tagSerial, true, journal_event::wrongContainer(),
+             lines, {tagSerial});
         lines.Next();
         break;
-    case TurnOutcome::DispenseLine:
+    case TurnOutcome::DispenseLine: {
         lastWarnedTag_.clear();
-        dispense(lines);
+        const DrugChecks drug =
+            window_.drugChecks(lines.FieldByName(QStringLiteral("藥品名稱")).AsString());
+        if (drug.expiry && *drug.expiry < QDate::currentDate()) {
+            warn(expiredText(), lastExpiredTag_, tagSerial, true, journal_event::expiredContainer(),
+                 lines, {tagSerial, drug.expiry->toString(Qt::ISODate)});
+            lines.Next();
+        } else if (settings_.weightCheck && drug.unitGrams) {
+            dispenseByWeight(lines, tagSerial, drug, stopRequested);
+        } else {
+            dispense(lines);
+        }
         break;
+    }
     case TurnOutcome::LineDone:
         window_.clearSeenTags();
         lines.Next();
@@ -171,6 +200,75 @@ void DispensingCheck::record(const QString& event, db::TADOQuery& lines,
         fields << (column < 0 ? QString() : lines.valueAt(lines.CurrentRow(), column).toString());
     }
     journal_->record(event, fields + details);
+}
+
+void DispensingCheck::warn(const QString& text, QString& warnedTag, const QString& tagSerial,
+                           bool beepAgain, const QString& event, db::TADOQuery& lines,
+                           const QStringList& details) {
+    window_.showWarning(text);
+    const bool first = tagSerial != warnedTag;
+    if (first || beepAgain)
+        platform::beep();
+    // The warning repeats while the container lies there; the journal notes it once.
+    if (first) {
+        warnedTag = tagSerial;
+        record(event, lines, details);
+    }
+}
+
+void DispensingCheck::dispenseByWeight(db::TADOQuery& lines, const QString& tagSerial,
+                                       const DrugChecks& drug,
+                                       const std::function<bool()>& stopRequested) {
+    bool counted = false;
+    const double quantity = lines.FieldByName(QStringLiteral("數量")).Value().toDouble(&counted);
+    if (!counted || quantity <= 0)
+        throw platform::AppError(QStringLiteral("數量 of line %1 is not a count to weigh")
+                                     .arg(lines.FieldByName(QStringLiteral("項次")).AsString()));
+    const WeightWindow window = WeightWindow::of(
+        quantity, *drug.unitGrams, drug.tolerancePercent.value_or(settings_.tolerancePercent));
+    const QString expected = WeightWindow::gramsText(window.expectedGrams);
+    // A warning given for this container stays up while it is weighed again.
+    if (lastWeighedTag_ != tagSerial)
+        window_.showWarning(QStringLiteral("應秤 %1 克 (%2 - %3 克)")
+                                .arg(expected, WeightWindow::gramsText(window.lowGrams),
+                                     WeightWindow::gramsText(window.highGrams)));
+    lines.Edit();
+    db::TField state = lines.FieldByName(db::field::DispensingState);
+    QElapsedTimer waited;
+    waited.start();
+    balance::BalanceReading reading;
+    QString weight;
+    try {
+        state.SetValue(dispensingText());
+        for (;;) {
+            weight = window_.weightText() + QStringLiteral("克");
+            window_.showWeight(weight);
+            reading = window_.weightReading();
+            if (judgeReading(reading, window) == WeightVerdict::Within)
+                break;
+            // The container taken away or the run stopped: the line waits for its next turn.
+            if (stopRequested() || window_.firstTagSerial() != tagSerial) {
+                lines.Cancel();
+                return;
+            }
+            if (waited.elapsed() >= settings_.weightWaitSeconds * 1000) {
+                lines.Cancel();
+                warn(wrongWeightText(), lastWeighedTag_, tagSerial, false,
+                     journal_event::weightMismatch(), lines, {expected, readingText(reading)});
+                return;
+            }
+            pauseServingEvents(weightPollMs);
+        }
+        state.SetValue(dispensedText());
+        lines.Post();
+    } catch (...) {
+        lines.Cancel();
+        record(journal_event::storeFailed(), lines, {currentErrorText()});
+        throw;
+    }
+    lastWeighedTag_.clear();
+    window_.showWarning(QString());
+    record(journal_event::lineStored(), lines, {weight, expected, readingText(reading)});
 }
 
 bool DispensingCheck::everyLineDone(db::TADOQuery& lines) {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "BalanceReading.h"
+#include "DispensingSettings.h"
+#include "DrugChecks.h"
+
 #include <QPointer>
 #include <QString>
 #include <condition_variable>
@@ -26,8 +30,12 @@ public:
     virtual std::optional<QString> firstTagSerial() const = 0;
     virtual void showWarning(const QString& text) = 0;
     virtual void showWeight(const QString& text) = 0;
-    // The balance's latest reading, as the balance subsystem keeps it.
+    // The balance's latest reading, as the balance subsystem keeps it, and the same parsed.
     virtual QString weightText() const = 0;
+    virtual balance::BalanceReading weightReading() const = 0;
+    // What the drug's row says for the checks beyond the right container; a database failure
+    // raises platform::AppError.
+    virtual DrugChecks drugChecks(const QString& drugName) = 0;
     // Forgets the serial numbers the inventory has seen.
     virtual void clearSeenTags() = 0;
     // Every line of the order is dispensed.
@@ -44,6 +52,10 @@ public:
     static constexpr int defaultTagWaitMs = 10;
 
     static QString wrongDrugText() { return QStringLiteral("警告!! 拿錯藥品!!"); }
+    static QString wrongWeightText() { return QStringLiteral("警告!! 重量不符!!"); }
+    static QString expiredText() { return QStringLiteral("警告!! 藥品過期!!"); }
+    // How often a line waiting for its weight looks at the balance.
+    static constexpr int weightPollMs = 200;
     static QString dispensingText() { return QStringLiteral("配藥中"); }
     static QString dispensedText() { return QStringLiteral("配藥完成"); }
 
@@ -57,6 +69,8 @@ public:
     void setIdleBudget(int polls) { idleBudget_ = polls; }
     // How long a poll waits for the tag list to change.
     void setTagWaitMs(int ms) { tagWaitMs_ = ms; }
+    // The count by weight and its tolerance and wait.
+    void setSettings(const DispensingSettings& settings) { settings_ = settings; }
     // Where warnings, stores and completed orders are recorded; none when null.
     void setJournal(DispensingJournal* journal) { journal_ = journal; }
 
@@ -82,8 +96,16 @@ private:
     // False once the application has been told to quit.
     bool waitForTagListChange();
     // Returns true when the order is complete after the turn.
-    bool turn(const QString& tagSerial);
+    bool turn(const QString& tagSerial, const std::function<bool()>& stopRequested);
     void dispense(db::TADOQuery& lines);
+    // A right container whose drug is weighed: stored once the balance settles within the
+    // line's window; warned of when the wait ends without it.
+    void dispenseByWeight(db::TADOQuery& lines, const QString& tagSerial, const DrugChecks& drug,
+                          const std::function<bool()>& stopRequested);
+    // Shows a warning for the container tagSerial and beeps (only the first time unless
+    // beepAgain); the journal notes the event the first time the container is warned of.
+    void warn(const QString& text, QString& warnedTag, const QString& tagSerial, bool beepAgain,
+              const QString& event, db::TADOQuery& lines, const QStringList& details);
     bool everyLineDone(db::TADOQuery& lines);
     void record(const QString& event, db::TADOQuery& lines, const QStringList& details);
 
@@ -92,8 +114,12 @@ private:
     int idleBudget_ = defaultIdleBudget;
     int tagWaitMs_ = defaultTagWaitMs;
     DispensingJournal* journal_ = nullptr;
-    // The tag of the last wrong container the journal noted, until the reader is empty.
+    DispensingSettings settings_;
+    // The tags of the last wrong, expired and wrongly weighed containers the journal noted,
+    // until the reader is empty.
     QString lastWarnedTag_;
+    QString lastExpiredTag_;
+    QString lastWeighedTag_;
     QPointer<QEventLoop> tagWait_;
     // Standard rather than Qt's: the race checker sees through these, not through Qt's wait.
     std::mutex mutex_;

@@ -37,6 +37,12 @@ inline QString wrongContainer() {
 inline QString lineStored() {
     return QStringLiteral("配藥完成");
 }
+inline QString weightMismatch() {
+    return QStringLiteral("重量不符");
+}
+inline QString expiredContainer() {
+    return QStringLiteral("藥品過期");
+}
 inline QString storeFailed() {
     return QStringLiteral("存檔失敗");
 }

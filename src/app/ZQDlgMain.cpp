@@ -263,6 +263,8 @@ void TForm_Main::OpenOrderLines(const QTreeWidgetItem& order) {
 // The list and the day stay locked while the order is dispensed, so no other statement can
 // replace its lines under the check.
 void TForm_Main::startDispensing() {
+    // Read at every order, so a changed setting needs no restart.
+    check_.setSettings(DispensingSettings::read(readerIniPath()));
     std::erase_if(checkingThreads_,
                   [](const std::unique_ptr<TCheckThread>& thread) { return thread->isFinished(); });
     checkingThreads_.push_back(std::make_unique<TCheckThread>(check_));
@@ -323,6 +325,14 @@ void TForm_Main::showWeight(const QString& text) {
 
 QString TForm_Main::weightText() const {
     return weightReading_ == nullptr ? QString() : weightReading_->WeightText();
+}
+
+balance::BalanceReading TForm_Main::weightReading() const {
+    return weightReading_ == nullptr ? balance::BalanceReading() : weightReading_->Reading();
+}
+
+DrugChecks TForm_Main::drugChecks(const QString& drugName) {
+    return DrugChecks::of(ADOConnection1.fetch(db::drugStatement(drugName)), drugName);
 }
 
 void TForm_Main::clearSeenTags() {

@@ -140,6 +140,8 @@ private:
     void showWarning(const QString& text) override;
     void showWeight(const QString& text) override;
     QString weightText() const override;
+    balance::BalanceReading weightReading() const override;
+    DrugChecks drugChecks(const QString& drugName) override;
     void clearSeenTags() override;
     void orderCompleted() override;
 

@@ -158,7 +158,7 @@ void TForm1::ClosePort() {
     replyWait_->stop();
     tickDue_ = false;
     port_.close();
-    weightText_.clear();
+    forgetWeight();
 }
 
 void TForm1::SpinEdit1Change() {
@@ -201,7 +201,7 @@ void TForm1::StartTick() {
     if (port_.write(kRequest, sizeof kRequest) != static_cast<long>(sizeof kRequest)) {
         // A weight from a line that went away would be stale; it shows again once it is back.
         lineReturn_.failed(port_);
-        weightText_.clear();
+        forgetWeight();
         return;
     }
     ui->mReceive->clear();
@@ -215,11 +215,18 @@ void TForm1::FinishTick() {
         return;
     }
     receive();
-    weightText_ = balance::weightOf(balance::weightLine(reply_, replyStartsLine_));
+    const QByteArray line = balance::weightLine(reply_, replyStartsLine_);
+    weightText_ = balance::weightOf(line);
+    reading_ = balance::parseReading(std::string_view(line.constData(), line.size()));
     // Unless the timer was stopped meanwhile.
     if (std::exchange(tickDue_, false) && Timer1->isActive()) {
         StartTick();
     }
+}
+
+void TForm1::forgetWeight() {
+    weightText_.clear();
+    reading_ = {};
 }
 
 QByteArray TForm1::take() {

@@ -28,6 +28,7 @@ public:
     // Characters 5 to 12 of the last whole line of the balance's reply to the last finished tick,
     // after the minus sign of a negative reading; empty without a port.
     QString WeightText() const override { return weightText_; }
+    balance::BalanceReading Reading() const override { return reading_; }
     bool portOpen() const { return port_.isOpen(); }
 
     // The main window's show steps for this window, in their order: the timer is enabled, then
@@ -52,6 +53,7 @@ private:
     void ClosePort();
     void StartTick();
     void FinishTick();
+    void forgetWeight();
     // Takes what waits on the port, following whether the balance's output stands at a line start.
     QByteArray take();
     void receive();
@@ -71,4 +73,5 @@ private:
     // A tick came while the reply was awaited.
     bool tickDue_ = false;
     QString weightText_;
+    balance::BalanceReading reading_;
 };

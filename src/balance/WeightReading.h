@@ -1,12 +1,16 @@
 #pragma once
 
+#include "BalanceReading.h"
+
 #include <QString>
 
-// The balance's latest reading as the balance subsystem keeps it, for those who only show it.
+// The balance's latest reading as the balance subsystem keeps it, for those who show or check it.
 class WeightReading {
 public:
     virtual ~WeightReading() = default;
     // Eight characters cut from the balance's last reply, nine with a minus sign; empty until one
     // came.
     virtual QString WeightText() const = 0;
+    // The same reply's line, understood; NotAReading until one came.
+    virtual balance::BalanceReading Reading() const = 0;
 };

@@ -31,6 +31,11 @@ QStringList orderListStatement(const QString& dayText) {
     };
 }
 
+QString drugStatement(const QString& drugName) {
+    return QStringLiteral("SELECT * FROM 藥品資料表 WHERE 藥品資料表.藥品名稱 = ") +
+           quotedValue(drugName);
+}
+
 QStringList orderLinesStatement(const QString& sequenceText, const QString& dayText) {
     return {
         QStringLiteral(

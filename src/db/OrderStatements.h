@@ -12,6 +12,10 @@ QStringList orderListStatement(const QString& dayText);
 // the patient and each drug's SerialNumber. dayText is trimmed of blanks and control characters.
 QStringList orderLinesStatement(const QString& sequenceText, const QString& dayText);
 
+// The statement reading a drug's whole row: whatever columns the database has beside the
+// station's own.
+QString drugStatement(const QString& drugName);
+
 // A value between double quotes, a quote inside it doubled so it cannot end the text early.
 QString quotedValue(const QString& value);
 

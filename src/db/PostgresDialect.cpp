@@ -54,6 +54,11 @@ public:
 
     QString yesNoType() const override { return QStringLiteral("BOOLEAN"); }
 
+    // REAL would be single precision here.
+    QString realType() const override { return QStringLiteral("DOUBLE PRECISION"); }
+
+    QString dayType() const override { return QStringLiteral("DATE"); }
+
     // Like is sent as lower(name) LIKE lower(text) (toEngineStatement); the pattern operators
     // let the index serve it whatever the database's collation.
     int socketOf(const QSqlDatabase& database) const override {

@@ -51,6 +51,11 @@ public:
     // SQLite has no yes/no type: 1 is yes, 0 no.
     QString yesNoType() const override { return QStringLiteral("INTEGER"); }
 
+    QString realType() const override { return QStringLiteral("REAL"); }
+
+    // No day type either: a day is text yyyy-MM-dd, which sorts and compares as the days do.
+    QString dayType() const override { return QStringLiteral("TEXT"); }
+
     int socketOf(const QSqlDatabase&) const override { return -1; }
 
     // A file busy beyond the busy time-out keeps the engine's own words.

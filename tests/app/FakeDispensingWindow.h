@@ -10,8 +10,10 @@ class FakeDispensingWindow : public DispensingWindow {
 public:
     explicit FakeDispensingWindow(db::TADOQuery& query) : query_(query) {}
 
-    // The balance's reading.
+    // The balance's reading, as text and parsed; what the drug's row says for the checks.
     QString weight;
+    balance::BalanceReading reading;
+    DrugChecks drug;
     // Serial numbers of the tag list, row 0 first.
     QStringList tags;
     // "status:<text>", "weight:<text>", "cleared", "completed", in the order they happened.
@@ -42,6 +44,8 @@ public:
     void showWarning(const QString& text) override { record(QStringLiteral("status:") + text); }
     void showWeight(const QString& text) override { record(QStringLiteral("weight:") + text); }
     QString weightText() const override { return weight; }
+    balance::BalanceReading weightReading() const override { return reading; }
+    DrugChecks drugChecks(const QString&) override { return drug; }
     void clearSeenTags() override { record(QStringLiteral("cleared")); }
     void orderCompleted() override { record(QStringLiteral("completed")); }
 

@@ -5,10 +5,13 @@
 #include "TADOQuery.h"
 #include "TestDatabase.h"
 
+#include <QDate>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+
+Q_DECLARE_METATYPE(balance::ReadingState)
 
 namespace {
 
@@ -114,6 +117,86 @@ private slots:
         QVERIFY(fixture.check.CheckDispensing(giveUpLater()));
         QCOMPARE(fixture.window.log, QStringList({"status:", shown, "completed"}));
         QCOMPARE(fixture.state(1), QVariant(dispensed));
+    }
+
+    // Count by weight: 4 units of 2.5 g, 5 % either way. A settled reading inside the window
+    // stores the line; one outside it, or one that never settles, warns once the wait is over,
+    // with one beep, and stores nothing; the corrected count is stored at the container's next
+    // turn. A container taken away while it is weighed leaves its line quietly.
+    void weighedLine_data() {
+        QTest::addColumn<balance::ReadingState>("state");
+        QTest::addColumn<qint64>("tenThousandths");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("within") << balance::ReadingState::Stable << qint64(103000) << "g" << false;
+        QTest::newRow("in kilograms")
+            << balance::ReadingState::Stable << qint64(98) << "kg" << false;
+        QTest::newRow("20 % over")
+            << balance::ReadingState::Stable << qint64(120000) << "g" << true;
+        QTest::newRow("unstable") << balance::ReadingState::Unstable << qint64(100000) << "g"
+                                  << true;
+        QTest::newRow("overload") << balance::ReadingState::Overload << qint64(0) << "" << true;
+        QTest::newRow("pieces") << balance::ReadingState::Stable << qint64(40000) << "pcs" << true;
+    }
+
+    void weighedLine() {
+        QFETCH(balance::ReadingState, state);
+        QFETCH(qint64, tenThousandths);
+        QFETCH(QString, unit);
+        QFETCH(bool, warned);
+        CheckFixture fixture;
+        fixture.addOneLineOrder();
+        fixture.database.exec(QStringLiteral("UPDATE 領藥明細 SET 數量 = 4"));
+        fixture.openOrder();
+        fixture.check.setSettings({.weightCheck = true, .weightWaitSeconds = 1});
+        fixture.window.drug.unitGrams = 2.5;
+        fixture.window.reading = {state, tenThousandths, unit.toStdString()};
+        fixture.window.tags = QStringList{QStringLiteral("E001")};
+        const QString expectation = QStringLiteral("status:應秤 10.00 克 (9.50 - 10.50 克)");
+        const QString wrongWeight = QStringLiteral("status:警告!! 重量不符!!");
+        fixture.window.onLog = [&](const QString& entry) {
+            if (entry == wrongWeight && fixture.window.log.count(wrongWeight) == 2)
+                fixture.window.reading = {balance::ReadingState::Stable, 100000, "g"};
+        };
+        QVERIFY(fixture.check.CheckDispensing(giveUpLater()));
+        QCOMPARE(fixture.state(1), QVariant(dispensed));
+        QCOMPARE(fixture.window.log.first(), expectation);
+        QCOMPARE(fixture.window.log.count(wrongWeight), warned ? 2 : 0);
+        QCOMPARE(fixture.messages.beeps(), warned ? 1 : 0);
+        QCOMPARE(fixture.window.log.mid(fixture.window.log.size() - 2),
+                 QStringList({"status:", "completed"}));
+
+        fixture.database.exec(QStringLiteral("UPDATE 領藥明細 SET 配藥情況 = NULL"));
+        fixture.openOrder();
+        fixture.check.setSettings({.weightCheck = true, .weightWaitSeconds = 60});
+        fixture.window.reading = {balance::ReadingState::Stable, 120000, "g"};
+        fixture.window.log.clear();
+        fixture.window.onLog = [&](const QString& entry) {
+            if (entry.startsWith(QStringLiteral("weight:")) && fixture.window.log.size() > 5)
+                fixture.window.tags.clear();
+        };
+        QVERIFY(fixture.check.CheckDispensing(giveUpLater()));
+        QVERIFY(fixture.state(1).isNull());
+        QVERIFY(!fixture.window.log.contains(wrongWeight));
+    }
+
+    // An expired container warns as a wrong one does and is never stored; a date of today is
+    // still good.
+    void expiredContainerIsNeverStored() {
+        CheckFixture fixture;
+        fixture.addOneLineOrder();
+        fixture.openOrder();
+        fixture.window.drug.expiry = QDate::currentDate().addDays(-1);
+        fixture.window.tags = QStringList{QStringLiteral("E001")};
+        QVERIFY(fixture.runUntilLogged(3));
+        QCOMPARE(fixture.window.log, QStringList(3, QStringLiteral("status:警告!! 藥品過期!!")));
+        QCOMPARE(fixture.messages.beeps(), 3);
+        QVERIFY(fixture.state(1).isNull());
+
+        fixture.window.drug.expiry = QDate::currentDate();
+        fixture.window.log.clear();
+        QVERIFY(fixture.check.CheckDispensing(giveUpLater()));
+        QCOMPARE(fixture.window.log, QStringList({"status:", "weight:克", "completed"}));
     }
 
     void linesStoredBeforeCountTowardsCompletion() {

@@ -46,6 +46,7 @@ QStringList gridHeaders(const QTableView& grid) {
 struct FixedWeight : WeightReading {
     QString text;
     QString WeightText() const override { return text; }
+    balance::BalanceReading Reading() const override { return {}; }
 };
 
 struct Station {

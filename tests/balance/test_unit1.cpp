@@ -167,23 +167,28 @@ private slots:
     void tickCutsCharactersFiveToTwelve_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("weight line") << QByteArray("ST,+00012.34  g\r\n") << "00012.34";
-        QTest::newRow("four characters") << QByteArray("ST,+") << "";
-        QTest::newRow("no reply") << QByteArray() << "";
-        QTest::newRow("short") << QByteArray("ST,+001") << "001";
+        // The same line's reading, in ten-thousandths; none when it is no reading.
+        QTest::addColumn<QVariant>("reading");
+        QTest::newRow("weight line")
+            << QByteArray("ST,+00012.34  g\r\n") << "00012.34" << QVariant(123400);
+        QTest::newRow("four characters") << QByteArray("ST,+") << "" << QVariant();
+        QTest::newRow("no reply") << QByteArray() << "" << QVariant();
+        QTest::newRow("short") << QByteArray("ST,+001") << "001" << QVariant(10000);
         QTest::newRow("zero byte") << QByteArray("ST,+000\0"
                                                  "12.34  g\r\n",
                                                  18)
-                                   << "000";
+                                   << "000" << QVariant(0);
         QTest::newRow("one character a byte") << QByteArray("US,-\xB5"
                                                             "1.5\xB0 g\r\n")
                                               << QString::fromLatin1("-\xB5"
-                                                                     "1.5\xB0 g\r");
+                                                                     "1.5\xB0 g\r")
+                                              << QVariant();
     }
 
     void tickCutsCharactersFiveToTwelve() {
         QFETCH(QByteArray, reply);
         QFETCH(QString, expected);
+        QFETCH(QVariant, reading);
         PseudoTerminal balance;
         QVERIFY(balance.isValid());
         QVERIFY(linkComPort(1, QString::fromStdString(balance.slavePath())));
@@ -198,6 +203,8 @@ private slots:
         QVERIFY(balance.send("ST,+00077.77  g\r\n"));
         QTest::qWait(300); // lets the late reply reach the port's receive queue
         tickWith(window, balance, reply, expected);
+        QCOMPARE(window.Reading().state == balance::ReadingState::NotAReading, !reading.isValid());
+        QCOMPARE(window.Reading().tenThousandths, std::int64_t{reading.toLongLong()});
         QVERIFY(messages.messages().isEmpty());
     }
 
@@ -287,6 +294,7 @@ private slots:
         QCOMPARE(balance.receive(3), std::string("Q\r\n"));
         QVERIFY(balance.send("0012.34  g\r\nST,+00001.25  g\r\n"));
         QTRY_COMPARE_WITH_TIMEOUT(window.WeightText(), QString("00001.25"), 10000);
+        QCOMPARE(window.Reading().tenThousandths, std::int64_t{12500});
         QCOMPARE(balance.receive(1, 300), std::string());
 
         // A balance that hangs up takes its weight along; under the same name again it is asked
@@ -295,6 +303,7 @@ private slots:
         window.Timer1Timer();
         QVERIFY(!window.portOpen());
         QCOMPARE(window.WeightText(), QString());
+        QCOMPARE(window.Reading().state, balance::ReadingState::NotAReading);
         PseudoTerminal back;
         QVERIFY(linkComPort(2, QString::fromStdString(back.slavePath())));
         const auto tickUntilOpen = [&] {
@@ -311,6 +320,7 @@ private slots:
         QVERIFY(!window.portOpen());
         QVERIFY(window.isHidden());
         QCOMPARE(window.WeightText(), QString());
+        QCOMPARE(window.Reading().state, balance::ReadingState::NotAReading);
         window.Timer1Timer();
         QCOMPARE(back.receive(1, 300), std::string());
         QCOMPARE(messages.messages().size(), 3);

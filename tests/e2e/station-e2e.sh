@@ -2,14 +2,16 @@
 # station-e2e.sh BIN_DIR SOURCE_DIR CASE: the real station with the real emulators on the current
 # X display, driven with real clicks and keys. CASE "dispense" dispenses an order, exits and shows
 # the main window again; CASE "kill" kills the station in the middle of an order; CASE "pcsc"
-# dispenses an order with the reader on a private PC/SC daemon and no serial reader.
+# dispenses an order with the reader on a private PC/SC daemon and no serial reader; CASE
+# "checks" (and "checks-server", on a PostgreSQL server) weighs the count of a line and refuses
+# an expired container, on a demo database made with --checks.
 set -uo pipefail
 export RIG_BIN=$1 RIG_DATA=$2/data RIG_FRESH_DB=1
 case_name=$3
 RIG_DIR=$(mktemp -d)
 export RIG_DIR
 # The dispense case keeps its screenshots beside the binaries, for the user guide.
-[ "$case_name" = dispense ] && export RIG_SHOTS="$RIG_BIN/../e2e-screenshots"
+case $case_name in dispense | checks) export RIG_SHOTS="$RIG_BIN/../e2e-screenshots" ;; esac
 source "$2/scripts/rig/station-rig.sh"
 source "$2/scripts/rig/demo-scenario.sh"
 
@@ -34,8 +36,8 @@ finish() {
 }
 trap finish EXIT
 
-line_states() { rig_sql "SELECT 配藥日期, 領藥序號, 項次, IFNULL(配藥情況, '') FROM 領藥明細 ORDER BY 1, 2, 3"; }
-order_state() { rig_sql "SELECT 項次, IFNULL(配藥情況, '') FROM 領藥明細 WHERE 配藥日期 = '$DEMO_DAY' AND 領藥序號 = '$DEMO_ORDER' ORDER BY 1"; }
+line_states() { rig_sql "SELECT 配藥日期, 領藥序號, 項次, COALESCE(配藥情況, '') FROM 領藥明細 ORDER BY 1, 2, 3"; }
+order_state() { rig_sql "SELECT 項次, COALESCE(配藥情況, '') FROM 領藥明細 WHERE 配藥日期 = '$DEMO_DAY' AND 領藥序號 = '$DEMO_ORDER' ORDER BY 1"; }
 other_lines() { grep -v -P "^\Q$DEMO_DAY\E\t\Q$DEMO_ORDER\E\t"; }
 stored_items() { rig_journal | awk -F'\t' -v o="$DEMO_ORDER" '$2 == "配藥完成" && $4 == o { print $5 }' | sort -n; }
 db_stored_items() { order_state | awk -F'\t' '$2 == "配藥完成" { print $1 }' | sort -n; }
@@ -74,7 +76,73 @@ check_dispensing() {
         same "$(line_states | other_lines)" "$(other_lines <<<"$before")"
 }
 
-rig_prepare || exit 1
+# Line 1 of the open order weighs 0.5 g a unit; EXPECTED is the weight of its count.
+weighed_line() {
+    IFS=$'\t' read -r ITEM DRUG SERIAL < <(demo_open_lines | head -n1)
+    rig_sql "UPDATE 藥品資料表 SET 單位重量 = 0.5, 容許誤差 = NULL, 有效期限 = '2099-12-31'
+             WHERE 藥品名稱 = '$DRUG'" >/dev/null
+    local quantity
+    quantity=$(rig_sql "SELECT 數量 FROM 領藥明細 WHERE 配藥日期 = '$DEMO_DAY'
+                        AND 領藥序號 = '$DEMO_ORDER' AND 項次 = $ITEM")
+    EXPECTED=$(awk -v q="$quantity" 'BEGIN { printf "%.2f", q * 0.5 }')
+}
+line_state() { order_state | awk -F'\t' -v i="$ITEM" '$1 == i { print $2 }'; }
+# present_line WEIGHT EVENT: the line's container on the reader with the balance at WEIGHT, until
+# the journal has one more EVENT.
+present_line() {
+    local count asked
+    count=$(rig_journal_count "$2")
+    rig_balance weight "$1"
+    asked=$(rig_requests balance)
+    rig_wait 30 demo_balance_asked_since $((asked + 2)) || return 1
+    rig_reader place "$SERIAL"
+    sleep 1
+    rig_shot "12-weighing-$2"
+    rig_wait 60 rig_journal_has "$2" $((count + 1))
+}
+take_line_away() {
+    rig_reader clear
+    # The tag list keeps a container for a second after it was last seen.
+    sleep 2
+}
+check_weighing() {
+    weighed_line
+    rig_sql "UPDATE 藥品資料表 SET 有效期限 = '2000-01-01' WHERE 藥品名稱 = '$DRUG'" >/dev/null
+    check "an expired container warns" present_line "$EXPECTED" 藥品過期
+    rig_shot 10-expired-container
+    check "the expired container is not stored" same "$(line_state)" ""
+    take_line_away
+    rig_sql "UPDATE 藥品資料表 SET 有效期限 = '2099-12-31' WHERE 藥品名稱 = '$DRUG'" >/dev/null
+
+    rig_balance stable off
+    check "an unstable reading of the right weight is not taken" present_line "$EXPECTED" 重量不符
+    check "nor stored" same "$(line_state)" ""
+    take_line_away
+    rig_balance stable on
+
+    local off
+    off=$(awk -v e="$EXPECTED" 'BEGIN { printf "%.2f", e * 1.2 }')
+    check "a weight 20 % off warns" present_line "$off" 重量不符
+    rig_shot 11-wrong-weight
+    check "and is not stored" same "$(line_state)" ""
+    check "the corrected count is stored" present_line "$EXPECTED" 配藥完成
+    check "the journal has the expected and the read weight" same "$(rig_journal |
+        awk -F'\t' '$2 == "配藥完成"' | tail -n1 | cut -f8,9)" "$EXPECTED"$'\t'"$EXPECTED"
+    check "the line is 配藥完成 in the database" same "$(line_state)" 配藥完成
+    take_line_away
+}
+
+case $case_name in
+checks*) export RIG_DB_OPTIONS=--checks ;;
+esac
+if [ "$case_name" = checks-server ]; then
+    rig_use_server || exit 1
+else
+    rig_prepare || exit 1
+fi
+case $case_name in
+checks*) printf '[Dispensing]\nWeightCheck=1\nWeightWaitSeconds=3\n' >>"$RIG_DIR/ZQKRT_Tovrel.ini" ;;
+esac
 before=$(line_states)
 if [ "$case_name" = pcsc ]; then
     # With no serial reader the search has to go on to the PC/SC readers.
@@ -130,6 +198,9 @@ kill)
     ;;
 pcsc)
     check_dispensing
+    ;;
+checks | checks-server)
+    check_weighing
     ;;
 *)
     echo "unknown case $case_name"

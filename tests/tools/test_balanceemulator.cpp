@@ -1,3 +1,4 @@
+#include "BalanceReadingText.h"
 #include "ReaderEmulatorProcess.h"
 #include "StationLine.h"
 
@@ -41,6 +42,22 @@ QByteArray ask(SerialPort& port, const QByteArray& request, int waitMs,
     return listen(port, waitMs, enough);
 }
 
+// Listens until line came whole, or waitMs passed.
+bool hears(SerialPort& port, const QByteArray& line, int waitMs) {
+    QByteArray heard;
+    listenOn(port, waitMs, false, [&](const std::uint8_t* bytes, std::size_t count) {
+        heard.append(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(count));
+        return heard.contains(line);
+    });
+    return heard.contains(line);
+}
+
+// A row of weightLines: the commands, the line a request gets and how the station reads it.
+void lineRow(const char* name, const QStringList& commands, const QByteArray& line,
+             const char* reading, const QByteArray& request = "Q\r\n", bool evenParity = true) {
+    QTest::newRow(name) << commands << evenParity << request << line << QString(reading);
+}
+
 } // namespace
 
 class TestBalanceEmulator : public QObject {
@@ -52,6 +69,8 @@ private slots:
     void weightLines_data();
     void weightLines();
     void otherLinesAndRefusedValuesChangeNothing();
+    void tareAndZeroTakeWhatIsOnThePan();
+    void continuousOutputFollowsTheReading();
     void faults_data();
     void faults();
     void answersTakeTheLineTime();
@@ -93,15 +112,29 @@ void TestBalanceEmulator::weightLines_data() {
     QTest::addColumn<bool>("evenParity");
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("line");
-    QTest::newRow("at start") << QStringList{} << true << QByteArray("Q\r\n")
-                              << QByteArray("ST,+00000.00  g\r\n");
-    QTest::newRow("terminal window") << QStringList{"weight 12.34"} << true << QByteArray("Q\r\n")
-                                     << QByteArray("ST,+00012.34  g\r\n");
-    QTest::newRow("polling link, unstable, negative")
-        << QStringList{"weight -3.5", "stable off"} << false << QByteArray("PRT\r\n")
-        << QByteArray("US,-00003.50  g\r\n");
-    QTest::newRow("largest") << QStringList{"weight +99999.99", "STABLE ON"} << true
-                             << QByteArray("PRT\r\n") << QByteArray("ST,+99999.99  g\r\n");
+    QTest::addColumn<QString>("reading");
+    lineRow("at start", {}, "ST,+00000.00  g\r\n", "stable 0 g");
+    lineRow("terminal window", {"weight 12.34"}, "ST,+00012.34  g\r\n", "stable 123400 g");
+    lineRow("polling link, unstable, negative", {"weight -3.5", "stable off"},
+            "US,-00003.50  g\r\n", "unstable -35000 g", "PRT\r\n", false);
+    lineRow("largest at 2 decimals", {"weight +99999.99", "STABLE ON"}, "ST,+99999.99  g\r\n",
+            "stable 999999900 g", "PRT\r\n");
+    lineRow("four decimals", {"decimals 4", "weight 12.3456"}, "ST,+012.3456  g\r\n",
+            "stable 123456 g");
+    lineRow("four decimals widen the value", {"weight -99999.9999", "decimals 4"},
+            "ST,-99999.9999  g\r\n", "stable -999999999 g");
+    lineRow("rounded to the decimals shown", {"weight 1.2345", "decimals 3"}, "ST,+0001.235  g\r\n",
+            "stable 12350 g");
+    lineRow("rounded to zero is positive", {"weight -0.04", "decimals 1"}, "ST,+000000.0  g\r\n",
+            "stable 0 g");
+    lineRow("milligrams, no decimals", {"unit MG", "decimals 0", "weight 1234"},
+            "ST,+00001234 mg\r\n", "stable 12340000 mg");
+    lineRow("carats, unstable", {"unit ct", "weight 5", "stable off"}, "US,+00005.00 ct\r\n",
+            "unstable 50000 ct");
+    lineRow("pieces", {"unit pcs", "decimals 0", "weight 12"}, "ST,+00000012pcs\r\n",
+            "stable 120000 pcs");
+    lineRow("overload, negative", {"weight -5", "overload on", "stable off"}, "OL,-9999999E+19\r\n",
+            "overload 0");
 }
 
 void TestBalanceEmulator::weightLines() {
@@ -109,6 +142,7 @@ void TestBalanceEmulator::weightLines() {
     QFETCH(bool, evenParity);
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, line);
+    QFETCH(QString, reading);
     QVERIFY(start({"--no-delays", "--port", "COM2"}, "com2"));
     for (const QString& command : commands) {
         QVERIFY2(emulator_.command(command), qPrintable(command));
@@ -118,6 +152,7 @@ void TestBalanceEmulator::weightLines() {
     QCOMPARE(ask(port, request, kGenerousMs), line);
     // A second request gets the same line: nothing is left over from the first.
     QCOMPARE(ask(port, request, kGenerousMs), line);
+    QCOMPARE(readingText(line), reading);
 }
 
 void TestBalanceEmulator::otherLinesAndRefusedValuesChangeNothing() {
@@ -126,8 +161,9 @@ void TestBalanceEmulator::otherLinesAndRefusedValuesChangeNothing() {
     QVERIFY(openStation(port));
     QVERIFY(emulator_.command("weight 7.5"));
     for (const char* refused :
-         {"weight 100000", "weight -100000.00", "weight 1.234", "weight 12,5", "weight .5",
-          "weight 5.", "weight", "stable maybe", "fault fire", "tare"}) {
+         {"weight 100000", "weight -100000.00", "weight 1.23456", "weight 12,5", "weight .5",
+          "weight 5.", "weight", "stable maybe", "overload", "unit lb", "unit g mg", "decimals 5",
+          "decimals -1", "decimals 02", "mode stream", "fault fire", "tare"}) {
         const QStringList answer = emulator_.control(refused);
         QVERIFY2(!answer.isEmpty() && answer.last().startsWith("error: "), qPrintable(refused));
     }
@@ -139,11 +175,57 @@ void TestBalanceEmulator::otherLinesAndRefusedValuesChangeNothing() {
     const QStringList status = emulator_.control("status");
     QVERIFY(status.contains("host 2400 parity even"));
     QVERIFY(status.contains("weight 7.50"));
-    QVERIFY(status.contains("stable on"));
-    QVERIFY(status.contains("fault none"));
+    for (const char* line : {"stable on", "tare 0.00", "overload off", "unit g", "decimals 2",
+                             "mode request", "fault none"}) {
+        QVERIFY2(status.contains(line), line);
+    }
     QVERIFY(status.contains("requests 1"));
     QVERIFY(status.contains("ignored 2"));
     QCOMPARE(status.last(), QString("ok"));
+}
+
+void TestBalanceEmulator::tareAndZeroTakeWhatIsOnThePan() {
+    QVERIFY(start());
+    SerialPort port;
+    QVERIFY(openStation(port));
+    QVERIFY(emulator_.command("weight 12.34"));
+    QCOMPARE(ask(port, "T\r\nQ\r\n", kGenerousMs), QByteArray("ST,+00000.00  g\r\n"));
+    QVERIFY(emulator_.command("weight 20"));
+    QCOMPARE(ask(port, "Q\r\n", kGenerousMs), QByteArray("ST,+00007.66  g\r\n"));
+    QVERIFY(emulator_.control("status").contains("tare 12.34"));
+    // The pan emptied reads below zero until it is zeroed.
+    QVERIFY(emulator_.command("weight 0"));
+    QCOMPARE(ask(port, "Q\r\n", kGenerousMs), QByteArray("ST,-00012.34  g\r\n"));
+    QCOMPARE(ask(port, "Z\r\nQ\r\n", kGenerousMs), QByteArray("ST,+00000.00  g\r\n"));
+    QVERIFY(emulator_.control("status").contains("ignored 0"));
+}
+
+// Unasked lines every 100 ms or so, each whole, following the reading; a balance asked again
+// is silent until asked.
+void TestBalanceEmulator::continuousOutputFollowsTheReading() {
+    QVERIFY(start({}));
+    SerialPort port;
+    QVERIFY(openStation(port));
+    QVERIFY(emulator_.command("weight 1.5"));
+    const QByteArray first("ST,+00001.50  g\r\n");
+    const auto switched = Clock::now();
+    QVERIFY(emulator_.command("mode continuous"));
+    QCOMPARE(listen(port, kGenerousMs, 3 * kLineBytes).left(3 * kLineBytes), first + first + first);
+    // Two periods, then the third line's own time on the line.
+    QVERIFY(Clock::now() - switched >= std::chrono::milliseconds(250));
+
+    QVERIFY(emulator_.command("weight -2"));
+    QVERIFY(emulator_.command("stable off"));
+    const QByteArray second("US,-00002.00  g\r\n");
+    QVERIFY(hears(port, second, kGenerousMs));
+    // Requests are still answered, in turn with the unasked lines.
+    QCOMPARE(port.write("Q\r\n", 3), 3L);
+    QTRY_VERIFY_WITH_TIMEOUT(emulator_.control("status").contains("requests 1"), kGenerousMs);
+
+    QVERIFY(emulator_.command("mode request"));
+    listen(port, kSilenceMs, 1 << 16); // a line on its way when the mode changed
+    QVERIFY(listen(port, kSilenceMs, 1).isEmpty());
+    QCOMPARE(ask(port, "Q\r\n", kGenerousMs), second);
 }
 
 void TestBalanceEmulator::faults_data() {

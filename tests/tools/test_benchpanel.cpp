@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -89,6 +90,7 @@ private slots:
     void containerButtonsLayAndTakeOff();
     void foreignContainerIsNotInTheCatalogue();
     void weightField();
+    void unitsWeightOfTheLastLaidDrug();
     void faultSwitches();
     void emulatorGoneLeavesButtonsAsTheyWere();
     void clientWithoutEmulator();
@@ -131,6 +133,7 @@ void TestBenchPanel::init() {
     const auto containers = bench::loadContainers(kCatalogue, error);
     QVERIFY2(containers && containers->size() >= 2, qPrintable(error));
     containers_ = *containers;
+    containers_.append({"E0040100AAAA0001", "止咳糖漿", std::nullopt}); // no unit weight
     panel_ = std::make_unique<BenchPanel>(bench::PanelSetup{dir_->filePath("reader/control.sock"),
                                                             dir_->filePath("balance/control.sock"),
                                                             containers_});
@@ -189,10 +192,39 @@ void TestBenchPanel::weightField() {
     QTest::mouseClick(button("setWeight"), Qt::LeftButton);
     QCOMPARE(statusLine(balance_, "weight"), QString("weight 12.34"));
 
-    weight->setText("12.345");
+    weight->setText("12.34567");
     QTest::mouseClick(button("setWeight"), Qt::LeftButton);
-    QVERIFY2(status().contains("error: VALUE must be grams"), qPrintable(status()));
+    QVERIFY2(status().contains("error: VALUE must"), qPrintable(status()));
     QCOMPARE(statusLine(balance_, "weight"), QString("weight 12.34"));
+}
+
+void TestBenchPanel::unitsWeightOfTheLastLaidDrug() {
+    QPushButton* expected = button("expectedWeight");
+    QPushButton* off = button("offWeight");
+    QVERIFY(!expected->isEnabled() && !off->isEnabled());
+    const std::optional<double> unit = containers_[0].unitWeight;
+    QVERIFY(unit && *unit >= 0.1 && *unit <= 0.8); // a tablet
+    QTest::mouseClick(drugButtons()[0], Qt::LeftButton);
+    // The foreign container is no drug: the weights stay the first drug's.
+    QTest::mouseClick(button("foreignContainer"), Qt::LeftButton);
+    QVERIFY(panel_->findChild<QLabel*>("laidDrug")->text().startsWith(containers_[0].drug + ":"));
+    panel_->findChild<QSpinBox*>("count")->setValue(28);
+    const auto set = [this] { return statusLine(balance_, "weight").section(' ', 1).toDouble(); };
+
+    QTest::mouseClick(expected, Qt::LeftButton);
+    QVERIFY2(qAbs(set() - 28 * *unit) < 0.0051, qPrintable(statusLine(balance_, "weight")));
+    QTest::mouseClick(off, Qt::LeftButton);
+    QVERIFY2(qAbs(set() - 28 * *unit * 1.2) < 0.0051, qPrintable(statusLine(balance_, "weight")));
+    QTest::mouseClick(button("unstable"), Qt::LeftButton);
+    QCOMPARE(statusLine(balance_, "stable"), QString("stable off"));
+    // Any weight set makes it stable again, after the weight.
+    QTest::mouseClick(expected, Qt::LeftButton);
+    QCOMPARE(statusLine(balance_, "stable"), QString("stable on"));
+    QVERIFY(qAbs(set() - 28 * *unit) < 0.0051);
+
+    // A drug without a unit weight leaves nothing to set.
+    QTest::mouseClick(drugButtons().last(), Qt::LeftButton);
+    QVERIFY(!expected->isEnabled() && !off->isEnabled());
 }
 
 void TestBenchPanel::faultSwitches() {
@@ -262,7 +294,7 @@ void TestBenchPanel::toolExitCodes() {
     QVERIFY2(status.output.contains("\nweight -3.50\n") && status.output.endsWith("\nok\n"),
              qPrintable(status.output));
 
-    const ToolRun refused = runTool({socket, "weight", "1.234"});
+    const ToolRun refused = runTool({socket, "weight", "1.23456"});
     QCOMPARE(refused.exitCode, 1);
     QVERIFY2(refused.output.startsWith("error: "), qPrintable(refused.output));
 

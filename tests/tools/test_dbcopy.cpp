@@ -15,12 +15,13 @@ class TestDbCopy : public QObject {
 
     QTemporaryDir dir;
     QString demoFile;
+    QString checksFile; // the same, with the drugs' optional columns
 
-    // The demo file with `change` made to a copy of it.
-    QString changedFile(const QString& change) const {
+    // A demo file with `change` made to a copy of it.
+    QString changedFile(const QString& change, const QString& demo) const {
         const QString path = dir.filePath(QStringLiteral("changed.db"));
         QFile::remove(path);
-        if (!QFile::copy(demoFile, path))
+        if (!QFile::copy(demo, path))
             return {};
         const auto file = dbtools::Connection::file(path, false);
         for (const QString& statement : change.split(u';'))
@@ -38,36 +39,60 @@ class TestDbCopy : public QObject {
 
     static QList<QStringList> noRows() { return QList<QStringList>(4); }
 
+    // The tables as an administrator makes them from the printed schema.
+    static void createPrintedTables(const ScratchServerDatabase& server) {
+        const ToolRun schema =
+            runTool(QStringLiteral("db-copy"), {QStringLiteral("--print-schema")});
+        QCOMPARE(schema.exitCode, 0);
+        const auto connection = server.connect();
+        for (const QString& statement :
+             schema.output.split(QStringLiteral(";\n"), Qt::SkipEmptyParts))
+            dbtools::run(connection->database(), statement);
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY(dir.isValid());
         QVERIFY2(!testServerText().isEmpty(),
                  "no test server: STATION_POSTGRES_CONNINFO_FILE names no readable file");
         demoFile = dir.filePath(QStringLiteral("demo.db"));
+        checksFile = dir.filePath(QStringLiteral("checks.db"));
+        const QStringList demo{QStringLiteral("--orders"), QStringLiteral("1500"),
+                               QStringLiteral("--seed"), QStringLiteral("4"),
+                               QStringLiteral("--output")};
+        QCOMPARE(runTool(QStringLiteral("demo-db-maker"), demo + QStringList{demoFile}).exitCode,
+                 0);
         QCOMPARE(runTool(QStringLiteral("demo-db-maker"),
-                         {QStringLiteral("--output"), demoFile, QStringLiteral("--orders"),
-                          QStringLiteral("1500"), QStringLiteral("--seed"), QStringLiteral("4")})
+                         demo + QStringList{checksFile, QStringLiteral("--checks")})
                      .exitCode,
                  0);
     }
 
     void copiesEveryRow_data() {
+        QTest::addColumn<bool>("checks");
         QTest::addColumn<bool>("createTables");
-        QTest::newRow("tables made by the tool") << true;
-        QTest::newRow("tables made beforehand") << false;
+        QTest::newRow("tables made by the tool") << false << true;
+        QTest::newRow("tables made beforehand") << false << false;
+        QTest::newRow("check columns, tables made by the tool") << true << true;
+        QTest::newRow("check columns, tables from the printed schema") << true << false;
     }
 
     void copiesEveryRow() {
+        QFETCH(bool, checks);
         QFETCH(bool, createTables);
         // Texts a statement must carry intact, and every yes/no the file may hold.
-        const QString file = changedFile(QStringLiteral(
-            "UPDATE 病人基本資料 SET 姓名 = 'O''Brien \\ $$ \"x\" 😀' || char(10) || '),(' "
-            "WHERE 病歷號碼 = '1000001';"
-            "UPDATE 病人基本資料 SET 性別 = -1, 出生年月日 = NULL WHERE 病歷號碼 = '1000002';"
-            "UPDATE 病人基本資料 SET 性別 = 'TRUE' WHERE 病歷號碼 = '1000004';"
-            "UPDATE 病人基本資料 SET 性別 = 'false' WHERE 病歷號碼 = '1000005'"));
+        const QString file = changedFile(
+            QStringLiteral(
+                "UPDATE 病人基本資料 SET 姓名 = 'O''Brien \\ $$ \"x\" 😀' || char(10) || '),(' "
+                "WHERE 病歷號碼 = '1000001';"
+                "UPDATE 病人基本資料 SET 性別 = -1, 出生年月日 = NULL WHERE 病歷號碼 = '1000002';"
+                "UPDATE 病人基本資料 SET 性別 = 'TRUE' WHERE 病歷號碼 = '1000004';"
+                "UPDATE 病人基本資料 SET 性別 = 'false' WHERE 病歷號碼 = '1000005'"),
+            checks ? checksFile : demoFile);
         ScratchServerDatabase server;
-        if (!createTables)
+        if (!createTables && checks)
+            createPrintedTables(server);
+        else if (!createTables)
             dbtools::createTables(server.connect()->database());
         const ToolRun run =
             copy(file, server,
@@ -83,6 +108,9 @@ private slots:
         QVERIFY(patients.at(1).startsWith(u"1000002|") && patients.at(1).endsWith(u"|yes|<NULL>"));
         QCOMPARE(patients.at(3).section(u'|', 2, 2), QStringLiteral("yes"));
         QCOMPARE(patients.at(4).section(u'|', 2, 2), QStringLiteral("no"));
+        // A file without the optional columns makes tables without them.
+        const QStringList& drugs = serverRows.at(dbtools::Drugs);
+        QCOMPARE(drugs.first().count(u'|'), checks ? 4 : 1);
         for (int table = 0; table < fileRows.size(); ++table)
             QVERIFY2(run.output.contains(QStringLiteral("%1: %2 rows")
                                              .arg(dbtools::prescriptionTables().at(table).name)
@@ -139,14 +167,28 @@ private slots:
             << QStringList{QStringLiteral("領藥明細"), QStringLiteral("no such drug")};
         QTest::newRow("no such table")
             << QStringLiteral("DROP TABLE 領藥明細") << QStringList{QStringLiteral("領藥明細")};
+        const auto drugRow =
+            [](const char* name, const QString& set, const QString& named) {
+                QTest::newRow(name)
+                    << QStringLiteral("UPDATE 藥品資料表 SET %1 WHERE rowid = 2").arg(set)
+                    << QStringList{QStringLiteral("藥品資料表, row 2"), named};
+            };
+        drugRow("weight text", QStringLiteral("單位重量 = 'heavy'"),
+                QStringLiteral("單位重量 holds \"heavy\""));
+        drugRow("weight endless", QStringLiteral("單位重量 = 9e999"),
+                QStringLiteral("單位重量 holds"));
+        drugRow("day off the calendar", QStringLiteral("有效期限 = '2010-02-30'"),
+                QStringLiteral("有效期限 holds \"2010-02-30\""));
+        drugRow("day in single digits", QStringLiteral("有效期限 = '2010-6-30'"),
+                QStringLiteral("有效期限 holds"));
     }
 
     void refusesBadValues() {
         QFETCH(QString, change);
         QFETCH(QStringList, named);
-        const QString file = changedFile(change);
+        const QString file = changedFile(change, checksFile);
         ScratchServerDatabase server;
-        dbtools::createTables(server.connect()->database());
+        dbtools::createTables(server.connect()->database(), dbtools::allOptionalColumnNames());
 
         const ToolRun run = copy(file, server);
         QCOMPARE(run.exitCode, 1);
@@ -157,7 +199,8 @@ private slots:
 
     void keepsNoTablesItMadeOnFailure() {
         const QString file = changedFile(
-            QStringLiteral("UPDATE 領藥明細 SET 藥品名稱 = 'no such drug' WHERE rowid = 7"));
+            QStringLiteral("UPDATE 領藥明細 SET 藥品名稱 = 'no such drug' WHERE rowid = 7"),
+            demoFile);
         ScratchServerDatabase server;
         const ToolRun run = copy(file, server, {QStringLiteral("--create-tables")});
         QCOMPARE(run.exitCode, 1);

@@ -1,4 +1,5 @@
 #include "DayText.h"
+#include "DemoUnitWeight.h"
 #include "FileBytes.h"
 
 #include <QCoreApplication>
@@ -85,6 +86,9 @@ QByteArray fileHash(const QString& path) {
         return {};
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
+
+const QString drugColumns =
+    QStringLiteral("SELECT name || ' ' || type FROM pragma_table_info('藥品資料表')");
 
 const QByteArray smallCatalogue = "UID\tType\tBlocks\tBlockSize\tDrug\n"
                                   "e004010012345678\t00\t28\t4\t普拿疼\n"
@@ -218,11 +222,55 @@ private slots:
         QVERIFY(!uids.isEmpty());
         QCOMPARE(runMaker({}).exitCode, 0);
         MadeDatabase made(path(databaseName));
+        // Without --checks, as databases were before the optional columns.
+        QCOMPARE(made.rows(drugColumns), (QStringList{QStringLiteral("藥品名稱 TEXT"),
+                                                      QStringLiteral("SerialNumber TEXT")}));
         const QStringList serials =
             made.rows(QStringLiteral("SELECT SerialNumber FROM 藥品資料表"));
         QCOMPARE(serials.size(), uids.size());
         for (const QString& serial : serials)
             QVERIFY2(uids.contains(serial), qPrintable(serial));
+    }
+
+    void fillsTheCheckColumns() {
+        const QDate today(2009, 7, 7);
+        QCOMPARE(runMaker({QStringLiteral("--checks"), QStringLiteral("--today"),
+                           today.toString(Qt::ISODate)})
+                     .exitCode,
+                 0);
+        MadeDatabase made(path(databaseName));
+        QCOMPARE(made.rows(drugColumns).mid(2),
+                 (QStringList{QStringLiteral("單位重量 REAL"), QStringLiteral("容許誤差 REAL"),
+                              QStringLiteral("有效期限 TEXT")}));
+        const QStringList drugs = made.rows(QStringLiteral(
+            "SELECT 藥品名稱, 單位重量, 容許誤差, typeof(有效期限), 有效期限 FROM 藥品資料表"));
+        int expired = 0;
+        int usable = 0;
+        int tolerances = 0;
+        for (const QString& drug : drugs) {
+            const QStringList values = drug.split(u'|');
+            // Made by another process: the rule must not vary from run to run.
+            const std::optional<double> unitWeight = demodb::demoUnitWeight(values.at(0));
+            QCOMPARE(values.at(1),
+                     unitWeight ? QString::number(*unitWeight) : QStringLiteral("<NULL>"));
+            QVERIFY2(!unitWeight || (*unitWeight >= 0.1 && *unitWeight <= 0.8), qPrintable(drug));
+            tolerances += values.at(2) != u"<NULL>";
+            const QDate expiry = QDate::fromString(values.at(4), Qt::ISODate);
+            QVERIFY2(values.at(3) == u"text" && expiry.isValid(), qPrintable(drug));
+            if (expiry < today) {
+                ++expired;
+            } else {
+                usable += unitWeight.has_value();
+                QVERIFY2(expiry > today.addMonths(10), qPrintable(drug));
+            }
+        }
+        QVERIFY(expired >= 1 && usable >= 1);
+        QVERIFY(tolerances >= 1 && tolerances < drugs.size() / 2);
+        // The rule at its edges: a strength beyond reason weighs the most a form does, a form it
+        // does not know nothing.
+        QCOMPARE(demodb::demoUnitWeight(QStringLiteral("X %1mg Tablets").arg(QString(400, u'9'))),
+                 0.8);
+        QCOMPARE(demodb::demoUnitWeight(QStringLiteral("止咳糖漿 100mg/5ml")), std::nullopt);
     }
 
     void takesDrugsFromTheGivenCatalogue() {

@@ -3,6 +3,9 @@
 #include "SqlRun.h"
 #include "ToolTestSupport.h"
 
+#include <QDate>
+#include <QSqlField>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +35,7 @@ private slots:
         QTest::newRow("several batches")
             << QStringList{QStringLiteral("--orders"), QStringLiteral("3000"),
                            QStringLiteral("--lines"), QStringLiteral("15000")};
+        QTest::newRow("check columns") << QStringList{QStringLiteral("--checks")};
     }
 
     void sameContentAsAFile() {
@@ -52,8 +56,17 @@ private slots:
         for (const QStringList& rows : serverRows)
             QVERIFY(!rows.isEmpty());
 
-        // The foreign keys are in force again.
+        // The server's own types.
         const auto connection = server.connect();
+        if (arguments.contains(QStringLiteral("--checks"))) {
+            const QSqlRecord drugs = connection->database().record(QStringLiteral("藥品資料表"));
+            QCOMPARE(drugs.field(QStringLiteral("單位重量")).metaType(),
+                     QMetaType::fromType<double>());
+            QCOMPARE(drugs.field(QStringLiteral("有效期限")).metaType(),
+                     QMetaType::fromType<QDate>());
+        }
+
+        // The foreign keys are in force again.
         QVERIFY_THROWS_EXCEPTION(
             std::runtime_error,
             dbtools::run(connection->database(),

@@ -1,7 +1,6 @@
 #include "Balance.h"
 
 #include "BalanceCommand.h"
-#include "WeightLine.h"
 
 namespace balance {
 
@@ -16,10 +15,22 @@ emulator::ControlReply Balance::executeLine(std::string_view line) {
     case Verb::Nothing:
         break;
     case Verb::Weight:
-        hundredths_ = command->hundredths;
+        load_ = command->tenThousandths;
         break;
     case Verb::Stable:
-        stable_ = command->stable;
+        display_.stable = command->on;
+        break;
+    case Verb::Overload:
+        display_.overload = command->on;
+        break;
+    case Verb::Unit:
+        display_.unit = command->unit;
+        break;
+    case Verb::Decimals:
+        display_.decimals = command->decimals;
+        break;
+    case Verb::Mode:
+        continuous_ = command->continuous;
         break;
     case Verb::Fault:
         fault_ = command->fault;
@@ -37,13 +48,23 @@ emulator::ControlReply Balance::executeLine(std::string_view line) {
 }
 
 std::optional<Answer> Balance::answer(std::string_view request, std::mt19937& random) {
+    // Tare and zero are one on this balance: what is on the pan now reads zero.
+    if (request == "T" || request == "Z") {
+        tare_ = load_;
+        return std::nullopt;
+    }
     if (request != "Q" && request != "PRT") {
         ++ignored_;
         return std::nullopt;
     }
     ++requests_;
-    Answer answer{spoilLine(fault_, weightLine(hundredths_, stable_), random),
-                  fault_ == Fault::Flood};
+    return output(random);
+}
+
+std::optional<Answer> Balance::output(std::mt19937& random) const {
+    Display shown = display_;
+    shown.tenThousandths = load_ - tare_;
+    Answer answer{spoilLine(fault_, weightLine(shown), random), fault_ == Fault::Flood};
     if (answer.bytes.empty()) {
         return std::nullopt;
     }
@@ -52,8 +73,14 @@ std::optional<Answer> Balance::answer(std::string_view request, std::mt19937& ra
 
 emulator::ControlReply Balance::status() const {
     emulator::ControlReply reply = emulator::statusReply(statusSource_);
-    reply.lines.push_back("weight " + weightText(hundredths_));
-    reply.lines.push_back(std::string("stable ") + (stable_ ? "on" : "off"));
+    const auto onOff = [](bool on) { return on ? "on" : "off"; };
+    reply.lines.push_back("weight " + weightText(load_));
+    reply.lines.push_back("tare " + weightText(tare_));
+    reply.lines.push_back(std::string("stable ") + onOff(display_.stable));
+    reply.lines.push_back(std::string("overload ") + onOff(display_.overload));
+    reply.lines.push_back("unit " + std::string(display_.unit));
+    reply.lines.push_back("decimals " + std::to_string(display_.decimals));
+    reply.lines.push_back(std::string("mode ") + (continuous_ ? "continuous" : "request"));
     reply.lines.push_back("fault " + std::string(emulator::nameOf(kFaultNames, fault_)));
     reply.lines.push_back("requests " + std::to_string(requests_));
     reply.lines.push_back("ignored " + std::to_string(ignored_));

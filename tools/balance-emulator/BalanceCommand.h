@@ -9,13 +9,28 @@
 
 namespace balance {
 
-enum class Verb { Nothing, Weight, Stable, Fault, Hangup, Status, Quit };
+enum class Verb {
+    Nothing,
+    Weight,
+    Stable,
+    Overload,
+    Unit,
+    Decimals,
+    Mode,
+    Fault,
+    Hangup,
+    Status,
+    Quit
+};
 
 // One control line, parsed. Only the field of its verb is set.
 struct Command {
     Verb verb = Verb::Nothing;
-    std::int64_t hundredths = 0; // Weight
-    bool stable = true;          // Stable
+    std::int64_t tenThousandths = 0; // Weight
+    bool on = true;                  // Stable, Overload
+    std::string_view unit;           // Unit: one of kUnits
+    int decimals = 0;                // Decimals
+    bool continuous = false;         // Mode
     balance::Fault fault = balance::Fault::None;
 };
 

@@ -14,6 +14,7 @@ constexpr int kBitsPerCharacter = 10;
 // A host that sends faster than the balance answers gets its later requests dropped.
 constexpr std::size_t kMaxQueuedAnswers = 64;
 constexpr std::size_t kCrLf = 2;
+constexpr std::chrono::milliseconds kUnaskedPeriod{100};
 
 std::chrono::microseconds characterTime() {
     return std::chrono::microseconds(wire::lineTimeMicros(1, kBaud, kBitsPerCharacter));
@@ -29,6 +30,7 @@ void BalanceSide::lineLost() {
     requests_ = emulator::LineSplitter();
     outgoing_.clear();
     lineFreeAt_ = {};
+    nextUnaskedAt_.reset();
 }
 
 void BalanceSide::received(const std::uint8_t* bytes, std::size_t count, Clock::time_point now) {
@@ -62,6 +64,31 @@ void BalanceSide::queue(std::size_t requestBytes, Answer answer, Clock::time_poi
 
 std::optional<emulator::LineDevice::Clock::time_point>
 BalanceSide::serve(emulator::PseudoTerminalLink& link, Clock::time_point now) {
+    const auto unasked = sendUnasked(now);
+    const auto due = sendDue(link, now);
+    if (!unasked || !due) {
+        return unasked ? unasked : due;
+    }
+    return std::min(*unasked, *due);
+}
+
+std::optional<emulator::LineDevice::Clock::time_point>
+BalanceSide::sendUnasked(Clock::time_point now) {
+    if (!balance_.continuous()) {
+        nextUnaskedAt_.reset();
+        return std::nullopt;
+    }
+    if (!nextUnaskedAt_ || now >= *nextUnaskedAt_) {
+        if (auto line = balance_.output(random_)) {
+            queue(0, std::move(*line), now);
+        }
+        nextUnaskedAt_ = now + kUnaskedPeriod;
+    }
+    return nextUnaskedAt_;
+}
+
+std::optional<emulator::LineDevice::Clock::time_point>
+BalanceSide::sendDue(emulator::PseudoTerminalLink& link, Clock::time_point now) {
     while (!outgoing_.empty()) {
         Outgoing& out = outgoing_.front();
         if (now < out.start) {

@@ -10,7 +10,8 @@
 namespace balance {
 
 // The balance's side of the line: request lines from the host, each answer paced at the
-// balance's own 2400 baud, or at once without delays.
+// balance's own 2400 baud, or at once without delays; in continuous mode a line about every
+// 100 ms besides.
 class BalanceSide : public emulator::LineDevice {
 public:
     BalanceSide(Balance& balance, bool delays) : balance_(balance), delays_(delays) {}
@@ -30,12 +31,18 @@ private:
     };
 
     void queue(std::size_t requestBytes, Answer answer, Clock::time_point now);
+    // Queues the next unasked line when it is due; when the one after it is, nullopt for never.
+    std::optional<Clock::time_point> sendUnasked(Clock::time_point now);
+    // Puts on the link what of the queue is due; when more is, nullopt for never.
+    std::optional<Clock::time_point> sendDue(emulator::PseudoTerminalLink& link,
+                                             Clock::time_point now);
 
     Balance& balance_;
     bool delays_;
     emulator::LineSplitter requests_;
     std::deque<Outgoing> outgoing_;
     Clock::time_point lineFreeAt_;
+    std::optional<Clock::time_point> nextUnaskedAt_;
     std::mt19937 random_{std::random_device{}()};
 };
 

@@ -7,17 +7,31 @@
 
 namespace balance {
 
-// The most the line's 8-character value can show: 99999.99, in hundredths of a gram.
-constexpr std::int64_t kMaxHundredths = 9999999;
+// The most a weight may be set to, in ten-thousandths: 99999.9999.
+constexpr std::int64_t kMaxTenThousandths = 999999999;
+constexpr int kMaxDecimals = 4;
 
-// A decimal weight in grams with at most 2 decimals and a sign, e.g. "12.34" or "-3.5";
-// nullopt for anything else or for what the line cannot show.
+inline constexpr std::string_view kUnits[] = {"g", "mg", "kg", "ct", "pcs"};
+
+// A decimal weight with at most 4 decimals and a sign, e.g. "12.34" or "-3.5", in
+// ten-thousandths; nullopt for anything else or beyond kMaxTenThousandths.
 std::optional<std::int64_t> parseWeight(std::string_view text);
-// The weight as the control commands show it: "12.34", "-3.50".
-std::string weightText(std::int64_t hundredths);
+// The weight as the control commands show it: at least 2 decimals, more where it has them:
+// "12.34", "-3.50", "0.1234".
+std::string weightText(std::int64_t tenThousandths);
 
-// The balance's line: "ST" (stable) or "US", a comma, the sign, the value zero-padded to 8
-// characters with 2 decimals, two blanks, the unit "g", CR LF; e.g. "ST,+00012.34  g\r\n".
-std::string weightLine(std::int64_t hundredths, bool stable);
+// What the balance shows.
+struct Display {
+    std::int64_t tenThousandths = 0; // before rounding to decimals
+    int decimals = 2;
+    std::string_view unit = kUnits[0];
+    bool stable = true;
+    bool overload = false;
+};
+
+// The balance's line: the header "ST" (stable), "US" or "OL" (overload), a comma, the sign, the
+// value rounded to its decimals and zero-padded to at least 8 characters, the unit right-aligned
+// in 3, CR LF; e.g. "ST,+00012.34  g\r\n". An overload shows "9999999E+19" for value and unit.
+std::string weightLine(const Display& display);
 
 } // namespace balance

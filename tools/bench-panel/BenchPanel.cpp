@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace bench {
@@ -16,6 +17,8 @@ namespace {
 
 constexpr int kContainerColumns = 2;
 constexpr qsizetype kMaxCaptionLength = 40;
+constexpr int kMostUnits = 999;
+constexpr double kOffFactor = 1.2;
 
 std::optional<emulator::ControlClient> clientFor(const QString& socketPath) {
     if (socketPath.isEmpty()) {
@@ -25,13 +28,15 @@ std::optional<emulator::ControlClient> clientFor(const QString& socketPath) {
                                    BenchPanel::kAnswerTimeout);
 }
 
-// Drug names come from a file: keep a long one from widening the window and an "&" from
-// turning into a shortcut.
-QString captionOf(QString drug) {
-    if (drug.size() > kMaxCaptionLength) {
-        drug = drug.left(kMaxCaptionLength - 1) + QChar(0x2026);
-    }
-    return drug.replace('&', "&&");
+// Drug names come from a file: keep a long one from widening the window.
+QString shortened(const QString& drug) {
+    return drug.size() > kMaxCaptionLength ? drug.left(kMaxCaptionLength - 1) + QChar(0x2026)
+                                           : drug;
+}
+
+// Nor an "&" from turning into a shortcut.
+QString captionOf(const QString& drug) {
+    return shortened(drug).replace('&', "&&");
 }
 
 QString deviceName(Device device) {
@@ -72,8 +77,8 @@ QWidget* BenchPanel::makeReaderGroup(const QList<Container>& containers, bool en
     group->setEnabled(enabled);
     auto* grid = new QGridLayout;
     for (qsizetype index = 0; index < containers.size(); ++index) {
-        QPushButton* button =
-            makeContainerButton(captionOf(containers[index].drug), containers[index].uid);
+        QPushButton* button = makeContainerButton(captionOf(containers[index].drug),
+                                                  containers[index].uid, containers[index]);
         grid->addWidget(button, static_cast<int>(index / kContainerColumns),
                         static_cast<int>(index % kContainerColumns));
     }
@@ -82,7 +87,8 @@ QWidget* BenchPanel::makeReaderGroup(const QList<Container>& containers, bool en
     for (const Container& container : containers) {
         known.push_back(container.uid);
     }
-    QPushButton* foreign = makeContainerButton(tr("Foreign container"), foreignUid(known));
+    QPushButton* foreign =
+        makeContainerButton(tr("Foreign container"), foreignUid(known), std::nullopt);
     foreign->setObjectName(QStringLiteral("foreignContainer"));
     auto* clear = new QPushButton(tr("Clear reader"), group);
     clear->setObjectName(QStringLiteral("clearReader"));
@@ -125,19 +131,58 @@ QWidget* BenchPanel::makeBalanceGroup(bool enabled) {
 
     auto* layout = new QVBoxLayout(group);
     layout->addLayout(weightRow);
+    layout->addWidget(makeUnitsRow(group));
     layout->addLayout(faultRow);
     return group;
 }
 
-QPushButton* BenchPanel::makeContainerButton(const QString& caption, const std::string& uid) {
+QWidget* BenchPanel::makeUnitsRow(QWidget* group) {
+    auto* row = new QWidget(group);
+    laid_ = new QLabel(tr("Lay a drug for its weight"), row);
+    laid_->setObjectName(QStringLiteral("laidDrug"));
+    laid_->setTextFormat(Qt::PlainText);
+    count_ = new QSpinBox(row);
+    count_->setObjectName(QStringLiteral("count"));
+    count_->setRange(1, kMostUnits);
+    const auto unitsButton = [this, row](const QString& caption, const QString& name,
+                                         double factor) {
+        auto* button = new QPushButton(caption, row);
+        button->setObjectName(name);
+        button->setEnabled(false);
+        connect(button, &QPushButton::clicked, this, [this, factor] { setUnitsWeight(factor); });
+        unitsButtons_.append(button);
+        return button;
+    };
+    auto* unstable = new QPushButton(tr("Unstable"), row);
+    unstable->setObjectName(QStringLiteral("unstable"));
+    connect(unstable, &QPushButton::clicked, this, &BenchPanel::makeUnstable);
+
+    auto* countRow = new QHBoxLayout;
+    countRow->addWidget(new QLabel(tr("數量"), row));
+    countRow->addWidget(count_);
+    countRow->addWidget(unitsButton(tr("Expected"), QStringLiteral("expectedWeight"), 1.0));
+    countRow->addWidget(unitsButton(tr("+20 %"), QStringLiteral("offWeight"), kOffFactor));
+    countRow->addWidget(unstable);
+    countRow->addStretch(1);
+    auto* layout = new QVBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(laid_);
+    layout->addLayout(countRow);
+    return row;
+}
+
+QPushButton* BenchPanel::makeContainerButton(const QString& caption, const std::string& uid,
+                                             const std::optional<Container>& drug) {
     auto* button = new QPushButton(caption, this);
     button->setCheckable(true);
     button->setProperty("uid", QString::fromStdString(uid));
     button->setToolTip(QString::fromStdString(uid));
-    connect(button, &QPushButton::toggled, this, [this, button, uid](bool onReader) {
+    connect(button, &QPushButton::toggled, this, [this, button, uid, drug](bool onReader) {
         if (!run(containerCommand(uid, onReader))) {
             const QSignalBlocker blocker(button);
             button->setChecked(!onReader);
+        } else if (onReader && drug) {
+            noteLaid(*drug);
         }
     });
     containerButtons_.append(button);
@@ -171,8 +216,38 @@ QPushButton* BenchPanel::makeHangUpButton(Device device) {
     return button;
 }
 
+void BenchPanel::noteLaid(const Container& drug) {
+    laidUnitWeight_ = drug.unitWeight;
+    laid_->setText(
+        drug.unitWeight
+            ? tr("%1: %2 g a unit").arg(shortened(drug.drug), QString::number(*drug.unitWeight))
+            : tr("%1: no unit weight").arg(shortened(drug.drug)));
+    for (QPushButton* button : unitsButtons_) {
+        button->setEnabled(drug.unitWeight.has_value());
+    }
+}
+
+// The new weight first, so the old one never reads as stable.
 void BenchPanel::setWeight() {
-    run(weightCommand(weight_->text().toStdString()));
+    if (run(weightCommand(weight_->text().toStdString())) && unstable_ &&
+        run(stableCommand(true))) {
+        unstable_ = false;
+    }
+}
+
+void BenchPanel::setUnitsWeight(double factor) {
+    if (!laidUnitWeight_) {
+        return;
+    }
+    const double grams = count_->value() * *laidUnitWeight_ * factor;
+    weight_->setText(QString::fromStdString(gramsText(grams)));
+    setWeight();
+}
+
+void BenchPanel::makeUnstable() {
+    if (run(stableCommand(false))) {
+        unstable_ = true;
+    }
 }
 
 void BenchPanel::clearReader() {

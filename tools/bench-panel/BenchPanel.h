@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace bench {
 
@@ -25,6 +26,7 @@ struct PanelSetup {
 // A small window beside the station that lays containers on the emulated reader, sets the
 // emulated balance's weight and switches both emulators' faults through their control sockets.
 // Each button's answer shows in the status line; a button whose command failed goes back.
+// For the last drug laid it sets the weight a count of its units has, or one a fifth over it.
 class BenchPanel : public QWidget {
     Q_OBJECT
 
@@ -37,10 +39,17 @@ public:
 private:
     QWidget* makeReaderGroup(const QList<Container>& containers, bool enabled);
     QWidget* makeBalanceGroup(bool enabled);
-    QPushButton* makeContainerButton(const QString& caption, const std::string& uid);
+    QWidget* makeUnitsRow(QWidget* group);
+    // drug: none for the foreign container.
+    QPushButton* makeContainerButton(const QString& caption, const std::string& uid,
+                                     const std::optional<Container>& drug);
     QComboBox* makeFaultSwitch(Device device, int& applied);
     QPushButton* makeHangUpButton(Device device);
+    void noteLaid(const Container& drug);
     void setWeight();
+    // Sets count × the last laid drug's unit weight × factor.
+    void setUnitsWeight(double factor);
+    void makeUnstable();
     void clearReader();
     // Sends the command and shows its answer; true when the emulator said ok.
     bool run(const PanelCommand& command);
@@ -49,6 +58,11 @@ private:
     std::optional<emulator::ControlClient> balance_;
     QList<QPushButton*> containerButtons_;
     QLineEdit* weight_ = nullptr;
+    QLabel* laid_ = nullptr;
+    QSpinBox* count_ = nullptr;
+    QList<QPushButton*> unitsButtons_;
+    std::optional<double> laidUnitWeight_;
+    bool unstable_ = false; // as this panel last set the balance
     QLabel* status_ = nullptr;
     int readerFault_ = 0;
     int balanceFault_ = 0;

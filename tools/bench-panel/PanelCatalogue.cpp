@@ -1,6 +1,7 @@
 #include "PanelCatalogue.h"
 
 #include "Catalogue.h"
+#include "DemoUnitWeight.h"
 #include "HexFields.h"
 #include "TextFile.h"
 
@@ -27,7 +28,8 @@ std::optional<QList<Container>> loadContainers(const QString& path, QString& err
     }
     QList<Container> containers;
     for (const emulator::CatalogueEntry& entry : catalogue.entries) {
-        containers.append({emulator::hexText(entry.uid), QString::fromUtf8(entry.drug)});
+        const QString drug = QString::fromUtf8(entry.drug);
+        containers.append({emulator::hexText(entry.uid), drug, demodb::demoUnitWeight(drug)});
     }
     return containers;
 }

@@ -7,10 +7,12 @@
 
 namespace bench {
 
-// A drug's container as the panel offers it: the UID to place and the drug to show.
+// A drug's container as the panel offers it: the UID to place, the drug to show, and the grams
+// a unit of it weighs in the demo database (none for a drug whose name names no form).
 struct Container {
     std::string uid;
     QString drug;
+    std::optional<double> unitWeight;
 };
 
 // More buttons than this would not fit beside the station.

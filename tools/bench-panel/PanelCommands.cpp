@@ -3,9 +3,11 @@
 #include "ControlWords.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 
 namespace bench {
 namespace {
@@ -41,12 +43,24 @@ PanelCommand weightCommand(const std::string& value) {
     return {Device::Balance, "weight " + trimmed(value)};
 }
 
+PanelCommand stableCommand(bool stable) {
+    return {Device::Balance, stable ? "stable on" : "stable off"};
+}
+
 PanelCommand faultCommand(Device device, const std::string& kind) {
     return {device, "fault " + kind};
 }
 
 PanelCommand hangUpCommand(Device device) {
     return faultCommand(device, "hangup");
+}
+
+// Whatever the locale, which the application has set for the C library.
+std::string gramsText(double grams) {
+    char text[32];
+    const auto end =
+        std::to_chars(std::begin(text), std::end(text), grams, std::chars_format::fixed, 2);
+    return end.ec == std::errc() ? std::string(text, end.ptr) : std::string("?");
 }
 
 const std::vector<std::string>& faultKinds(Device device) {

@@ -19,8 +19,12 @@ struct PanelCommand {
 PanelCommand containerCommand(const std::string& uid, bool onReader);
 PanelCommand clearReaderCommand();
 PanelCommand weightCommand(const std::string& value);
+PanelCommand stableCommand(bool stable);
 PanelCommand faultCommand(Device device, const std::string& kind);
 PanelCommand hangUpCommand(Device device);
+
+// Grams as the balance takes them, to the hundredth.
+std::string gramsText(double grams);
 
 // The lasting faults each emulator offers, "none" first.
 const std::vector<std::string>& faultKinds(Device device);

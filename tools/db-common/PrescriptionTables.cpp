@@ -4,11 +4,23 @@
 
 namespace dbtools {
 
-QStringList Table::columnNames() const {
+namespace {
+
+QStringList namesOf(const QList<Column>& columns) {
     QStringList names;
     for (const Column& column : columns)
         names.append(column.name);
     return names;
+}
+
+} // namespace
+
+QStringList Table::columnNames() const {
+    return namesOf(columns);
+}
+
+QStringList Table::optionalColumnNames() const {
+    return namesOf(optionalColumns);
 }
 
 QStringList Table::keyColumnNames() const {
@@ -25,7 +37,11 @@ const QList<Table>& prescriptionTables() {
                      {QStringLiteral("性別"), YesNo}, // yes is male, no female
                      {QStringLiteral("出生年月日"), Text}}},
         {.name = QStringLiteral("藥品資料表"),
-         .columns = {{QStringLiteral("藥品名稱"), Text}, {db::field::SerialNumber, Text}}},
+         .columns = {{QStringLiteral("藥品名稱"), Text}, {db::field::SerialNumber, Text}},
+         // What the balance checks a line's weight against, and the day the drug expires.
+         .optionalColumns = {{db::field::UnitWeight, Real},
+                             {db::field::Tolerance, Real},
+                             {db::field::Expiry, Day}}},
         {.name = QStringLiteral("領藥單"),
          .columns = {{QStringLiteral("配藥日期"), Text, required},
                      {QStringLiteral("領藥序號"), Text, required},
@@ -48,6 +64,13 @@ const QList<Table>& prescriptionTables() {
                          QStringLiteral("領藥單")}}},
     };
     return tables;
+}
+
+QStringList allOptionalColumnNames() {
+    QStringList names;
+    for (const Table& table : prescriptionTables())
+        names.append(table.optionalColumnNames());
+    return names;
 }
 
 } // namespace dbtools

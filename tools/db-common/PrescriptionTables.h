@@ -6,9 +6,9 @@
 
 namespace dbtools {
 
-// Text and whole numbers are declared alike on both engines; each declares a yes/no its own way
-// (db::SqlDialect).
-enum class ColumnKind { Text, WholeNumber, YesNo };
+// Text and whole numbers are declared alike on both engines; each declares a yes/no, a real number
+// and a day its own way (db::SqlDialect).
+enum class ColumnKind { Text, WholeNumber, YesNo, Real, Day };
 
 struct Column {
     QString name;
@@ -31,12 +31,16 @@ struct CaseFreeIndex {
 struct Table {
     QString name;
     QList<Column> columns;
+    // Nullable columns made only when asked for: databases made before them lack them and keep
+    // their shape, and whoever reads them looks them up first.
+    QList<Column> optionalColumns = {};
     int keyColumns = 1; // the primary key is made of the leading columns
     QList<Reference> references = {};
     QList<CaseFreeIndex> indexes = {};
 
     QStringList columnNames() const;
     QStringList keyColumnNames() const;
+    QStringList optionalColumnNames() const;
 };
 
 // Indexes into prescriptionTables().
@@ -45,5 +49,8 @@ enum PrescriptionTable { Patients, Drugs, Orders, Lines };
 // The four tables of the prescription database, in an order their foreign keys can be filled in.
 // Both engines' tables are made from this (TableStatements.h).
 const QList<Table>& prescriptionTables();
+
+// The optional columns of all four tables.
+QStringList allOptionalColumnNames();
 
 } // namespace dbtools

@@ -10,17 +10,35 @@ namespace dbtools {
 namespace {
 
 QString typeName(ColumnKind kind, const db::SqlDialect& dialect) {
-    if (kind == ColumnKind::YesNo)
+    switch (kind) {
+    case ColumnKind::YesNo:
         return dialect.yesNoType();
-    return kind == ColumnKind::WholeNumber ? QStringLiteral("INTEGER") : QStringLiteral("TEXT");
+    case ColumnKind::Real:
+        return dialect.realType();
+    case ColumnKind::Day:
+        return dialect.dayType();
+    case ColumnKind::WholeNumber:
+        return QStringLiteral("INTEGER");
+    case ColumnKind::Text:
+        break;
+    }
+    return QStringLiteral("TEXT");
 }
 
-QString createTable(const Table& table, const db::SqlDialect& dialect) {
+QString columnDefinition(const Column& column, const db::SqlDialect& dialect) {
+    return QStringLiteral("%1 %2%3").arg(column.name, typeName(column.kind, dialect),
+                                         column.required ? QStringLiteral(" NOT NULL") : QString());
+}
+
+QString createTable(const Table& table, const QStringList& optionalColumns,
+                    const db::SqlDialect& dialect) {
     QStringList parts;
     for (const Column& column : table.columns)
-        parts.append(QStringLiteral("%1 %2%3").arg(column.name, typeName(column.kind, dialect),
-                                                   column.required ? QStringLiteral(" NOT NULL")
-                                                                   : QString()));
+        parts.append(columnDefinition(column, dialect));
+    for (const Column& column : table.optionalColumns) {
+        if (optionalColumns.contains(column.name))
+            parts.append(columnDefinition(column, dialect));
+    }
     parts.append(
         QStringLiteral("PRIMARY KEY (%1)").arg(table.keyColumnNames().join(QStringLiteral(", "))));
     for (const Reference& reference : table.references) {
@@ -42,11 +60,11 @@ QString createIndex(const Table& table, const CaseFreeIndex& index, const db::Sq
 
 } // namespace
 
-QStringList tableStatements(db::Engine engine) {
+QStringList tableStatements(db::Engine engine, const QStringList& optionalColumns) {
     const auto dialect = db::dialectFor(engine);
     QStringList statements;
     for (const Table& table : prescriptionTables())
-        statements.append(createTable(table, *dialect));
+        statements.append(createTable(table, optionalColumns, *dialect));
     for (const Table& table : prescriptionTables()) {
         for (const CaseFreeIndex& index : table.indexes)
             statements.append(createIndex(table, index, *dialect));
@@ -54,8 +72,8 @@ QStringList tableStatements(db::Engine engine) {
     return statements;
 }
 
-void createTables(const QSqlDatabase& database) {
-    for (const QString& statement : tableStatements(engineOf(database)))
+void createTables(const QSqlDatabase& database, const QStringList& optionalColumns) {
+    for (const QString& statement : tableStatements(engineOf(database), optionalColumns))
         run(database, statement);
 }
 

@@ -8,11 +8,12 @@
 namespace dbtools {
 
 // The statements that make the prescription tables and their indexes on an engine, one per
-// entry, written from prescriptionTables(). Names are written unquoted, so that a server keeps
-// them as the station writes them in its statements (SerialNumber as serialnumber).
-QStringList tableStatements(db::Engine engine);
+// entry, written from prescriptionTables(), with those of the tables' optional columns that are
+// named. Names are written unquoted, so that a server keeps them as the station writes them in its
+// statements (SerialNumber as serialnumber).
+QStringList tableStatements(db::Engine engine, const QStringList& optionalColumns = {});
 
 // Makes the tables in an empty database of a Connection. Failures throw std::runtime_error.
-void createTables(const QSqlDatabase& database);
+void createTables(const QSqlDatabase& database, const QStringList& optionalColumns = {});
 
 } // namespace dbtools

@@ -11,6 +11,7 @@
 #include "TableStatements.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <optional>
 #include <stdexcept>
 
@@ -21,11 +22,24 @@ namespace {
 using dbtools::fail;
 using dbtools::Table;
 
+// The tables' optional columns that the file has, so that tables made for it have them too.
+QStringList optionalColumnsOf(const QSqlDatabase& file) {
+    QStringList present;
+    for (const Table& table : dbtools::prescriptionTables()) {
+        const QSqlRecord columns = file.record(table.name);
+        for (const QString& name : table.optionalColumnNames()) {
+            if (columns.contains(name))
+                present.append(name);
+        }
+    }
+    return present;
+}
+
 // Whether it made the tables.
-bool prepareServerTables(const QSqlDatabase& server, bool createTables) {
+bool prepareServerTables(const QSqlDatabase& file, const QSqlDatabase& server, bool createTables) {
     const QStringList existing = dbtools::existingTables(server);
     if (existing.isEmpty() && createTables) {
-        dbtools::createTables(server);
+        dbtools::createTables(server, optionalColumnsOf(file));
         return true;
     }
     QStringList names;
@@ -119,7 +133,7 @@ QList<TableCount> copyDatabase(const CopySettings& settings) {
     file->begin(); // one view of the file across the four tables
     server->begin();
     std::optional<dbtools::ForeignKeyPause> foreignKeys;
-    if (prepareServerTables(server->database(), settings.createTables))
+    if (prepareServerTables(file->database(), server->database(), settings.createTables))
         foreignKeys.emplace(server->database());
     QList<TableCount> counts;
     for (const Table& table : dbtools::prescriptionTables())

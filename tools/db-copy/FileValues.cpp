@@ -1,5 +1,7 @@
 #include "FileValues.h"
 
+#include <QDate>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 
@@ -45,6 +47,34 @@ QVariant wholeNumber(const QString& column, const QVariant& value) {
     return static_cast<int>(number);
 }
 
+QVariant realNumber(const QString& column, const QVariant& value) {
+    bool ok = false;
+    double number = 0;
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        number = value.toDouble(&ok);
+        break;
+    case QMetaType::QString:
+        number = value.toString().toDouble(&ok);
+        break;
+    default:
+        break;
+    }
+    if (!ok || !std::isfinite(number))
+        refuse(column, value, QStringLiteral("which is no real number"));
+    return number;
+}
+
+QVariant day(const QString& column, const QVariant& value) {
+    const QString text = value.typeId() == QMetaType::QString ? value.toString() : QString();
+    const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid())
+        refuse(column, value, QStringLiteral("which is no day written yyyy-MM-dd"));
+    return date;
+}
+
 QVariant text(const QString& column, const QVariant& value) {
     if (isBinary(value))
         refuse(column, value, QStringLiteral("which is no text"));
@@ -65,6 +95,10 @@ QVariant serverValue(const QSqlField& serverColumn, const QVariant& fileValue) {
         return yesNo(column, fileValue);
     case QMetaType::Int:
         return wholeNumber(column, fileValue);
+    case QMetaType::Double:
+        return realNumber(column, fileValue);
+    case QMetaType::QDate:
+        return day(column, fileValue);
     default:
         return text(column, fileValue);
     }

@@ -7,7 +7,8 @@
 namespace dbcopy {
 
 // A file's value as the server's column takes it: a yes/no as such, a value for a 32-bit whole
-// number column as one, anything else as text, which the server turns into the column's type.
+// number, a real number or a day column as one (a day written yyyy-MM-dd in the file), anything
+// else as text, which the server turns into the column's type.
 // The file's values are untrusted: one that does not fit throws std::invalid_argument saying why,
 // and a null QVariant stands for NULL.
 QVariant serverValue(const QSqlField& serverColumn, const QVariant& fileValue);

@@ -1,4 +1,5 @@
 #include "DatabaseCopy.h"
+#include "PrescriptionTables.h"
 #include "TableStatements.h"
 #include "ToolMain.h"
 
@@ -25,10 +26,12 @@ int copy(const QCommandLineParser& parser) {
     return 0;
 }
 
-// For an administrator who makes the tables with the server's own client.
+// For an administrator who makes the tables with the server's own client. The optional columns
+// are nullable, so a station that does not use them is not hindered by them.
 int printSchema() {
     QTextStream out(stdout);
-    for (const QString& statement : dbtools::tableStatements(db::Engine::Postgres))
+    for (const QString& statement :
+         dbtools::tableStatements(db::Engine::Postgres, dbtools::allOptionalColumnNames()))
         out << statement << ";\n";
     return 0;
 }
@@ -53,11 +56,11 @@ int main(int argc, char* argv[]) {
                             "dbname=pharmacy\") or a service name. Its tables must be empty."),
              QStringLiteral("connection")},
             {QStringLiteral("create-tables"),
-             QStringLiteral(
-                 "Make the tables from the server's schema when the database has none.")},
+             QStringLiteral("Make the tables from the server's schema when the database has none, "
+                            "with those of the optional columns the file has.")},
             {QStringLiteral("print-schema"),
-             QStringLiteral("Print the statements that make the server's tables and their "
-                            "indexes, and copy nothing.")},
+             QStringLiteral("Print the statements that make the server's tables, with every "
+                            "optional column, and their indexes, and copy nothing.")},
         }};
     return runTool(argc, argv, usage, work);
 }

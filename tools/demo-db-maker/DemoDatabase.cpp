@@ -10,21 +10,37 @@ namespace {
 
 const QString dispensedState = QStringLiteral("配藥完成");
 
-// Every column of the table, in its order: the values below follow it.
-std::unique_ptr<dbtools::RowWriter> writer(const QSqlDatabase& database,
-                                           dbtools::PrescriptionTable table) {
+// Every column of the table, in its order, then its optional ones when asked: the values below
+// follow them.
+std::unique_ptr<dbtools::RowWriter>
+writer(const QSqlDatabase& database, dbtools::PrescriptionTable table, bool withOptional = false) {
     const dbtools::Table& layout = dbtools::prescriptionTables().at(table);
-    return dbtools::rowWriter(database, layout.name, layout.columnNames());
+    QStringList columns = layout.columnNames();
+    if (withOptional)
+        columns += layout.optionalColumnNames();
+    return dbtools::rowWriter(database, layout.name, columns);
+}
+
+QVariant orNull(std::optional<double> value) {
+    return value ? QVariant(*value) : QVariant();
 }
 
 } // namespace
 
-DemoDatabase::DemoDatabase(const QSqlDatabase& database)
-    : drugs(writer(database, dbtools::Drugs)), patients(writer(database, dbtools::Patients)),
-      orders(writer(database, dbtools::Orders)), lines(writer(database, dbtools::Lines)) {}
+DemoDatabase::DemoDatabase(const QSqlDatabase& database, bool withCheckColumns)
+    : checkColumns(withCheckColumns), drugs(writer(database, dbtools::Drugs, withCheckColumns)),
+      patients(writer(database, dbtools::Patients)), orders(writer(database, dbtools::Orders)),
+      lines(writer(database, dbtools::Lines)) {}
 
-void DemoDatabase::addDrug(const QString& name, const QString& serialNumber) {
-    drugs->add({name, serialNumber});
+void DemoDatabase::addDrug(const QString& name, const QString& serialNumber,
+                           const DrugChecks& checks) {
+    if (!checkColumns) {
+        drugs->add({name, serialNumber});
+        return;
+    }
+    // A day, which the file keeps as text yyyy-MM-dd.
+    drugs->add(
+        {name, serialNumber, orNull(checks.unitWeight), orNull(checks.tolerance), checks.expiry});
 }
 
 void DemoDatabase::addPatient(const Patient& patient, const QString& birthText) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DemoContent.h"
+#include "DemoDrugChecks.h"
 #include "RowWriter.h"
 
 #include <QSqlDatabase>
@@ -13,15 +14,17 @@ namespace demodb {
 // database: a file or a server. The caller holds the transaction; every failure throws.
 class DemoDatabase {
 public:
-    explicit DemoDatabase(const QSqlDatabase& database);
+    // withCheckColumns: the drugs' table has its optional columns, which take the drugs' checks.
+    DemoDatabase(const QSqlDatabase& database, bool withCheckColumns);
 
-    void addDrug(const QString& name, const QString& serialNumber);
+    void addDrug(const QString& name, const QString& serialNumber, const DrugChecks& checks);
     void addPatient(const Patient& patient, const QString& birthText);
     void addOrder(const QString& dayText, const Order& order);
     // Writes the rows still held back.
     void finish();
 
 private:
+    bool checkColumns;
     std::unique_ptr<dbtools::RowWriter> drugs;
     std::unique_ptr<dbtools::RowWriter> patients;
     std::unique_ptr<dbtools::RowWriter> orders;

@@ -4,6 +4,7 @@
 #include "DayText.h"
 #include "DemoDatabase.h"
 #include "ForeignKeyPause.h"
+#include "PrescriptionTables.h"
 #include "ServerTables.h"
 #include "SqlRun.h"
 #include "TableStatements.h"
@@ -52,6 +53,10 @@ void moveIntoPlace(const QString& built, const QString& output, bool replaceExis
         fail(QStringLiteral("%1: %2").arg(output, file.errorString()));
 }
 
+QStringList optionalColumns(const MakerSettings& settings) {
+    return settings.withChecks ? dbtools::allOptionalColumnNames() : QStringList();
+}
+
 void checkFileTarget(const MakerSettings& settings) {
     const QFileInfo output(settings.outputPath);
     if (output.exists() && !settings.replaceExisting)
@@ -72,7 +77,7 @@ void makeFile(const MakerSettings& settings, const ContentWriter& writeContent) 
         dbtools::run(database, QStringLiteral("PRAGMA journal_mode = MEMORY"));
         dbtools::run(database, QStringLiteral("PRAGMA cache_size = -65536"));
         connection->begin();
-        dbtools::createTables(database);
+        dbtools::createTables(database, optionalColumns(settings));
         writeContent(database);
         connection->commit();
     }
@@ -92,7 +97,7 @@ void makeOnServer(const MakerSettings& settings, const ContentWriter& writeConte
                      .arg(existing.join(QStringLiteral(", "))));
         dbtools::dropTables(database);
     }
-    dbtools::createTables(database);
+    dbtools::createTables(database, optionalColumns(settings));
     dbtools::ForeignKeyPause foreignKeys(database);
     writeContent(database);
     foreignKeys.restore();
@@ -115,9 +120,12 @@ MakerSummary makeDemoDatabase(const MakerSettings& settings) {
 
     MakerSummary summary;
     const ContentWriter writeContent = [&](const QSqlDatabase& target) {
-        DemoDatabase database(target);
-        for (const CatalogueEntry& entry : catalogue)
-            database.addDrug(entry.drugName, entry.uid);
+        DemoDatabase database(target, settings.withChecks);
+        for (int index = 0; index < catalogue.size(); ++index) {
+            const CatalogueEntry& entry = catalogue.at(index);
+            database.addDrug(entry.drugName, entry.uid,
+                             demoDrugChecks(entry.drugName, index, settings.demo.today));
+        }
         for (const Patient& patient : content.patients())
             database.addPatient(patient, db::DayText(patient.birth));
         QStringList dayTexts;

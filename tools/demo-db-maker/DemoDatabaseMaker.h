@@ -11,6 +11,8 @@ struct MakerSettings {
     // A libpq connection text or service name: the database is made there instead of a file.
     QString serverConnection;
     bool replaceExisting = false;
+    // Give the drugs' table its optional columns and fill them (demoDrugChecks).
+    bool withChecks = false;
     QString cataloguePath;
     DemoOptions demo;
 };

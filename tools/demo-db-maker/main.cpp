@@ -29,6 +29,7 @@ demodb::MakerSettings settingsFrom(const QCommandLineParser& parser) {
             throw std::invalid_argument("--server takes a connection text or service name");
     }
     settings.replaceExisting = parser.isSet(QStringLiteral("force"));
+    settings.withChecks = parser.isSet(QStringLiteral("checks"));
     settings.cataloguePath = parser.value(QStringLiteral("catalogue"));
     settings.demo.today = QDate::currentDate();
     if (parser.isSet(QStringLiteral("today"))) {
@@ -82,6 +83,11 @@ int main(int argc, char* argv[]) {
             {QStringLiteral("force"),
              QStringLiteral("Replace an existing database file; on a server, drop and recreate the "
                             "four tables.")},
+            {QStringLiteral("checks"),
+             QStringLiteral("Give 藥品資料表 the optional columns 單位重量, 容許誤差 and 有效期限 "
+                            "and fill them: unit weights from each drug's form and strength, a "
+                            "tolerance for a few drugs, and an expiry day about a year after "
+                            "--today, already past for a few.")},
             {QStringLiteral("catalogue"), QStringLiteral("Transponder catalogue (tab-separated)."),
              QStringLiteral("path"), QStringLiteral(STATION_TRANSPONDER_CATALOGUE)},
             {QStringLiteral("today"),
