@@ -171,6 +171,7 @@ soak_stop_order() {
 # Scrolls the order list to a random place and clicks one of the rows shown; the journal tells
 # which order opened.
 soak_open_order() {
+    rig_station_running || return 1
     soak_stop_order
     xdotool mousemove --window "$main_window" "${LIST_POINT[@]}" click --repeat 60 --delay 5 4 2>/dev/null
     roll 70
