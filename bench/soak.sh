@@ -269,21 +269,25 @@ soak_start_station || fail "the station did not come up"
 RIG_WAIT_HOOK=soak_tick
 deadline=$(($(now) + minutes * 60))
 soak_schedule_next_fault
+# A killed station is started again, also when it was killed just before the end.
+soak_restart_station() {
+    soak_end_faults
+    soak_stop_pinger
+    wait "$RIG_STATION_PID" 2>/dev/null
+    soak_start_station || { keep_work=1; fail "the station did not come up again"; }
+}
 while [ "$(now)" -lt "$deadline" ]; do
     soak_tick
     if ! rig_station_running; then
-        soak_end_faults
-        soak_stop_pinger
-        wait "$RIG_STATION_PID" 2>/dev/null
-        soak_start_station || { keep_work=1; fail "the station did not come up again"; }
+        soak_restart_station
         continue
     fi
     soak_dismiss_boxes
     soak_open_order && soak_dispense_order
 done
 soak_end_faults
+rig_station_running || soak_restart_station
 soak_dismiss_boxes
-rig_station_running || fail "the station was not running at the end"
 rss_end=$(awk '$1 == "VmRSS:" { print $2 }' "/proc/$RIG_STATION_PID/status")
 soak_stop_order
 soak_stop_pinger
