@@ -16,6 +16,7 @@ station_part=""
 large_orders=200000 # as bench_database makes its database
 large_lines=1000000
 startup_runs=5
+report_runs=7
 shell_runs=7
 shell_batch=100
 dispensing_runs=3
@@ -158,11 +159,12 @@ fi
 # The main part.
 
 for program in dispensing-station reader-emulator balance-emulator emulator-control demo-db-maker \
-    bench_database bench_dispensing dispense-worker bench_inventory bench_taglist; do
+    bench_database bench_dispensing dispense-worker bench_inventory bench_taglist \
+    dispensing-report db-copy; do
     [ -x "$bin/$program" ] ||
         fail "$bin/$program is missing (build with the tests on, then all targets)"
 done
-for tool in sqlite3 Xvfb openbox xdotool; do
+for tool in sqlite3 psql Xvfb openbox xdotool; do
     command -v "$tool" >/dev/null || fail "$tool is missing (bash scripts/setup.sh installs it)"
 done
 # The server benchmarks start their own PostgreSQL cluster through scripts/rig/postgres-rig.sh.
@@ -344,6 +346,75 @@ read -r cli_lines_med cli_lines_min cli_lines_max cli_lines_runs <<<"$cli_lines"
 [ "$cli_list_runs" = "$shell_runs" ] && [ "$cli_lines_runs" = "$shell_runs" ] ||
     fail "the sqlite3 shell did not time every run"
 
+# --- The day's report over the large database, on the file and on a server ------------------
+
+# The large database on a cluster of its own, copied by db-copy with its audit table.
+report_state="$work/report-cluster"
+bash "$root/scripts/rig/postgres-rig.sh" start "$report_state" >/dev/null ||
+    fail "the report's PostgreSQL cluster did not start"
+trap 'bash "$root/scripts/rig/postgres-rig.sh" destroy "$report_state" >/dev/null 2>&1; rm -rf "$work"' EXIT
+report_server=$(<"$report_state.conninfo")
+log "db-copy: the large database to the report's server"
+"$bin/db-copy" --from "$work/large.db" --to "$report_server" --create-tables >/dev/null ||
+    fail "db-copy could not copy the large database"
+psql -X -q -d "$report_server" -c "ANALYZE" || fail "psql could not reach the report's server"
+
+# The report's three statements by hand, for the days from $1 days ago to yesterday: the history
+# of the demo database has audit rows for past days only.
+report_sql() {
+    local days="" offset
+    for ((offset = $1; offset >= 1; offset--)); do
+        days+="${days:+, }'$(date -d "-$offset day" +%-m/%-d/%y)'"
+    done
+    echo "SELECT 領藥單.配藥日期, 領藥單.領藥序號, 領藥單.病歷號碼, 病人基本資料.姓名 FROM 領藥單
+LEFT JOIN 病人基本資料 ON 病人基本資料.病歷號碼 = 領藥單.病歷號碼 WHERE 領藥單.配藥日期 IN ($days);
+SELECT 配藥日期, 領藥序號, 項次, 藥品名稱, 配藥情況 FROM 領藥明細 WHERE 配藥日期 IN ($days);
+SELECT 時間, 工作站, 使用者, 事件, 配藥日期, 領藥序號, 項次, 顯示重量, 應秤重量 FROM 配藥紀錄
+WHERE 配藥日期 IN ($days);"
+}
+
+# report_ms DAYS PLACE...: per run of dispensing-report over the DAYS days up to yesterday, in ms,
+# as a user runs it (the process included); the first run warms the caches.
+report_ms() {
+    local days=$1 run start
+    shift
+    for ((run = 0; run <= report_runs; run++)); do
+        start=$(now_us)
+        "$bin/dispensing-report" "$@" --from "$(date -d "-$days day" +%F)" \
+            --to "$(date -d yesterday +%F)" --output "$work/report.html" 2>"$work/report.log" ||
+            fail "dispensing-report $* over $days days failed: $(tail -n3 "$work/report.log")"
+        [ "$run" -eq 0 ] || echo "$((($(now_us) - start) / 1000))"
+    done | stats
+}
+
+# psql_ms SQL: per run, in ms, of the statements together, by psql's own timing after a warm-up.
+psql_ms() {
+    local i
+    {
+        echo "\\timing on"
+        for ((i = 0; i <= report_runs; i++)); do echo "$1"; done
+    } | psql -X -q -d "$report_server" -o /dev/null |
+        awk -v n="$(grep -c ';' <<<"$1")" '$1 == "Time:" { sum += $2
+            if (++statements % n == 0) { if (statements > n) print sum; sum = 0 } }' | stats
+}
+
+declare -A report_figures
+for days in 1 30; do
+    log "dispensing-report over $days day(s), the sqlite3 shell and psql"
+    report_figures[file:$days]=$(report_ms "$days" --file "$work/large.db")
+    report_figures[server:$days]=$(report_ms "$days" --server "$report_server")
+    report_figures[shell:$days]=$(shell_ms "$(report_sql "$days")")
+    report_figures[psql:$days]=$(psql_ms "$(report_sql "$days")")
+done
+report_rows=$(sqlite3 -batch "$work/large.db" \
+    "SELECT count(*) FROM 領藥明細 WHERE 配藥日期 = '$(date -d yesterday +%-m/%-d/%y)'")
+# figure KEY: "median X ms (least–most)"
+figure() {
+    local med min max
+    read -r med min max _ <<<"${report_figures[$1]}"
+    printf 'median %.1f ms (%.1f–%.1f ms)' "$med" "$min" "$max"
+}
+
 # --- Inventory passes and tag-to-list latency -------------------------------------------------
 
 run_bench bench_inventory
@@ -447,6 +518,10 @@ EOF
 ${inventory_rows}| Tag laid on the reader to its row in the tag list, 38400 Bd 8E1 | median $(printf %.1f "$latency_median") ms, 99th percentile $(printf %.1f "$latency_p99") ms | limit: median $latency_model_median ms, at most $latency_model_worst ms |
 $pcsc_latency_row
 | Station's CPU share waiting for a container (inventory running, balances polled) | ${station[cpu_pct]} % of one core | bench_taglist, offscreen, no balance: $(printf %.2f "$check_cpu") % |
+| dispensing-report, 1 day ($report_rows lines) of $large_orders orders, file | $(figure file:1) | sqlite3 shell, its 3 statements: $(figure shell:1) |
+| dispensing-report, 30 days, file | $(figure file:30) | sqlite3 shell: $(figure shell:30) |
+| dispensing-report, 1 day, server | $(figure server:1) | psql, its 3 statements: $(figure psql:1) |
+| dispensing-report, 30 days, server | $(figure server:30) | psql: $(figure psql:30) |
 | Station's memory (VmRSS) after a $soak_text soak | $(mib "${rss[-1]}") (start $(mib "${rss[0]}"), peak $(mib "$rss_peak")) | extrapolated growth: $growth MiB an hour |
 
 EOF
@@ -475,6 +550,15 @@ $shell_batch times with its rows written to /dev/null, timed by \`.timer on\`; a
 line, $shell_runs lines give the median and range per run. Both read a file held in the page
 cache. The shell formats rows as text; the station converts them into its fields, so the
 difference between the two columns is the cost of the station's query layer.
+
+**The day's report.** The script copies the same large file onto a throw-away cluster of its own
+with \`db-copy --create-tables\`, audit table included, and gathers the planner's statistics. It
+runs \`dispensing-report\` $report_runs times after a warm-up run, each as a user would (the process,
+its connection, the HTML page with its chart, written to a file), over yesterday (the demo history
+has audit rows for past days only) and over the 30 days up to yesterday, on the file and on the
+server. Beside it, the report's three statements (the orders, the lines and the audit rows of the
+days) written by hand: in the sqlite3 shell timed as above, and in psql by its own \`\\timing\`,
+summed over the three, $report_runs runs after a warm-up.
 
 **Inventory passes.** \`bench_inventory\` runs the inventory thread's pass (an RF reset, then an
 inventory in 16 slots) against the reader emulator with its reply delays on, as fast as the reader

@@ -8,6 +8,7 @@ packages=(
     libbenchmark-dev fonts-noto-cjk xvfb xauth openbox x11-utils xdotool imagemagick sqlite3 libxcb1-dev
     postgresql libqt6sql6-psql libpq-dev
     pcscd libpcsclite-dev vsmartcard-vpcd pcsc-tools iproute2 procps
+    chromium poppler-utils python3
 )
 
 missing=()

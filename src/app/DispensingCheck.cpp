@@ -1,6 +1,7 @@
 #include "DispensingCheck.h"
 
 #include "AppError.h"
+#include "AuditWriter.h"
 #include "DispensingJournal.h"
 #include "DispensingTurn.h"
 #include "FieldIndex.h"
@@ -9,6 +10,7 @@
 #include "TADOQuery.h"
 #include "WeightCheck.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -134,23 +136,27 @@ bool DispensingCheck::turn(const QString& tagSerial, const std::function<bool()>
     db::TADOQuery& lines = window_.orderLines();
     switch (decideTurn(tagSerial, lines.FieldByName(db::field::SerialNumber).Value(),
                        lines.FieldByName(db::field::DispensingState).Value())) {
-    case TurnOutcome::WrongDrug:
-        warn(wrongDrugText(), lastWarnedTag_, tagSerial, true, journal_event::wrongContainer(),
-             lines, {tagSerial});
+    case TurnOutcome::WrongDrug: {
+        AuditEntry entry = lineEntry(journal_event::wrongContainer(), lines);
+        entry.serial = tagSerial;
+        warn(wrongDrugText(), lastWarnedTag_, true, entry, {tagSerial});
         lines.Next();
         break;
+    }
     case TurnOutcome::DispenseLine: {
         lastWarnedTag_.clear();
         const DrugChecks drug =
             window_.drugChecks(lines.FieldByName(QStringLiteral("藥品名稱")).AsString());
         if (drug.expiry && *drug.expiry < QDate::currentDate()) {
-            warn(expiredText(), lastExpiredTag_, tagSerial, true, journal_event::expiredContainer(),
-                 lines, {tagSerial, drug.expiry->toString(Qt::ISODate)});
+            AuditEntry entry = lineEntry(journal_event::expiredContainer(), lines);
+            entry.serial = tagSerial;
+            entry.details = drug.expiry->toString(Qt::ISODate);
+            warn(expiredText(), lastExpiredTag_, true, entry, {tagSerial, entry.details});
             lines.Next();
         } else if (settings_.weightCheck && drug.unitGrams) {
             dispenseByWeight(lines, tagSerial, drug, stopRequested);
         } else {
-            dispense(lines);
+            dispense(lines, tagSerial);
         }
         break;
     }
@@ -163,56 +169,77 @@ bool DispensingCheck::turn(const QString& tagSerial, const std::function<bool()>
         lines.First();
     if (!everyLineDone(lines))
         return false;
-    record(journal_event::orderCompleted(), lines, {});
+    record(lineEntry(journal_event::orderCompleted(), lines), {});
     window_.orderCompleted();
     return true;
 }
 
-void DispensingCheck::dispense(db::TADOQuery& lines) {
+void DispensingCheck::dispense(db::TADOQuery& lines, const QString& tagSerial) {
     window_.showWarning(QString());
     lines.Edit();
+    AuditEntry stored = lineEntry(journal_event::lineStored(), lines);
+    stored.serial = tagSerial;
     // An edit left open would be stored by the next move of the query.
     try {
         db::TField state = lines.FieldByName(db::field::DispensingState);
         state.SetValue(dispensingText());
-        const QString weight = window_.weightText() + QStringLiteral("克");
-        window_.showWeight(weight);
+        stored.weightShown = window_.weightText() + QStringLiteral("克");
+        window_.showWeight(stored.weightShown);
         pauseServingEvents(pauseMs_);
         state.SetValue(dispensedText());
-        lines.Post();
-        record(journal_event::lineStored(), lines, {weight});
+        lines.Post({auditRow(stored, identity_, QDateTime::currentDateTime())});
     } catch (...) {
         lines.Cancel();
-        record(journal_event::storeFailed(), lines, {currentErrorText()});
+        recordFailedStore(stored);
         throw;
     }
+    journal(stored, {stored.weightShown});
 }
 
 // The day, the order and the line, as the lines' statement names them; blank when missing.
-void DispensingCheck::record(const QString& event, db::TADOQuery& lines,
-                             const QStringList& details) {
-    if (journal_ == nullptr)
-        return;
-    QStringList fields;
-    for (const QString& name : {QStringLiteral("領藥單.配藥日期"), QStringLiteral("領藥序號"),
-                                QStringLiteral("項次"), QStringLiteral("藥品名稱")}) {
+AuditEntry DispensingCheck::lineEntry(const QString& event, db::TADOQuery& lines) {
+    const auto text = [&lines](const QString& name) {
         const int column = findField(lines, name);
-        fields << (column < 0 ? QString() : lines.valueAt(lines.CurrentRow(), column).toString());
-    }
-    journal_->record(event, fields + details);
+        return column < 0 ? QString() : lines.valueAt(lines.CurrentRow(), column).toString();
+    };
+    AuditEntry entry;
+    entry.event = event;
+    entry.day = text(QStringLiteral("領藥單.配藥日期"));
+    entry.sequence = text(QStringLiteral("領藥序號"));
+    entry.item = text(QStringLiteral("項次"));
+    entry.drug = text(QStringLiteral("藥品名稱"));
+    return entry;
 }
 
-void DispensingCheck::warn(const QString& text, QString& warnedTag, const QString& tagSerial,
-                           bool beepAgain, const QString& event, db::TADOQuery& lines,
-                           const QStringList& details) {
+void DispensingCheck::journal(const AuditEntry& entry, const QStringList& details) {
+    if (journal_ != nullptr)
+        journal_->record(entry.event,
+                         QStringList{entry.day, entry.sequence, entry.item, entry.drug} + details);
+}
+
+void DispensingCheck::record(const AuditEntry& entry, const QStringList& details) {
+    journal(entry, details);
+    if (auditWriter_ != nullptr)
+        auditWriter_->post(auditRow(entry, identity_, QDateTime::currentDateTime()));
+}
+
+// Called while the store's error is handled.
+void DispensingCheck::recordFailedStore(AuditEntry entry) {
+    entry.event = journal_event::storeFailed();
+    entry.details = currentErrorText();
+    record(entry, {entry.details});
+}
+
+void DispensingCheck::warn(const QString& text, QString& warnedTag, bool beepAgain,
+                           const AuditEntry& entry, const QStringList& details) {
     window_.showWarning(text);
-    const bool first = tagSerial != warnedTag;
+    const bool first = entry.serial != warnedTag;
     if (first || beepAgain)
         platform::beep();
-    // The warning repeats while the container lies there; the journal notes it once.
+    // The warning repeats while the container lies there; it is recorded once.
     if (first) {
-        warnedTag = tagSerial;
-        record(event, lines, details);
+        warnedTag = entry.serial;
+        record(entry, details);
     }
 }
 
@@ -234,15 +261,17 @@ void DispensingCheck::dispenseByWeight(db::TADOQuery& lines, const QString& tagS
                                      WeightWindow::gramsText(window.highGrams)));
     lines.Edit();
     db::TField state = lines.FieldByName(db::field::DispensingState);
+    AuditEntry stored = lineEntry(journal_event::lineStored(), lines);
+    stored.serial = tagSerial;
+    stored.expectedGrams = window.expectedGrams;
     QElapsedTimer waited;
     waited.start();
     balance::BalanceReading reading;
-    QString weight;
     try {
         state.SetValue(dispensingText());
         for (;;) {
-            weight = window_.weightText() + QStringLiteral("克");
-            window_.showWeight(weight);
+            stored.weightShown = window_.weightText() + QStringLiteral("克");
+            window_.showWeight(stored.weightShown);
             reading = window_.weightReading();
             if (judgeReading(reading, window) == WeightVerdict::Within)
                 break;
@@ -253,22 +282,26 @@ void DispensingCheck::dispenseByWeight(db::TADOQuery& lines, const QString& tagS
             }
             if (waited.elapsed() >= settings_.weightWaitSeconds * 1000) {
                 lines.Cancel();
-                warn(wrongWeightText(), lastWeighedTag_, tagSerial, false,
-                     journal_event::weightMismatch(), lines, {expected, readingText(reading)});
+                AuditEntry mismatch = stored;
+                mismatch.event = journal_event::weightMismatch();
+                mismatch.details = readingText(reading);
+                warn(wrongWeightText(), lastWeighedTag_, false, mismatch,
+                     {expected, mismatch.details});
                 return;
             }
             pauseServingEvents(weightPollMs);
         }
         state.SetValue(dispensedText());
-        lines.Post();
+        stored.details = readingText(reading);
+        lines.Post({auditRow(stored, identity_, QDateTime::currentDateTime())});
     } catch (...) {
         lines.Cancel();
-        record(journal_event::storeFailed(), lines, {currentErrorText()});
+        recordFailedStore(stored);
         throw;
     }
     lastWeighedTag_.clear();
     window_.showWarning(QString());
-    record(journal_event::lineStored(), lines, {weight, expected, readingText(reading)});
+    journal(stored, {stored.weightShown, expected, stored.details});
 }
 
 bool DispensingCheck::everyLineDone(db::TADOQuery& lines) {

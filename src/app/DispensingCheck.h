@@ -1,8 +1,10 @@
 #pragma once
 
+#include "AuditEntry.h"
 #include "BalanceReading.h"
 #include "DispensingSettings.h"
 #include "DrugChecks.h"
+#include "StationIdentity.h"
 
 #include <QPointer>
 #include <QString>
@@ -13,6 +15,7 @@
 
 class QEventLoop;
 class DispensingJournal;
+class AuditWriter;
 
 namespace db {
 class TADOQuery;
@@ -73,6 +76,12 @@ public:
     void setSettings(const DispensingSettings& settings) { settings_ = settings; }
     // Where warnings, stores and completed orders are recorded; none when null.
     void setJournal(DispensingJournal* journal) { journal_ = journal; }
+    // Who the audit rows name. A stored line's row goes into its store; the rows of the other
+    // events go to `writer`, none when it is null.
+    void setAudit(const StationIdentity& identity, AuditWriter* writer) {
+        identity_ = identity;
+        auditWriter_ = writer;
+    }
 
     // One run: from the first line, turn after turn while tags are listed, until the idle budget
     // is used up, stopRequested answers true, the order is complete or the application quits.
@@ -97,23 +106,30 @@ private:
     bool waitForTagListChange();
     // Returns true when the order is complete after the turn.
     bool turn(const QString& tagSerial, const std::function<bool()>& stopRequested);
-    void dispense(db::TADOQuery& lines);
+    void dispense(db::TADOQuery& lines, const QString& tagSerial);
     // A right container whose drug is weighed: stored once the balance settles within the
     // line's window; warned of when the wait ends without it.
     void dispenseByWeight(db::TADOQuery& lines, const QString& tagSerial, const DrugChecks& drug,
                           const std::function<bool()>& stopRequested);
-    // Shows a warning for the container tagSerial and beeps (only the first time unless
-    // beepAgain); the journal notes the event the first time the container is warned of.
-    void warn(const QString& text, QString& warnedTag, const QString& tagSerial, bool beepAgain,
-              const QString& event, db::TADOQuery& lines, const QStringList& details);
+    // Shows a warning for the container entry.serial and beeps (only the first time unless
+    // beepAgain); the event is recorded the first time the container is warned of.
+    void warn(const QString& text, QString& warnedTag, bool beepAgain, const AuditEntry& entry,
+              const QStringList& details);
     bool everyLineDone(db::TADOQuery& lines);
-    void record(const QString& event, db::TADOQuery& lines, const QStringList& details);
+    // The entry of the event on the current line.
+    static AuditEntry lineEntry(const QString& event, db::TADOQuery& lines);
+    // The journal's line and, but for a store, the audit row.
+    void record(const AuditEntry& entry, const QStringList& details);
+    void journal(const AuditEntry& entry, const QStringList& details);
+    void recordFailedStore(AuditEntry entry);
 
     DispensingWindow& window_;
     int pauseMs_ = defaultPauseMs;
     int idleBudget_ = defaultIdleBudget;
     int tagWaitMs_ = defaultTagWaitMs;
     DispensingJournal* journal_ = nullptr;
+    StationIdentity identity_;
+    AuditWriter* auditWriter_ = nullptr;
     DispensingSettings settings_;
     // The tags of the last wrong, expired and wrongly weighed containers the journal noted,
     // until the reader is empty.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AuditTrail.h"
+
 #include <QString>
 #include <QStringList>
 #include <utility>
@@ -25,38 +27,3 @@ private:
     QString path_;
     bool warned_ = false;
 };
-
-// The journal's events.
-namespace journal_event {
-inline QString orderOpened() {
-    return QStringLiteral("開始配藥");
-}
-inline QString wrongContainer() {
-    return QStringLiteral("拿錯藥品");
-}
-inline QString lineStored() {
-    return QStringLiteral("配藥完成");
-}
-inline QString weightMismatch() {
-    return QStringLiteral("重量不符");
-}
-inline QString expiredContainer() {
-    return QStringLiteral("藥品過期");
-}
-inline QString storeFailed() {
-    return QStringLiteral("存檔失敗");
-}
-inline QString orderCompleted() {
-    return QStringLiteral("全部完成");
-}
-inline QString orderStopped() {
-    return QStringLiteral("中止配藥");
-}
-// A device's port failed, and later works again; the field names the device.
-inline QString deviceLost() {
-    return QStringLiteral("設備中斷");
-}
-inline QString deviceBack() {
-    return QStringLiteral("設備恢復");
-}
-} // namespace journal_event

@@ -12,6 +12,7 @@
 #include "ReaderErrorMessage.h"
 #include "ReaderIniPath.h"
 #include "ReaderIniSteps.h"
+#include "ReportWindow.h"
 #include "TADOQuery.h"
 #include "TCheckThread.h"
 #include "TagInventory.h"
@@ -26,6 +27,7 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -73,9 +75,17 @@ TForm_Main::TForm_Main()
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TForm_Main>()),
       ADOConnection1(db::DatabaseLocation::fromIni(readerIniPath())),
-      journal_(DispensingJournal::defaultFileName()), check_(*this) {
+      journal_(DispensingJournal::defaultFileName()),
+      identity_(StationIdentity::read(readerIniPath())),
+      auditWriter_(ADOConnection1.location(),
+                   [this](const QString& error) {
+                       QMetaObject::invokeMethod(
+                           this, [this, error] { showAuditFailure(error); }, Qt::QueuedConnection);
+                   }),
+      check_(*this) {
     ui->setupUi(this);
     check_.setJournal(&journal_);
+    check_.setAudit(identity_, &auditWriter_);
     setWindowIcon(mainWindowIcon());
 
     ui->ListView1->setColumnWidth(0, 91);
@@ -106,10 +116,8 @@ TForm_Main::TForm_Main()
                         ui->MItem_ComPort, ui->MItem_SearchReader});
     inventory_->bringBackPort(library_, handles_);
 
-    balanceLink_ = std::make_unique<BalanceLink>(ui->MemoTemp, [this](bool away) {
-        journal_.record(away ? journal_event::deviceLost() : journal_event::deviceBack(),
-                        {QStringLiteral("天平")});
-    });
+    balanceLink_ = std::make_unique<BalanceLink>(
+        ui->MemoTemp, [this](bool away) { recordDevice(away, QStringLiteral("天平")); });
 
     ADOQuery1 = new db::TADOQuery(ADOConnection1, this);
     DataSource1 = new db::QueryGridModel(*ADOQuery1, this);
@@ -155,6 +163,8 @@ void TForm_Main::connectHandlers() {
             guardedSlot(this, &TForm_Main::MItem_SearchReaderClick));
     connect(ui->MItem_Balance, &QAction::triggered, this,
             guardedSlot(this, &TForm_Main::MItem_BalanceClick));
+    connect(ui->MItem_Report, &QAction::triggered, this,
+            guardedSlot(this, &TForm_Main::MItem_ReportClick));
     connect(ui->Btn_Run, &QPushButton::clicked, this, guardedSlot(this, &TForm_Main::Btn_RunClick));
     connect(ui->Btn_ClearTagList, &QPushButton::clicked, this,
             guardedSlot(this, &TForm_Main::Btn_ClearTagListClick));
@@ -163,10 +173,8 @@ void TForm_Main::connectHandlers() {
             guardedSlot(this, &TForm_Main::ListView_TagListClick));
     connect(inventory_.get(), &TagInventory::tagListChanged, this,
             [this] { check_.tagListChanged(); });
-    connect(inventory_.get(), &TagInventory::readerAway, this, [this](bool away) {
-        journal_.record(away ? journal_event::deviceLost() : journal_event::deviceBack(),
-                        {QStringLiteral("讀取器")});
-    });
+    connect(inventory_.get(), &TagInventory::readerAway, this,
+            [this](bool away) { recordDevice(away, QStringLiteral("讀取器")); });
 
     connect(DataSource1, &db::QueryGridModel::currentRowChanged, ui->DBGrid1, [this](int row) {
         if (row >= 0)
@@ -244,9 +252,12 @@ void TForm_Main::ListView1Click() {
     OpenOrderLines(*order);
     // An order without lines has nothing to dispense; checking it would only spin.
     if (ADOQuery1->RecordCount() > 0) {
-        journal_.record(journal_event::orderOpened(),
-                        {db::DayText(ui->DateTimePicker1->date()), order->text(0),
-                         QString::number(ADOQuery1->RecordCount())});
+        AuditEntry opened;
+        opened.event = journal_event::orderOpened();
+        opened.day = db::DayText(ui->DateTimePicker1->date());
+        opened.sequence = order->text(0);
+        opened.details = QString::number(ADOQuery1->RecordCount());
+        record(opened, {opened.day, opened.sequence, opened.details});
         startDispensing();
     }
 }
@@ -292,10 +303,39 @@ void TForm_Main::endDispensing() {
 
 void TForm_Main::Button2Click() {
     if (const QTreeWidgetItem* order = selectedOrder();
-        order != nullptr && !ui->ListView1->isEnabled())
-        journal_.record(journal_event::orderStopped(),
-                        {db::DayText(ui->DateTimePicker1->date()), order->text(0)});
+        order != nullptr && !ui->ListView1->isEnabled()) {
+        AuditEntry stopped;
+        stopped.event = journal_event::orderStopped();
+        stopped.day = db::DayText(ui->DateTimePicker1->date());
+        stopped.sequence = order->text(0);
+        record(stopped, {stopped.day, stopped.sequence});
+    }
     endDispensing();
+}
+
+void TForm_Main::recordDevice(bool away, const QString& device) {
+    AuditEntry entry;
+    entry.event = away ? journal_event::deviceLost() : journal_event::deviceBack();
+    entry.details = device;
+    record(entry, {device});
+}
+
+void TForm_Main::record(const AuditEntry& entry, const QStringList& journalFields) {
+    journal_.record(entry.event, journalFields);
+    auditWriter_.post(auditRow(entry, identity_, QDateTime::currentDateTime()));
+}
+
+void TForm_Main::showAuditFailure(const QString& error) {
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
+                                QStringLiteral("The audit trail cannot be written to the "
+                                               "database: %1\nDispensing goes on; the journal "
+                                               "file keeps every event.")
+                                    .arg(error),
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("AuditFailure"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void TForm_Main::orderCompleted() {
@@ -442,6 +482,15 @@ void TForm_Main::MItem_BalanceClick() {
         return;
     balanceWindow_->show();
     balanceWindow_->raise();
+}
+
+// The report of the day the list shows.
+void TForm_Main::MItem_ReportClick() {
+    if (reportWindow_ == nullptr)
+        reportWindow_ = new ReportWindow(ADOConnection1, this);
+    reportWindow_->showDay(ui->DateTimePicker1->date());
+    reportWindow_->show();
+    reportWindow_->raise();
 }
 
 void TForm_Main::setBalanceWindow(TForm1& balance) {

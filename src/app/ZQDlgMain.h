@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AuditWriter.h"
 #include "DispensingCheck.h"
 #include "DispensingJournal.h"
 #include "ReaderHandles.h"
@@ -26,6 +27,7 @@ class TagInventory;
 class TForm_FindReader;
 class TForm_ComPort;
 class TForm1;
+class ReportWindow;
 class BalanceLink;
 class WeightReading;
 
@@ -67,6 +69,7 @@ public:
     void MItem_ComPortClick();
     void MItem_SearchReaderClick();
     void MItem_BalanceClick();
+    void MItem_ReportClick();
 
     void Btn_RunClick();
     void Btn_ClearTagListClick();
@@ -133,6 +136,11 @@ private:
     QTreeWidgetItem* selectedOrder() const;
     void startDispensing();
     void endDispensing();
+    // The journal's line and the audit row of an event of the window.
+    void record(const AuditEntry& entry, const QStringList& journalFields);
+    void recordDevice(bool away, const QString& device);
+    // Non-modal: a failed audit write must not hold up dispensing.
+    void showAuditFailure(const QString& error);
 
     db::TADOQuery& orderLines() override { return *ADOQuery1; }
     int tagCount() const override;
@@ -155,6 +163,7 @@ private:
     TForm_FindReader* findReader_ = nullptr;
     TForm_ComPort* comPort_ = nullptr;
     TForm1* balanceWindow_ = nullptr;
+    ReportWindow* reportWindow_ = nullptr; // made at the first "Report..."
     std::unique_ptr<BalanceLink> balanceLink_;
     const WeightReading* weightReading_ = nullptr;
     std::string iniPath_;
@@ -169,6 +178,9 @@ private:
     bool ListView1CheckBoxes = false;
     bool movingQuery_ = false;
     DispensingJournal journal_;
+    StationIdentity identity_;
+    // After the connection, whose location it takes; before the check, which posts to it.
+    AuditWriter auditWriter_;
     DispensingCheck check_;
     // The threads of the orders dispensed so far; finished ones go at the next order.
     std::vector<std::unique_ptr<TCheckThread>> checkingThreads_;

@@ -59,6 +59,8 @@ public:
 
     QString dayType() const override { return QStringLiteral("DATE"); }
 
+    QString momentType() const override { return QStringLiteral("TIMESTAMP WITH TIME ZONE"); }
+
     // Like is sent as lower(name) LIKE lower(text) (toEngineStatement); the pattern operators
     // let the index serve it whatever the database's collation.
     int socketOf(const QSqlDatabase& database) const override {

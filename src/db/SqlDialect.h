@@ -30,10 +30,11 @@ public:
     virtual QString columnName(const QString& engineName, const QString& statement) const = 0;
     // Whether a result may be read forward only and still name its columns' tables.
     virtual bool readsForwardOnly() const = 0;
-    // The types a table declares for a yes/no, a real number and a day column.
+    // The types a table declares for a yes/no, a real number, a day and a moment column.
     virtual QString yesNoType() const = 0;
     virtual QString realType() const = 0;
     virtual QString dayType() const = 0;
+    virtual QString momentType() const = 0;
     // An index key on the column that serves the station's Like, which compares regardless of
     // case.
     virtual QString caseFreeIndexKey(const QString& column) const = 0;

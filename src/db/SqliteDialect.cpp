@@ -56,6 +56,10 @@ public:
     // No day type either: a day is text yyyy-MM-dd, which sorts and compares as the days do.
     QString dayType() const override { return QStringLiteral("TEXT"); }
 
+    // Nor a moment type: ISO 8601 text with milliseconds and the writer's offset
+    // (Qt::ISODateWithMs), which keeps the local time the station saw.
+    QString momentType() const override { return QStringLiteral("TEXT"); }
+
     int socketOf(const QSqlDatabase&) const override { return -1; }
 
     // A file busy beyond the busy time-out keeps the engine's own words.

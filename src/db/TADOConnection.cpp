@@ -12,6 +12,7 @@
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <algorithm>
 #include <chrono>
 
 namespace db {
@@ -201,6 +202,11 @@ QStringList TADOConnection::primaryKey(const QString& table) {
     return bounded([&] { return cachedNamesOf(keyOfTable_, dialect_->primaryKeyQuery(), table); });
 }
 
+QStringList TADOConnection::columnsOf(const QString& table) {
+    return bounded(
+        [&] { return cachedNamesOf(columnsOfTable_, dialect_->tableColumnsQuery(), table); });
+}
+
 QStringList TADOConnection::cachedNamesOf(QHash<QString, QStringList>& cache,
                                           const QString& namesQuery, const QString& table) {
     const auto found = cache.constFind(table);
@@ -225,7 +231,8 @@ QStringList TADOConnection::namesOf(const QString& namesQuery, const QString& ta
     return names;
 }
 
-UpdateOutcome TADOConnection::update(const QList<RowUpdate>& updates) {
+UpdateOutcome TADOConnection::update(const QList<RowUpdate>& updates,
+                                     const QList<RowInsert>& alongside) {
     return bounded([&] {
         const QSqlDatabase database = QSqlDatabase::database(connectionName_, false);
         WriteTransaction transaction(database, dialect_->beginWrite());
@@ -245,9 +252,40 @@ UpdateOutcome TADOConnection::update(const QList<RowUpdate>& updates) {
             if (changed > 1)
                 return UpdateOutcome::RowNotUnique;
         }
+        for (const RowInsert& row : alongside)
+            insert(database, row);
         transaction.commit();
         return UpdateOutcome::Updated;
     });
+}
+
+void TADOConnection::insert(const QSqlDatabase& database, const RowInsert& row) {
+    const QStringList columns =
+        cachedNamesOf(columnsOfTable_, dialect_->tableColumnsQuery(), row.table);
+    QStringList names;
+    QVariantList values;
+    for (const ColumnValue& value : row.values) {
+        // Spelled as the table has it: a server keeps unquoted names in lower case.
+        const auto column = std::find_if(columns.cbegin(), columns.cend(), [&](const QString& c) {
+            return c.compare(value.column, Qt::CaseInsensitive) == 0;
+        });
+        if (column == columns.cend())
+            continue;
+        names << quotedName(*column);
+        values << value.value;
+    }
+    if (names.isEmpty())
+        return;
+    QSqlQuery query(database);
+    if (!query.prepare(
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(quotedName(row.table), names.join(QStringLiteral(", ")),
+                     QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")))))
+        raise(query.lastError());
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        raise(query.lastError());
 }
 
 } // namespace db

@@ -10,6 +10,8 @@
 #include <QVariant>
 #include <memory>
 
+class QSqlDatabase;
+
 namespace db {
 
 class SqlDialect;
@@ -41,6 +43,13 @@ struct RowUpdate {
     QList<ColumnValue> match;
 };
 
+// One row to add to a table. Only the columns the table has are written, and a row of a table
+// the database does not have is not written at all: databases made before a table keep working.
+struct RowInsert {
+    QString table;
+    QList<ColumnValue> values;
+};
+
 enum class UpdateOutcome {
     Updated,     // every row was found once and changed; the change is committed
     RowNotFound, // some row no longer held the values matched; nothing was changed
@@ -66,6 +75,7 @@ public:
     TADOConnection& operator=(const TADOConnection&) = delete;
 
     bool Connected() const;
+    const DatabaseLocation& location() const { return location_; }
 
     // Runs a statement of the station's dialect (see StatementText.h) and returns its
     // whole result; a statement without a result gives an empty one.
@@ -74,9 +84,13 @@ public:
     // The primary key columns of a table, in key order; empty when it has none.
     QStringList primaryKey(const QString& table);
 
-    // Makes all updates in one transaction, committed durably before returning Updated. Every
-    // update sets and matches at least one column.
-    UpdateOutcome update(const QList<RowUpdate>& updates);
+    // The columns of a table, in order; empty when the database has no such table.
+    QStringList columnsOf(const QString& table);
+
+    // Makes all updates and adds the rows `alongside` in one transaction, committed durably
+    // before returning Updated; when any of it fails nothing is written. Every update sets and
+    // matches at least one column.
+    UpdateOutcome update(const QList<RowUpdate>& updates, const QList<RowInsert>& alongside = {});
 
 private:
     void close();
@@ -84,6 +98,8 @@ private:
     // failure closes the connection before it goes on to the caller, and a statement that ran
     // out is reported as such.
     template <typename Step> auto bounded(Step step);
+    // Adds the row with the columns its table has; nothing when it has none.
+    void insert(const QSqlDatabase& database, const RowInsert& row);
     QStringList namesOf(const QString& namesQuery, const QString& table);
     // The names the query gives for the table, asked once per opening: every statement on a
     // server costs a round trip.

@@ -238,14 +238,14 @@ QString TADOQuery::rowChangedText() {
                           "since it was last read.");
 }
 
-void TADOQuery::Post() {
+void TADOQuery::Post(const QList<RowInsert>& alongside) {
     if (state_ != DataSetState::Edit)
         fail(notEditingText);
     UpdateOutcome outcome = UpdateOutcome::Updated;
     try {
         const QList<RowUpdate> updates = pendingUpdates();
         if (!updates.isEmpty())
-            outcome = connection_.update(updates);
+            outcome = connection_.update(updates, alongside);
     } catch (...) {
         Cancel();
         throw;

@@ -62,7 +62,9 @@ public:
     // another user has changed or removed it nothing is written, the edit is cancelled, the
     // row keeps the values read, and "<query>: Row cannot be located for updating. Some values
     // may have been changed since it was last read." is raised. Any failed post cancels the edit.
-    void Post();
+    // The rows `alongside` are added in the same transaction, so they are there exactly when the
+    // change is; when no field was changed, nothing is written.
+    void Post(const QList<RowInsert>& alongside = {});
     // The text after "<query>: " of a post whose row another user changed or removed.
     static QString rowChangedText();
     // Discards the edit buffer.

@@ -1,3 +1,4 @@
+#include "AuditWriter.h"
 #include "DispensingCheck.h"
 #include "FakeDispensingWindow.h"
 #include "MessageBoxes.h"
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
 
 Q_DECLARE_METATYPE(balance::ReadingState)
 
@@ -59,6 +61,48 @@ class TestDispensingCheck : public QObject {
     Q_OBJECT
 
 private slots:
+
+    // The wrong container's row by the writer, the store's row with the store.
+    void eventsBecomeAuditRows() {
+        CheckFixture fixture;
+        fixture.database.addSampleOrder();
+        fixture.openOrder();
+        AuditWriter writer(fixture.database.location(), nullptr);
+        fixture.check.setAudit({QStringLiteral("S1"), QStringLiteral("u1")}, &writer);
+        fixture.window.tags = QStringList{QStringLiteral("E002")};
+        fixture.window.weight = QStringLiteral("12.34");
+        QVERIFY(fixture.runUntilLogged(5));
+        QCOMPARE(fixture.database.auditRows(dispensed), 1);
+        QCOMPARE(
+            fixture.database
+                .scalar(QStringLiteral("SELECT 工作站 || 使用者 || 項次 || "
+                                       "SerialNumber || 顯示重量 FROM 配藥紀錄 WHERE 事件 = ?"),
+                        {dispensed})
+                .toString(),
+            QStringLiteral("S1u12E00212.34克"));
+        // Warned of before the store and again after it, as the journal notes it.
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.database.auditRows(QStringLiteral("拿錯藥品")), 2, 20000);
+    }
+
+    // A failure is reported once, and again only after a write succeeded in between.
+    void failedAuditWritesAreReportedOnce() {
+        TestDatabase database;
+        database.refuseAuditRows(QStringLiteral("拿錯藥品"));
+        std::atomic<int> reports = 0;
+        AuditWriter writer(database.location(), [&](const QString&) { ++reports; });
+        const auto post = [&](const QString& event) {
+            AuditEntry entry;
+            entry.event = event;
+            writer.post(auditRow(entry, {}, QDateTime::currentDateTime()));
+        };
+        post(QStringLiteral("拿錯藥品"));
+        post(QStringLiteral("拿錯藥品"));
+        post(QStringLiteral("開始配藥"));
+        QTRY_COMPARE_WITH_TIMEOUT(database.auditRows(QStringLiteral("開始配藥")), 1, 20000);
+        QCOMPARE(reports.load(), 1);
+        post(QStringLiteral("拿錯藥品"));
+        QTRY_COMPARE_WITH_TIMEOUT(reports.load(), 2, 20000);
+    }
 
     // Lines A and B, B's tag in the field, the query on A.
     void wrongDrugThenRightDrug() {

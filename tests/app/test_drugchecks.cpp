@@ -3,8 +3,10 @@
 #include "AppError.h"
 #include "DispensingSettings.h"
 #include "DrugChecks.h"
+#include "StationIdentity.h"
 #include "TADOConnection.h"
 
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -91,6 +93,32 @@ private slots:
         QCOMPARE(settings.weightCheck, weightCheck);
         QCOMPARE(settings.tolerancePercent, tolerance);
         QCOMPARE(settings.weightWaitSeconds, wait);
+    }
+
+    // [Station] Name, which anyone may edit, names the station in the audit rows.
+    void stationNameFromTheIni_data() {
+        QTest::addColumn<QByteArray>("ini");
+        // Empty for the host name.
+        QTest::addColumn<QString>("name");
+        QTest::newRow("named") << QByteArray("[Station]\nName= Counter 2 \n") << "Counter 2";
+        QTest::newRow("no key") << QByteArray("[Dispensing]\nName=X\n") << "";
+        QTest::newRow("empty") << QByteArray("[Station]\nName=\n") << "";
+        QTest::newRow("control characters")
+            << QByteArray("[Station]\nName=Coun\x01ter\x1b 2\x7f\n") << "Counter 2";
+        QTest::newRow("nothing but control characters")
+            << QByteArray("[Station]\nName=\x01\x02\n") << "";
+        QTest::newRow("too long") << "[Station]\nName=" + QString(70, u'藥').toUtf8() + '\n'
+                                  << QString(StationIdentity::maxNameLength, u'藥');
+    }
+
+    void stationNameFromTheIni() {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, name);
+        QTemporaryDir folder;
+        const std::string path = folder.filePath("station.ini").toStdString();
+        std::ofstream(path, std::ios::binary) << ini.toStdString();
+        QCOMPARE(StationIdentity::read(path).station,
+                 name.isEmpty() ? QSysInfo::machineHostName() : name);
     }
 };
 

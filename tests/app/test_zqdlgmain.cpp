@@ -7,8 +7,11 @@
 #include "WeightReading.h"
 #include "ZQDlgMain.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QDateEdit>
+#include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +22,7 @@
 #include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -533,6 +537,42 @@ private slots:
                  QStringList{"ADOQuery1: Row cannot be located for updating. Some values may "
                              "have been changed since it was last read."});
         QVERIFY(station.picker()->isEnabled());
+    }
+
+    // Options > Report... shows the list's day, saves it as a PDF through the file dialog, and
+    // shows a database it cannot read in the page.
+    void reportWindowShowsTheDayAndSavesItAsPdf() {
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001"});
+        station.open();
+        station.child<QAction>("MItem_Report")->trigger();
+        auto* report = station.child<QDialog>("ReportWindow");
+        QVERIFY(report->isVisible());
+        QVERIFY(
+            report->findChild<QTextBrowser*>()->toPlainText().contains(QStringLiteral("王小明")));
+
+        const QString path = QDir(station.database.folder()).filePath(QStringLiteral("day.pdf"));
+        // Typed into the dialog's name box as a user does.
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                answer.stop();
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+                static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
+            }
+        });
+        answer.start(20);
+        report->findChild<QPushButton*>(QStringLiteral("SaveAsPdf"))->click();
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+
+        station.database.exec(QStringLiteral("DROP TABLE 領藥明細"));
+        station.child<QAction>("MItem_Report")->trigger();
+        QVERIFY(report->findChild<QTextBrowser*>()->toPlainText().contains(
+            QStringLiteral("could not be read")));
+        QVERIFY(!report->findChild<QPushButton*>(QStringLiteral("SaveAsPdf"))->isEnabled());
+        QVERIFY(station.messages.messages().isEmpty());
     }
 };
 

@@ -52,14 +52,25 @@ void DispenseWorkers::run(int timeoutMs) {
 
 bool DispenseWorkers::step(qsizetype worker, int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
-    QProcess& process = *processes_[worker];
-    process.write("go\n");
-    if (!process.waitForBytesWritten(timeoutMs))
-        fail(worker, QStringLiteral("could not be released"));
+    release(worker);
     if (waitAtGate(worker, deadline))
         return true;
     waitUntilEnded(worker, deadline);
     return false;
+}
+
+void DispenseWorkers::release(qsizetype worker) {
+    QProcess& process = *processes_[worker];
+    process.write("go\n");
+    if (!process.waitForBytesWritten(10000))
+        fail(worker, QStringLiteral("could not be released"));
+}
+
+void DispenseWorkers::kill(qsizetype worker, int timeoutMs) {
+    QProcess& process = *processes_[worker];
+    process.kill();
+    if (!process.waitForFinished(timeoutMs))
+        fail(worker, QStringLiteral("outlived SIGKILL"));
 }
 
 bool DispenseWorkers::waitAtGate(qsizetype worker, const QDeadlineTimer& deadline) {

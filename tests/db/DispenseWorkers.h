@@ -33,6 +33,10 @@ public:
     // Releases one worker started with --step for one store and waits until it is at its gate
     // again (true) or has ended well (false).
     bool step(qsizetype worker, int timeoutMs);
+    // Releases one worker without waiting for it.
+    void release(qsizetype worker);
+    // Kills one worker (SIGKILL), wherever it is, and waits until it is gone.
+    void kill(qsizetype worker, int timeoutMs);
 
     qsizetype size() const { return processes_.size(); }
     QList<WorkerReport> reports(qsizetype worker) const;

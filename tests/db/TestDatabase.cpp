@@ -1,6 +1,7 @@
 #include "TestDatabase.h"
 
 #include "AppError.h"
+#include "AuditTrail.h"
 #include "ServerDatabase.h"
 #include "TableStatements.h"
 
@@ -118,6 +119,29 @@ void TestDatabase::addSampleOrder() {
     addOrder(today, QStringLiteral("1"), QStringLiteral("P1"));
     addLine(today, QStringLiteral("1"), 1, QStringLiteral("A"));
     addLine(today, QStringLiteral("1"), 2, QStringLiteral("B"));
+}
+
+void TestDatabase::refuseAuditRows(const QString& event) {
+    const QString when = QStringLiteral("NEW.%1 = '%2'").arg(db::audit::Event, event);
+    if (!onServer()) {
+        exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON %1 WHEN %2 "
+                            "BEGIN SELECT RAISE(ABORT, 'audit row refused'); END")
+                 .arg(db::audit::Table, when));
+        return;
+    }
+    exec(QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF "
+                        "%1 THEN RAISE EXCEPTION 'audit row refused'; END IF; RETURN NEW; END $$")
+             .arg(when));
+    exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON %1 FOR EACH ROW "
+                        "EXECUTE FUNCTION refuse()")
+             .arg(db::audit::Table));
+}
+
+int TestDatabase::auditRows(const QString& event) {
+    return scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = ?")
+                      .arg(db::audit::Table, db::audit::Event),
+                  {event})
+        .toInt();
 }
 
 QString errorOf(const std::function<void()>& action) {

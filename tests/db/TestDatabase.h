@@ -51,6 +51,11 @@ public:
     // One order "1" of `day` for patient P1 with two lines, drugs A (serial E001) and B (E002).
     void addSampleOrder();
 
+    // From now on the audit table refuses rows of the event, as a failing write would.
+    void refuseAuditRows(const QString& event);
+    // The audit rows of the event.
+    int auditRows(const QString& event);
+
 private:
     QSqlDatabase database() const;
 

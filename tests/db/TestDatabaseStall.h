@@ -23,11 +23,11 @@ inline constexpr std::chrono::seconds bound{2};
 inline constexpr int generousLimitMs = 30000;
 inline const QString notAnswered = QStringLiteral("the database did not answer within 2 s");
 
-inline void store(db::TADOQuery& query, int row) {
+inline void store(db::TADOQuery& query, int row, const QList<db::RowInsert>& alongside = {}) {
     query.MoveTo(row);
     query.Edit();
     query.FieldByName(QStringLiteral("配藥情況")).SetValue(dispensed);
-    query.Post();
+    query.Post(alongside);
 }
 
 // The states of the sample order's lines, in item order.

@@ -1,6 +1,7 @@
 // A station without its window, for the concurrency test and the dispensing benchmark: it loads
 // the order list of a day and stores every line it reads as not yet dispensed, as the station's
-// dispensing check does (Edit, 配藥情況 set to 配藥完成, Post). Each store is reported on a line
+// dispensing check does (Edit, 配藥情況 set to 配藥完成, Post with the line's audit row, which
+// names the worker's --station). Each store is reported on a line
 // of its own, fields separated by tabs:
 //   stored   DAY SEQUENCE ITEM
 //   conflict DAY SEQUENCE ITEM        another station changed the line since it was read
@@ -10,12 +11,15 @@
 // --gate holds the worker once, before its first store; --step holds it before every store, so
 // that whoever drives it can change the world between two stores.
 #include "AppError.h"
+#include "AuditEntry.h"
+#include "AuditTrail.h"
 #include "DatabaseLocation.h"
 #include "OrderStatements.h"
 #include "TADOQuery.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QThread>
 #include <algorithm>
@@ -44,6 +48,7 @@ struct Options {
     int part = 1;
     int parts = 1;
     QString output;
+    StationIdentity identity;
 };
 
 // One order's lines as read, and the rows still to be dispensed, in the order they are stored.
@@ -131,13 +136,19 @@ private:
             const QStringList key{query.FieldByName(QStringLiteral("領藥明細.配藥日期")).AsString(),
                                   query.FieldByName(QStringLiteral("領藥序號")).AsString(),
                                   query.FieldByName(QStringLiteral("項次")).AsString()};
+            AuditEntry stored;
+            stored.event = journal_event::lineStored();
+            stored.day = key[0];
+            stored.sequence = key[1];
+            stored.item = key[2];
+            stored.drug = query.FieldByName(QStringLiteral("藥品名稱")).AsString();
             pause();
             if (options_.step)
                 waitAtGate();
             try {
                 query.Edit();
                 query.FieldByName(stateField).SetValue(dispensedText);
-                query.Post();
+                query.Post({auditRow(stored, options_.identity, QDateTime::currentDateTime())});
             } catch (const platform::AppError& error) {
                 query.Cancel();
                 if (error.text() ==
@@ -232,6 +243,7 @@ Options optionsFrom(const QCommandLineParser& parser) {
     options.gate = parser.isSet(QStringLiteral("gate"));
     options.step = parser.isSet(QStringLiteral("step"));
     options.output = parser.value(QStringLiteral("output"));
+    options.identity = StationIdentity::named(parser.value(QStringLiteral("station")));
     return options;
 }
 
@@ -265,6 +277,9 @@ int main(int argc, char* argv[]) {
                                                 "for a line on standard input.")},
         {QStringLiteral("step"),
          QStringLiteral("The same before every store (instead of the first only).")},
+        {QStringLiteral("station"),
+         QStringLiteral("The station the audit rows name (default: the host name)."),
+         QStringLiteral("name")},
         {QStringLiteral("output"),
          QStringLiteral("File of the reports (default: standard output)."), QStringLiteral("path")},
     });

@@ -1,6 +1,10 @@
 // The connection to a PostgreSQL server that goes away, stalls or is held by another session's
 // lock, and comes back, on a throw-away cluster of the test's own, so that stopping it disturbs
 // no other test.
+#include "AuditEntry.h"
+#include "AuditTrail.h"
+#include "AuditWriter.h"
+#include "CommitAnswerLoss.h"
 #include "Connection.h"
 #include "OrderStatements.h"
 #include "PostgresCluster.h"
@@ -11,9 +15,12 @@
 #include "TestDatabaseStall.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
+#include <atomic>
 #include <optional>
+#include <thread>
 
 using namespace db;
 using stall::dispensed;
@@ -92,6 +99,76 @@ private slots:
         other.close();
         other = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    }
+
+    // The server makes the commit, but its answer is lost on the way: the store fails within the
+    // bound, and the line and its audit row are both there, as the server committed them together.
+    void commitsAnswerLost() {
+        TestDatabase database;
+        database.addSampleOrder();
+        const QString folder = QRegularExpression(QStringLiteral("host=(\\S+)"))
+                                   .match(cluster_->connectionText())
+                                   .captured(1);
+        CommitAnswerLoss proxy(folder + QStringLiteral("/.s.PGSQL.5432"));
+        // The last of a key given twice counts.
+        TADOConnection connection(DatabaseLocation::server(
+            database.location().target() +
+                QStringLiteral(" host=127.0.0.1 port=%1").arg(proxy.port()),
+            stall::bound));
+        TADOQuery query(connection);
+        query.SQL = orderLinesStatement(QStringLiteral("1"), today);
+        query.Open();
+        query.FieldByName(QStringLiteral("配藥情況")).SetReadOnly(false);
+        AuditEntry entry;
+        entry.event = journal_event::lineStored();
+        entry.item = QStringLiteral("1");
+        const db::RowInsert row = auditRow(entry, StationIdentity::named(QStringLiteral("S1")),
+                                           QDateTime::currentDateTime());
+        QElapsedTimer waited;
+        waited.start();
+        QCOMPARE(errorOf([&] { store(query, 0, {row}); }), stall::notAnswered);
+        QVERIFY(waited.elapsed() < stall::generousLimitMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(proxy.dropped() > 0, "the server answered the commit",
+                                  stall::generousLimitMs);
+        QCOMPARE(database.lineState(today, QStringLiteral("1"), 1).toString(), dispensed);
+        QCOMPARE(database.auditRows(dispensed), 1);
+    }
+
+    // The writer of the other audit rows on a server that does not answer: posting returns at
+    // once and writes nothing on the posting thread, the failure is reported once while the
+    // server is still stopped; then a row is written, and a later failure is reported again.
+    void auditWriterIsNotHeldUpByAStalledServer() {
+        TestDatabase database;
+        const auto poster = std::this_thread::get_id();
+        std::atomic<int> reports = 0;
+        std::atomic<bool> reportedOnPoster = false;
+        AuditWriter writer(DatabaseLocation::server(database.location().target(), stall::bound),
+                           [&](const QString&) {
+                               if (std::this_thread::get_id() == poster)
+                                   reportedOnPoster = true;
+                               ++reports;
+                           });
+        const auto post = [&](const QString& event) {
+            AuditEntry entry;
+            entry.event = event;
+            writer.post(auditRow(entry, {}, QDateTime::currentDateTime()));
+        };
+        const auto pause = [&] { cluster_->pause(); };
+        const auto unpause = [&] { cluster_->unpause(); };
+        {
+            stall::Stall stall(pause, unpause);
+            for (int i = 0; i < 100; ++i)
+                post(journal_event::wrongContainer());
+            QTRY_COMPARE_WITH_TIMEOUT(reports.load(), 1, stall::generousLimitMs);
+        }
+        post(journal_event::orderCompleted());
+        QTRY_COMPARE_WITH_TIMEOUT(database.auditRows(journal_event::orderCompleted()), 1,
+                                  stall::generousLimitMs);
+        QCOMPARE(reports.load(), 1);
+        stall::Stall stall(pause, unpause);
+        post(journal_event::orderStopped());
+        QTRY_COMPARE_WITH_TIMEOUT(reports.load(), 2, stall::generousLimitMs);
+        QVERIFY(!reportedOnPoster);
     }
 
     // The same for a dispense-worker, a station without a window, and for the tools' statements

@@ -1,4 +1,5 @@
 #include "AppError.h"
+#include "AuditTrail.h"
 #include "OrderStatements.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
@@ -39,6 +40,13 @@ void addPatientWithOrders(TestDatabase& database, const QVariant& name, const QV
     for (int i = 0; i < days.size(); ++i)
         database.addOrder(days[i], QString::number(i + 1), QStringLiteral("P1"));
 }
+
+// An audit row of a stored line, with a column no table has.
+const RowInsert storedRow{audit::Table,
+                          {{audit::Time, QStringLiteral("2009-07-07T10:00:00.000+08:00")},
+                           {audit::Event, QStringLiteral("配藥完成")},
+                           {audit::Serial, QStringLiteral("E002")},
+                           {QStringLiteral("NoSuchColumn"), 1}}};
 
 void setState(TADOQuery& query, const QString& state) {
     query.Edit();
@@ -307,7 +315,11 @@ private slots:
         QVERIFY2(fixture.database.lineState(today, QStringLiteral("1"), 2).isNull(),
                  "the edit buffer is never stored on its own");
         state.SetValue(QStringLiteral("配藥完成"));
-        query.Post();
+        query.Post({storedRow});
+        QCOMPARE(fixture.database
+                     .scalar(QStringLiteral("SELECT %1 FROM %2").arg(audit::Serial, audit::Table))
+                     .toString(),
+                 QStringLiteral("E002"));
         QCOMPARE(query.State(), TADOQuery::DataSetState::Browse);
         QCOMPARE(state.AsString(), QStringLiteral("配藥完成"));
         QCOMPARE(fixture.database.lineState(today, QStringLiteral("1"), 2).toString(),
@@ -336,7 +348,8 @@ private slots:
             other.Post();
         }
         setState(query, QStringLiteral("配藥完成"));
-        QCOMPARE(errorOf([&] { query.Post(); }), rowChanged);
+        QCOMPARE(errorOf([&] { query.Post({storedRow}); }), rowChanged);
+        QCOMPARE(fixture.database.auditRows(QStringLiteral("配藥完成")), 0);
         QCOMPARE(query.State(), TADOQuery::DataSetState::Browse);
         QVERIFY2(query.FieldByName(QStringLiteral("配藥情況")).IsNull(), "the row stays as read");
         const QVariant stored = fixture.database.scalar(
@@ -345,6 +358,32 @@ private slots:
             QVERIFY2(stored.isNull(), "a removed line is not written again");
         else
             QCOMPARE(stored.toString(), QStringLiteral("別的藥師"));
+    }
+
+    // A refused audit row stores nothing; a database made before the audit table stores as ever.
+    void postAndItsRowsAreStoredTogether_data() {
+        QTest::addColumn<bool>("withTable");
+        QTest::newRow("row refused") << true;
+        QTest::newRow("no audit table") << false;
+    }
+
+    void postAndItsRowsAreStoredTogether() {
+        QFETCH(bool, withTable);
+        SampleLinesQuery fixture;
+        if (withTable)
+            fixture.database.refuseAuditRows(QStringLiteral("配藥完成"));
+        else
+            fixture.database.exec(QStringLiteral("DROP TABLE %1").arg(audit::Table));
+        setState(fixture.query, QStringLiteral("配藥完成"));
+        const QString error = errorOf([&] { fixture.query.Post({storedRow}); });
+        const QVariant state = fixture.database.lineState(today, QStringLiteral("1"), 1);
+        if (withTable) {
+            QVERIFY2(error.contains(QStringLiteral("audit row refused")), qPrintable(error));
+            QVERIFY2(state.isNull(), "the line is not stored without its row");
+        } else {
+            QCOMPARE(error, QString());
+            QCOMPARE(state.toString(), QStringLiteral("配藥完成"));
+        }
     }
 
     void movingPostsAndClosingDiscards() {

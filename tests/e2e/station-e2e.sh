@@ -4,7 +4,8 @@
 # the main window again; CASE "kill" kills the station in the middle of an order; CASE "pcsc"
 # dispenses an order with the reader on a private PC/SC daemon and no serial reader; CASE
 # "checks" (and "checks-server", on a PostgreSQL server) weighs the count of a line and refuses
-# an expired container, on a demo database made with --checks.
+# an expired container, on a demo database made with --checks. A case ending in "-server" runs on
+# its own PostgreSQL server instead of the file.
 set -uo pipefail
 export RIG_BIN=$1 RIG_DATA=$2/data RIG_FRESH_DB=1
 case_name=$3
@@ -41,6 +42,13 @@ order_state() { rig_sql "SELECT 項次, COALESCE(配藥情況, '') FROM 領藥�
 other_lines() { grep -v -P "^\Q$DEMO_DAY\E\t\Q$DEMO_ORDER\E\t"; }
 stored_items() { rig_journal | awk -F'\t' -v o="$DEMO_ORDER" '$2 == "配藥完成" && $4 == o { print $5 }' | sort -n; }
 db_stored_items() { order_state | awk -F'\t' '$2 == "配藥完成" { print $1 }' | sort -n; }
+# The audit rows of the open order's stored lines: item, station and expected grams.
+audit_stored_items() {
+    rig_sql "SELECT 項次, 工作站, COALESCE(CAST(應秤重量 AS TEXT), '') FROM 配藥紀錄
+             WHERE 事件 = '配藥完成' AND 配藥日期 = '$DEMO_DAY' AND 領藥序號 = '$DEMO_ORDER'
+             ORDER BY 1"
+}
+STATION_NAME=e2e-藥局
 same() { [ "$1" = "$2" ] || { echo "  expected: $2"; echo "  found:    $1"; return 1; }; }
 
 # Dark pixels in a box of a window: a ticked check box has its mark.
@@ -129,17 +137,21 @@ check_weighing() {
     check "the journal has the expected and the read weight" same "$(rig_journal |
         awk -F'\t' '$2 == "配藥完成"' | tail -n1 | cut -f8,9)" "$EXPECTED"$'\t'"$EXPECTED"
     check "the line is 配藥完成 in the database" same "$(line_state)" 配藥完成
+    check "its audit row has the expected grams" \
+        awk -F'\t' -v i="$ITEM" -v e="$EXPECTED" '$1 == i && $3 == e + 0 { n++ } END { exit n != 1 }' \
+        <(audit_stored_items)
     take_line_away
 }
 
 case $case_name in
 checks*) export RIG_DB_OPTIONS=--checks ;;
 esac
-if [ "$case_name" = checks-server ]; then
+if [[ $case_name == *-server ]]; then
     rig_use_server || exit 1
 else
     rig_prepare || exit 1
 fi
+printf '[Station]\nName=%s\n' "$STATION_NAME" >>"$RIG_DIR/ZQKRT_Tovrel.ini"
 case $case_name in
 checks*) printf '[Dispensing]\nWeightCheck=1\nWeightWaitSeconds=3\n' >>"$RIG_DIR/ZQKRT_Tovrel.ini" ;;
 esac
@@ -176,7 +188,7 @@ dispense)
     rig_shot 09-after-exit
     check "the main window shows again with its search" demo_show_main_window
     ;;
-kill)
+kill | kill-server)
     open_lines=$(demo_open_lines)
     last=$(tail -n1 <<<"$open_lines")
     weight=20.00
@@ -188,11 +200,13 @@ kill)
     sleep 1.5
     kill -KILL "$RIG_STATION_PID"
     wait "$RIG_STATION_PID" 2>/dev/null
-    check "the database is whole" same "$(rig_sql 'PRAGMA integrity_check')" "ok"
+    [ "$case_name" = kill ] && check "the database is whole" same "$(rig_sql 'PRAGMA integrity_check')" "ok"
     check "every line the journal reported stored is stored, and no other" \
         same "$(db_stored_items)" "$(stored_items)"
     check "the killed line is not stored" \
         same "$(order_state | awk -F'\t' -v i="$(cut -f1 <<<"$last")" '$1 == i { print $2 }')" ""
+    check "every stored line has one audit row, from this station, and no other line has one" \
+        same "$(audit_stored_items | cut -f1,2)" "$(db_stored_items | sed "s/$/\t$STATION_NAME/")"
     check "no line of another order changed" \
         same "$(line_states | other_lines)" "$(other_lines <<<"$before")"
     ;;

@@ -1,7 +1,9 @@
 #include "ToolTestSupport.h"
 
+#include "AuditTrail.h"
 #include "PrescriptionTables.h"
 
+#include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -21,6 +23,11 @@ QStringList tableRows(const QSqlDatabase& database, const QString& table) {
             else if (query.record().fieldName(column) == u"性別")
                 values.append(query.value(column).toBool() ? QStringLiteral("yes")
                                                            : QStringLiteral("no"));
+            else if (query.record().fieldName(column) == db::audit::Time) // the instant
+                values.append(
+                    QDateTime::fromString(query.value(column).toString(), Qt::ISODateWithMs)
+                        .toUTC()
+                        .toString(Qt::ISODateWithMs));
             else
                 values.append(query.value(column).toString());
         }
@@ -37,4 +44,8 @@ QList<QStringList> prescriptionRows(const QSqlDatabase& database) {
     for (const dbtools::Table& table : dbtools::prescriptionTables())
         rows.append(tableRows(database, table.name));
     return rows;
+}
+
+QStringList auditRows(const QSqlDatabase& database) {
+    return tableRows(database, dbtools::auditTable().name);
 }

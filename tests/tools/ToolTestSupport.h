@@ -11,3 +11,5 @@
 // Every row of each of the four tables, sorted, each row's values joined by '|'; NULL as <NULL>
 // and 性別 as yes or no, so that a file and a server holding the same rows give the same lists.
 QList<QStringList> prescriptionRows(const QSqlDatabase& database);
+// The same for the audit table, its times as the instants they name in UTC.
+QStringList auditRows(const QSqlDatabase& database);

@@ -87,7 +87,9 @@ private slots:
                 "WHERE 病歷號碼 = '1000001';"
                 "UPDATE 病人基本資料 SET 性別 = -1, 出生年月日 = NULL WHERE 病歷號碼 = '1000002';"
                 "UPDATE 病人基本資料 SET 性別 = 'TRUE' WHERE 病歷號碼 = '1000004';"
-                "UPDATE 病人基本資料 SET 性別 = 'false' WHERE 病歷號碼 = '1000005'"),
+                "UPDATE 病人基本資料 SET 性別 = 'false' WHERE 病歷號碼 = '1000005';"
+                "UPDATE 配藥紀錄 SET 時間 = '2009-07-06T09:15:00.123+08:00' WHERE rowid = 1;"
+                "UPDATE 配藥紀錄 SET 時間 = '2009-07-06T01:16:00Z' WHERE rowid = 2"),
             checks ? checksFile : demoFile);
         ScratchServerDatabase server;
         if (!createTables && checks)
@@ -116,6 +118,29 @@ private slots:
                                              .arg(dbtools::prescriptionTables().at(table).name)
                                              .arg(fileRows.at(table).size())),
                      qPrintable(run.output));
+
+        const QStringList fileAudit = auditRows(dbtools::Connection::file(file, true)->database());
+        QVERIFY(fileAudit.size() > 100);
+        QCOMPARE(auditRows(server.connect()->database()), fileAudit);
+        // The same instants whatever the server's own zone.
+        QCOMPARE(
+            dbtools::single(server.connect()->database(),
+                            QStringLiteral("SELECT COUNT(*) FROM 配藥紀錄 WHERE 時間 IN "
+                                           "('2009-07-06T01:15:00.123Z', '2009-07-06T01:16Z')")),
+            2);
+    }
+
+    // As before the audit table: a server's tables made without it, and a file without it.
+    void copiesAFileWithoutTheAuditTable() {
+        ScratchServerDatabase server;
+        for (const QString& statement :
+             dbtools::tableStatements(db::Engine::Postgres, dbtools::prescriptionTables(), {}))
+            dbtools::run(server.connect()->database(), statement);
+        const QString file = changedFile(QStringLiteral("DROP TABLE 配藥紀錄"), demoFile);
+        const ToolRun run = copy(file, server);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QCOMPARE(prescriptionRows(server.connect()->database()),
+                 prescriptionRows(dbtools::Connection::file(file, true)->database()));
     }
 
     void refusesTablesHoldingRows_data() {
@@ -181,6 +206,11 @@ private slots:
                 QStringLiteral("有效期限 holds \"2010-02-30\""));
         drugRow("day in single digits", QStringLiteral("有效期限 = '2010-6-30'"),
                 QStringLiteral("有效期限 holds"));
+        // Without its offset the server would read it in its own zone.
+        for (const char* time : {"'2009-07-06T09:15:00.123'", "'2009-07-06T24:15+08:00'", "9"})
+            QTest::newRow(time) << QStringLiteral("UPDATE 配藥紀錄 SET 時間 = %1 WHERE rowid = 3")
+                                       .arg(QString::fromLatin1(time))
+                                << QStringList{QStringLiteral("配藥紀錄, row 3: 時間 holds")};
     }
 
     void refusesBadValues() {

@@ -1,3 +1,4 @@
+#include "AuditTrail.h"
 #include "DayText.h"
 #include "DemoUnitWeight.h"
 #include "FileBytes.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -273,6 +275,66 @@ private slots:
         QCOMPARE(demodb::demoUnitWeight(QStringLiteral("止咳糖漿 100mg/5ml")), std::nullopt);
     }
 
+    void keepsTheHistoryOfTheDispensedLines() {
+        // The offset the rows carry is the maker's local one.
+        qputenv("TZ", "Asia/Taipei");
+        const auto zone = qScopeGuard([] { qunsetenv("TZ"); });
+        QCOMPARE(runMaker({QStringLiteral("--orders"), QStringLiteral("400"),
+                           QStringLiteral("--today"), QStringLiteral("2009-07-07")})
+                     .exitCode,
+                 0);
+        MadeDatabase made(path(databaseName));
+        const QString stored = journal_event::lineStored();
+        // One stored row per dispensed line, and none for another line, drug or container.
+        const QString rowsOfLine = QStringLiteral(
+            "(SELECT COUNT(*) FROM 配藥紀錄 a JOIN 藥品資料表 d USING (藥品名稱, SerialNumber) "
+            "WHERE 事件 = ? AND a.配藥日期 = l.配藥日期 AND a.領藥序號 = l.領藥序號 AND a.項次 = "
+            "l.項次 AND a.藥品名稱 = l.藥品名稱)");
+        QCOMPARE(made.number(QStringLiteral("SELECT COUNT(*) FROM 領藥明細 l WHERE %1 != "
+                                            "(配藥情況 IS NOT NULL)")
+                                 .arg(rowsOfLine),
+                             {stored}),
+                 0);
+        QCOMPARE(
+            made.number(QStringLiteral("SELECT SUM(%1) FROM 領藥明細 l").arg(rowsOfLine), {stored}),
+            made.number(QStringLiteral("SELECT COUNT(*) FROM 配藥紀錄 WHERE 事件 = ?"), {stored}));
+        QVERIFY(made.number(QStringLiteral("SELECT COUNT(*) FROM 配藥紀錄 a JOIN 藥品資料表 d "
+                                           "USING (藥品名稱) WHERE 事件 = ? AND a.SerialNumber != "
+                                           "d.SerialNumber"),
+                            {journal_event::wrongContainer()}) > 0);
+
+        // Each order opened first and completed (all lines stored) or stopped last, by one user at
+        // one station, in the working day of its own day.
+        const QStringList events = made.rows(QStringLiteral(
+            "SELECT 配藥日期 || 領藥序號, 事件, 時間, 工作站 || 使用者, 配藥日期, (SELECT COUNT(*) "
+            "FROM 領藥明細 l WHERE l.配藥日期 = a.配藥日期 AND l.領藥序號 = a.領藥序號 "
+            "AND 配藥情況 IS NULL) FROM 配藥紀錄 a ORDER BY 1, 時間"));
+        QVERIFY(events.size() > 20);
+        const auto finishes = [](const QStringList& values) {
+            return values.at(1) == (values.at(5) == u"0" ? journal_event::orderCompleted()
+                                                         : journal_event::orderStopped());
+        };
+        QStringList previous;
+        for (const QString& event : events + QStringList{QStringLiteral("|||||")}) {
+            const QStringList values = event.split(u'|');
+            const bool sameOrder = !previous.isEmpty() && previous.at(0) == values.at(0);
+            if (!previous.isEmpty())
+                QVERIFY2(finishes(previous) != sameOrder, qPrintable(event));
+            if (values.at(0).isEmpty())
+                break;
+            QVERIFY2((values.at(1) == journal_event::orderOpened()) != sameOrder,
+                     qPrintable(event));
+            QVERIFY2(!sameOrder ||
+                         (previous.at(2) < values.at(2) && previous.at(3) == values.at(3)),
+                     qPrintable(event));
+            const QDateTime time = QDateTime::fromString(values.at(2), Qt::ISODateWithMs);
+            QVERIFY2(values.at(2).endsWith(u"+08:00") && time.time() >= QTime(8, 0) &&
+                         time.time() <= QTime(18, 0) && db::DayText(time.date()) == values.at(4),
+                     qPrintable(event));
+            previous = values;
+        }
+    }
+
     void takesDrugsFromTheGivenCatalogue() {
         writeFileBytes(path(QStringLiteral("small.tsv")), smallCatalogue);
         QCOMPARE(runMaker({QStringLiteral("--catalogue"), QStringLiteral("small.tsv"),
@@ -326,6 +388,9 @@ private slots:
         QVERIFY(!a.isEmpty());
         QCOMPARE(MadeDatabase(path(QStringLiteral("b.db"))).rows(everything), a);
         QVERIFY(MadeDatabase(path(QStringLiteral("c.db"))).rows(everything) != a);
+        const QString history = QStringLiteral("SELECT * FROM 配藥紀錄 ORDER BY rowid");
+        QCOMPARE(MadeDatabase(path(QStringLiteral("b.db"))).rows(history),
+                 MadeDatabase(path(QStringLiteral("a.db"))).rows(history));
     }
 
     void spreadsALargeDatabaseOverMoreDays() {

@@ -4,6 +4,7 @@
 #include "ToolTestSupport.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -55,9 +56,14 @@ private slots:
         QCOMPARE(serverRows, prescriptionRows(dbtools::Connection::file(file, true)->database()));
         for (const QStringList& rows : serverRows)
             QVERIFY(!rows.isEmpty());
+        const QStringList history = auditRows(server.connect()->database());
+        QVERIFY(!history.isEmpty());
+        QCOMPARE(history, auditRows(dbtools::Connection::file(file, true)->database()));
 
         // The server's own types.
         const auto connection = server.connect();
+        QCOMPARE(connection->database().record(QStringLiteral("配藥紀錄")).field(0).metaType(),
+                 QMetaType::fromType<QDateTime>());
         if (arguments.contains(QStringLiteral("--checks"))) {
             const QSqlRecord drugs = connection->database().record(QStringLiteral("藥品資料表"));
             QCOMPARE(drugs.field(QStringLiteral("單位重量")).metaType(),

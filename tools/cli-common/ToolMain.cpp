@@ -3,10 +3,15 @@
 #include <QCoreApplication>
 #include <cstdio>
 #include <exception>
+#include <optional>
 
 int runTool(int& argc, char* argv[], const ToolUsage& usage,
             const std::function<int(const QCommandLineParser&)>& work) {
-    QCoreApplication app(argc, argv);
+    // A tool that draws makes its own QGuiApplication first.
+    std::optional<QCoreApplication> ownApp;
+    if (QCoreApplication::instance() == nullptr)
+        ownApp.emplace(argc, argv);
+    QCoreApplication& app = *QCoreApplication::instance();
     QCoreApplication::setApplicationName(usage.name);
 
     QCommandLineParser parser;

@@ -13,7 +13,8 @@ struct ToolUsage {
     QList<QCommandLineOption> options;
 };
 
-// Runs a command-line tool: --help shows the usage, and so does a positional argument, which
+// Runs a command-line tool in the application the caller made, else in a QCoreApplication of its
+// own: --help shows the usage, and so does a positional argument, which
 // fails. Otherwise the work runs on the parsed options and gives the exit status; an exception
 // it throws ends the tool with "name: reason" on standard error and status 1.
 int runTool(int& argc, char* argv[], const ToolUsage& usage,

@@ -1,5 +1,6 @@
 #include "PrescriptionTables.h"
 
+#include "AuditTrail.h"
 #include "PrescriptionFields.h"
 
 namespace dbtools {
@@ -63,6 +64,37 @@ const QList<Table>& prescriptionTables() {
                         {{QStringLiteral("配藥日期"), QStringLiteral("領藥序號")},
                          QStringLiteral("領藥單")}}},
     };
+    return tables;
+}
+
+const Table& auditTable() {
+    using enum ColumnKind;
+    constexpr bool required = true;
+    namespace audit = db::audit;
+    static const Table table{
+        .name = audit::Table,
+        .columns = {{audit::Time, Moment, required},
+                    {audit::Station, Text},
+                    {audit::User, Text},
+                    {audit::Event, Text, required},
+                    {audit::Day, Text},
+                    {audit::Sequence, Text},
+                    {audit::Item, WholeNumber},
+                    {audit::Drug, Text},
+                    {audit::Serial, Text},
+                    {audit::WeightShown, Text},
+                    {audit::ExpectedGrams, Real},
+                    {audit::Details, Text}},
+        .keyColumns = 0,
+        // For a day's report: an order's rows, and the rows of a span of time.
+        .indexes = {
+            {audit::Table + QStringLiteral("_") + audit::Day, {audit::Day, audit::Sequence}, false},
+            {audit::Table + QStringLiteral("_") + audit::Time, {audit::Time}, false}}};
+    return table;
+}
+
+const QList<Table>& allTables() {
+    static const QList<Table> tables = prescriptionTables() + QList<Table>{auditTable()};
     return tables;
 }
 

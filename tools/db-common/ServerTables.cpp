@@ -7,7 +7,7 @@ namespace dbtools {
 
 QStringList existingTables(const QSqlDatabase& server) {
     QStringList existing;
-    for (const Table& table : prescriptionTables()) {
+    for (const Table& table : allTables()) {
         // Found as the statements find it, through the search path.
         if (single(server, QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), {table.name})
                 .toBool())
@@ -18,14 +18,15 @@ QStringList existingTables(const QSqlDatabase& server) {
 
 void dropTables(const QSqlDatabase& server) {
     QStringList names;
-    for (const Table& table : prescriptionTables())
+    for (const Table& table : allTables())
         names.prepend(table.name);
     run(server, QStringLiteral("DROP TABLE IF EXISTS %1").arg(names.join(QStringLiteral(", "))));
 }
 
 void analyzeTables(const QSqlDatabase& server) {
-    for (const Table& table : prescriptionTables())
-        run(server, QStringLiteral("ANALYZE ") + table.name);
+    // A server's tables made before the audit table lack it.
+    for (const QString& name : existingTables(server))
+        run(server, QStringLiteral("ANALYZE ") + name);
 }
 
 } // namespace dbtools

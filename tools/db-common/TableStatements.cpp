@@ -17,6 +17,8 @@ QString typeName(ColumnKind kind, const db::SqlDialect& dialect) {
         return dialect.realType();
     case ColumnKind::Day:
         return dialect.dayType();
+    case ColumnKind::Moment:
+        return dialect.momentType();
     case ColumnKind::WholeNumber:
         return QStringLiteral("INTEGER");
     case ColumnKind::Text:
@@ -39,8 +41,9 @@ QString createTable(const Table& table, const QStringList& optionalColumns,
         if (optionalColumns.contains(column.name))
             parts.append(columnDefinition(column, dialect));
     }
-    parts.append(
-        QStringLiteral("PRIMARY KEY (%1)").arg(table.keyColumnNames().join(QStringLiteral(", "))));
+    if (table.keyColumns > 0)
+        parts.append(QStringLiteral("PRIMARY KEY (%1)")
+                         .arg(table.keyColumnNames().join(QStringLiteral(", "))));
     for (const Reference& reference : table.references) {
         const QString columns = reference.columns.join(QStringLiteral(", "));
         parts.append(
@@ -50,26 +53,31 @@ QString createTable(const Table& table, const QStringList& optionalColumns,
         .arg(table.name, parts.join(QStringLiteral(",\n    ")));
 }
 
-QString createIndex(const Table& table, const CaseFreeIndex& index, const db::SqlDialect& dialect) {
+QString createIndex(const Table& table, const Index& index, const db::SqlDialect& dialect) {
     QStringList keys;
     for (const QString& column : index.columns)
-        keys.append(dialect.caseFreeIndexKey(column));
+        keys.append(index.caseFree ? dialect.caseFreeIndexKey(column) : column);
     return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
         .arg(index.name, table.name, keys.join(QStringLiteral(", ")));
 }
 
 } // namespace
 
-QStringList tableStatements(db::Engine engine, const QStringList& optionalColumns) {
+QStringList tableStatements(db::Engine engine, const QList<Table>& tables,
+                            const QStringList& optionalColumns) {
     const auto dialect = db::dialectFor(engine);
     QStringList statements;
-    for (const Table& table : prescriptionTables())
+    for (const Table& table : tables)
         statements.append(createTable(table, optionalColumns, *dialect));
-    for (const Table& table : prescriptionTables()) {
-        for (const CaseFreeIndex& index : table.indexes)
+    for (const Table& table : tables) {
+        for (const Index& index : table.indexes)
             statements.append(createIndex(table, index, *dialect));
     }
     return statements;
+}
+
+QStringList tableStatements(db::Engine engine, const QStringList& optionalColumns) {
+    return tableStatements(engine, allTables(), optionalColumns);
 }
 
 void createTables(const QSqlDatabase& database, const QStringList& optionalColumns) {

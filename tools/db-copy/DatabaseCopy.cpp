@@ -35,15 +35,24 @@ QStringList optionalColumnsOf(const QSqlDatabase& file) {
     return present;
 }
 
+// The four tables, and the audit table when the file has it: files made before it lack it.
+QList<Table> copiedTables(const QSqlDatabase& file) {
+    QList<Table> tables = dbtools::prescriptionTables();
+    if (file.tables().contains(dbtools::auditTable().name))
+        tables.append(dbtools::auditTable());
+    return tables;
+}
+
 // Whether it made the tables.
-bool prepareServerTables(const QSqlDatabase& file, const QSqlDatabase& server, bool createTables) {
+bool prepareServerTables(const QSqlDatabase& file, const QSqlDatabase& server,
+                         const QList<Table>& copied, bool createTables) {
     const QStringList existing = dbtools::existingTables(server);
     if (existing.isEmpty() && createTables) {
         dbtools::createTables(server, optionalColumnsOf(file));
         return true;
     }
     QStringList names;
-    for (const Table& table : dbtools::prescriptionTables()) {
+    for (const Table& table : copied) {
         names.append(table.name);
         if (!existing.contains(table.name))
             fail(QStringLiteral("the server's database has no table %1: make the tables "
@@ -55,7 +64,7 @@ bool prepareServerTables(const QSqlDatabase& file, const QSqlDatabase& server, b
     dbtools::run(
         server,
         QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE").arg(names.join(QStringLiteral(", "))));
-    for (const Table& table : dbtools::prescriptionTables()) {
+    for (const Table& table : copied) {
         if (dbtools::single(server,
                             QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(table.name))
                 .toBool())
@@ -65,11 +74,13 @@ bool prepareServerTables(const QSqlDatabase& file, const QSqlDatabase& server, b
     return false;
 }
 
+// The row's key, after its number; nothing for a table without a key.
 QString keyText(const QSqlQuery& rows, const Table& table) {
     QStringList parts;
     for (const QString& column : table.keyColumnNames())
         parts.append(QStringLiteral("%1 %2").arg(column, shownValue(rows.value(column))));
-    return parts.join(QStringLiteral(", "));
+    return parts.isEmpty() ? QString()
+                           : QStringLiteral(" (%1)").arg(parts.join(QStringLiteral(", ")));
 }
 
 qint64 rowCount(const QSqlDatabase& database, const Table& table) {
@@ -104,7 +115,7 @@ qint64 copyTable(const QSqlDatabase& file, const QSqlDatabase& server, const Tab
                                              rows.isNull(column) ? QVariant() : rows.value(column));
             writer.add(values);
         } catch (const std::invalid_argument& error) {
-            fail(QStringLiteral("%1, row %2 (%3): %4")
+            fail(QStringLiteral("%1, row %2%3: %4")
                      .arg(where)
                      .arg(row)
                      .arg(keyText(rows, table), QString::fromStdString(error.what())));
@@ -130,13 +141,14 @@ qint64 copyTable(const QSqlDatabase& file, const QSqlDatabase& server, const Tab
 QList<TableCount> copyDatabase(const CopySettings& settings) {
     const auto file = dbtools::Connection::file(settings.filePath, true);
     const auto server = dbtools::Connection::server(settings.serverConnection);
-    file->begin(); // one view of the file across the four tables
+    file->begin(); // one view of the file across its tables
     server->begin();
+    const QList<Table> copied = copiedTables(file->database());
     std::optional<dbtools::ForeignKeyPause> foreignKeys;
-    if (prepareServerTables(file->database(), server->database(), settings.createTables))
+    if (prepareServerTables(file->database(), server->database(), copied, settings.createTables))
         foreignKeys.emplace(server->database());
     QList<TableCount> counts;
-    for (const Table& table : dbtools::prescriptionTables())
+    for (const Table& table : copied)
         counts.append({table.name, copyTable(file->database(), server->database(), table)});
     if (foreignKeys)
         foreignKeys->restore();

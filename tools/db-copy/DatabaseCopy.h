@@ -16,9 +16,10 @@ struct TableCount {
     qint64 rows = 0;
 };
 
-// Copies the four prescription tables from the file into the server's empty tables in one
-// transaction, parents first for the foreign keys, and checks each table's count before the
-// commit. Anything wrong throws std::exception with a readable text and keeps nothing.
+// Copies the four prescription tables, and the audit table when the file has it, from the file
+// into the server's empty tables in one transaction, parents first for the foreign keys, and checks
+// each table's count before the commit. Anything wrong throws std::exception with a readable text
+// and keeps nothing.
 QList<TableCount> copyDatabase(const CopySettings& settings);
 
 } // namespace dbcopy

@@ -1,6 +1,8 @@
 #include "FileValues.h"
 
 #include <QDate>
+#include <QDateTime>
+#include <QRegularExpression>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -75,6 +77,20 @@ QVariant day(const QString& column, const QVariant& value) {
     return date;
 }
 
+// Only with its offset: without one the server would take the time as its own zone's.
+QVariant moment(const QString& column, const QVariant& value) {
+    static const QRegularExpression written(
+        QStringLiteral(R"(^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}(\.\d{1,3})?(Z|[+-]\d{2}:\d{2})$)"));
+    const QString text = value.typeId() == QMetaType::QString ? value.toString() : QString();
+    const QDateTime time = written.match(text).hasMatch()
+                               ? QDateTime::fromString(text, Qt::ISODateWithMs)
+                               : QDateTime();
+    if (!time.isValid())
+        refuse(column, value,
+               QStringLiteral("which is no time written yyyy-MM-ddThh:mm:ss with its offset"));
+    return time;
+}
+
 QVariant text(const QString& column, const QVariant& value) {
     if (isBinary(value))
         refuse(column, value, QStringLiteral("which is no text"));
@@ -99,6 +115,8 @@ QVariant serverValue(const QSqlField& serverColumn, const QVariant& fileValue) {
         return realNumber(column, fileValue);
     case QMetaType::QDate:
         return day(column, fileValue);
+    case QMetaType::QDateTime:
+        return moment(column, fileValue);
     default:
         return text(column, fileValue);
     }

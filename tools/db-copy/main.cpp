@@ -26,8 +26,8 @@ int copy(const QCommandLineParser& parser) {
     return 0;
 }
 
-// For an administrator who makes the tables with the server's own client. The optional columns
-// are nullable, so a station that does not use them is not hindered by them.
+// For an administrator who makes the tables, the audit table too, with the server's own client.
+// The optional columns are nullable, so a station that does not use them is not hindered by them.
 int printSchema() {
     QTextStream out(stdout);
     for (const QString& statement :
@@ -45,9 +45,9 @@ int work(const QCommandLineParser& parser) {
 int main(int argc, char* argv[]) {
     const ToolUsage usage{
         QStringLiteral("db-copy"),
-        QStringLiteral("Copies a station's prescription database file into an empty PostgreSQL "
-                       "database, all in one transaction: nothing is kept unless every row "
-                       "arrives."),
+        QStringLiteral("Copies a station's prescription database file, with its audit trail "
+                       "when it has one, into an empty PostgreSQL database, all in one "
+                       "transaction: nothing is kept unless every row arrives."),
         {
             {QStringLiteral("from"), QStringLiteral("The station's database file (read only)."),
              QStringLiteral("path")},

@@ -21,8 +21,12 @@ writer(const QSqlDatabase& database, dbtools::PrescriptionTable table, bool with
     return dbtools::rowWriter(database, layout.name, columns);
 }
 
-QVariant orNull(std::optional<double> value) {
+template <typename T> QVariant orNull(std::optional<T> value) {
     return value ? QVariant(*value) : QVariant();
+}
+
+QVariant orNull(const QString& text) {
+    return text.isEmpty() ? QVariant() : QVariant(text);
 }
 
 } // namespace
@@ -30,7 +34,9 @@ QVariant orNull(std::optional<double> value) {
 DemoDatabase::DemoDatabase(const QSqlDatabase& database, bool withCheckColumns)
     : checkColumns(withCheckColumns), drugs(writer(database, dbtools::Drugs, withCheckColumns)),
       patients(writer(database, dbtools::Patients)), orders(writer(database, dbtools::Orders)),
-      lines(writer(database, dbtools::Lines)) {}
+      lines(writer(database, dbtools::Lines)),
+      audit(dbtools::rowWriter(database, dbtools::auditTable().name,
+                               dbtools::auditTable().columnNames())) {}
 
 void DemoDatabase::addDrug(const QString& name, const QString& serialNumber,
                            const DrugChecks& checks) {
@@ -56,11 +62,21 @@ void DemoDatabase::addOrder(const QString& dayText, const Order& order) {
                     line.dispensed ? QVariant(dispensedState) : QVariant()});
 }
 
+void DemoDatabase::addHistory(const QString& dayText, const Order& order,
+                              const QList<AuditEvent>& events) {
+    // In the columns' order of dbtools::auditTable().
+    for (const AuditEvent& event : events)
+        audit->add({event.time, event.station, event.user, event.event, dayText, order.sequence,
+                    orNull(event.item), orNull(event.drugName), orNull(event.serialNumber),
+                    orNull(event.weightShown), orNull(event.expectedGrams), orNull(event.details)});
+}
+
 void DemoDatabase::finish() {
     drugs->finish();
     patients->finish();
     orders->finish();
     lines->finish();
+    audit->finish();
 }
 
 } // namespace demodb

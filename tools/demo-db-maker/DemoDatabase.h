@@ -2,6 +2,7 @@
 
 #include "DemoContent.h"
 #include "DemoDrugChecks.h"
+#include "DemoHistory.h"
 #include "RowWriter.h"
 
 #include <QSqlDatabase>
@@ -20,6 +21,7 @@ public:
     void addDrug(const QString& name, const QString& serialNumber, const DrugChecks& checks);
     void addPatient(const Patient& patient, const QString& birthText);
     void addOrder(const QString& dayText, const Order& order);
+    void addHistory(const QString& dayText, const Order& order, const QList<AuditEvent>& events);
     // Writes the rows still held back.
     void finish();
 
@@ -29,6 +31,7 @@ private:
     std::unique_ptr<dbtools::RowWriter> patients;
     std::unique_ptr<dbtools::RowWriter> orders;
     std::unique_ptr<dbtools::RowWriter> lines;
+    std::unique_ptr<dbtools::RowWriter> audit;
 };
 
 } // namespace demodb

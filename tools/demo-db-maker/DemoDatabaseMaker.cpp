@@ -93,7 +93,7 @@ void makeOnServer(const MakerSettings& settings, const ContentWriter& writeConte
     if (!existing.isEmpty()) {
         if (!settings.replaceExisting)
             fail(QStringLiteral("the server's database holds %1 already; --force drops and "
-                                "recreates the four tables")
+                                "recreates the tables")
                      .arg(existing.join(QStringLiteral(", "))));
         dbtools::dropTables(database);
     }
@@ -117,6 +117,7 @@ MakerSummary makeDemoDatabase(const MakerSettings& settings) {
     for (const CatalogueEntry& entry : catalogue)
         drugNames.append(entry.drugName);
     DemoContent content(settings.demo, drugNames);
+    DemoHistory history(settings.demo.seed, catalogue, settings.withChecks);
 
     MakerSummary summary;
     const ContentWriter writeContent = [&](const QSqlDatabase& target) {
@@ -132,7 +133,10 @@ MakerSummary makeDemoDatabase(const MakerSettings& settings) {
         for (int day = 0; day < content.dayCount(); ++day)
             dayTexts.append(db::DayText(content.day(day)));
         content.forEachOrder([&](const Order& order) {
-            database.addOrder(dayTexts.at(order.dayIndex), order);
+            const QString& dayText = dayTexts.at(order.dayIndex);
+            database.addOrder(dayText, order);
+            database.addHistory(dayText, order,
+                                history.eventsOf(order, content.day(order.dayIndex)));
             ++summary.orders;
             summary.lines += order.lines.size();
         });

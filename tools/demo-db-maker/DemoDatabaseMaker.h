@@ -29,7 +29,7 @@ struct MakerSummary {
 // renamed into place when complete, so a failure leaves no half-made database and an existing
 // file is never replaced unless replaceExisting.
 // With serverConnection, the tables are made in that database in one transaction with the rows;
-// one of them there already is a failure unless replaceExisting, which drops the four first.
+// one of them there already is a failure unless replaceExisting, which drops them first.
 // Throws std::exception with a readable text.
 MakerSummary makeDemoDatabase(const MakerSettings& settings);
 

@@ -82,7 +82,7 @@ int main(int argc, char* argv[]) {
              QStringLiteral("connection")},
             {QStringLiteral("force"),
              QStringLiteral("Replace an existing database file; on a server, drop and recreate the "
-                            "four tables.")},
+                            "tables.")},
             {QStringLiteral("checks"),
              QStringLiteral("Give 藥品資料表 the optional columns 單位重量, 容許誤差 and 有效期限 "
                             "and fill them: unit weights from each drug's form and strength, a "
