@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# demo.sh BIN_DIR WORK_DIR: the demo on the current X display, as a person would do it at the
-# station, with a demo database made anew; prints which lines were stored and where the
-# screenshots of each step are.
+# demo.sh BIN_DIR WORK_DIR [DATA_DIR]: the demo on the current X display, as a person would do it
+# at the station, with a demo database made anew; prints which lines were stored and where the
+# screenshots of each step are. DATA_DIR holds the transponder catalogue (default data/).
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-export RIG_BIN=$1 RIG_DIR=$2 RIG_DATA="$root/data" RIG_FRESH_DB=1 RIG_SHOTS="$2/screenshots"
+export RIG_BIN=$1 RIG_DIR=$2 RIG_DATA="${3:-$root/data}" RIG_FRESH_DB=1 RIG_SHOTS="$2/screenshots"
 source "$root/scripts/rig/station-rig.sh"
 source "$root/scripts/rig/demo-scenario.sh"
 trap rig_stop EXIT

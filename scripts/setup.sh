@@ -9,6 +9,8 @@ packages=(
     postgresql libqt6sql6-psql libpq-dev
     pcscd libpcsclite-dev vsmartcard-vpcd pcsc-tools iproute2 procps
     chromium poppler-utils python3
+    help2man librsvg2-bin
+    dpkg-dev file lintian desktop-file-utils man-db
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: a normal build (with the performance report and its short
-# soak, and the soak with faults), then one with AddressSanitizer and UndefinedBehaviorSanitizer,
-# then one with ThreadSanitizer.
+# soak, the soak with faults, and the package's install test, which installs and purges it: root or
+# sudo), then one with AddressSanitizer and UndefinedBehaviorSanitizer, then one with
+# ThreadSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -23,6 +24,9 @@ bash bench/performance.sh --bin build/bin --soak 60 --output build/performance.m
 echo "== Soak with faults, two minutes on the file and two on a server"
 bash bench/soak.sh --minutes 2 --bin build/bin
 bash bench/soak.sh --minutes 2 --server --bin build/bin
+
+echo "== The package: built from this build, installed, run and purged"
+bash scripts/install-test.sh
 
 echo "== Fuzz the wire protocol"
 bash scripts/fuzz.sh

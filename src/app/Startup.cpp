@@ -1,6 +1,8 @@
 #include "Startup.h"
 
+#include "HelpWithoutDisplay.h"
 #include "OrderSystem.h"
+#include "StationCommandLine.h"
 #include "Unit1.h"
 #include "WorkerThread.h"
 #include "ZQDlgComPort.h"
@@ -46,7 +48,9 @@ void showMainWindow(TForm_Main& mainWindow) {
 }
 
 int runStation(int argc, char** argv) {
+    answerHelpWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
+    processStationCommandLine(app);
     // Captions error boxes; a display name is not set, as it would be added to every title.
     QApplication::setApplicationName(QStringLiteral("藥師配藥系統"));
     QApplication::setQuitOnLastWindowClosed(false);

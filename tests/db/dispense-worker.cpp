@@ -15,6 +15,7 @@
 #include "AuditTrail.h"
 #include "DatabaseLocation.h"
 #include "OrderStatements.h"
+#include "StationVersion.h"
 #include "TADOQuery.h"
 
 #include <QCommandLineParser>
@@ -251,10 +252,12 @@ Options optionsFrom(const QCommandLineParser& parser) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(station::version));
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Dispenses the orders of a day as a station does, reporting each store."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {QStringLiteral("file"), QStringLiteral("The database file."), QStringLiteral("path")},
         {QStringLiteral("server"), QStringLiteral("The server's libpq connection text."),

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -97,6 +98,7 @@ private slots:
     void clientAnswersThatNeverEnd_data();
     void clientAnswersThatNeverEnd();
     void toolExitCodes();
+    void everyProgramPrintsTheVersion();
 
 private:
     QPushButton* button(const QString& name) const { return panel_->findChild<QPushButton*>(name); }
@@ -301,6 +303,25 @@ void TestBenchPanel::toolExitCodes() {
     const ToolRun missing = runTool({dir_->filePath("elsewhere.sock"), "status"});
     QCOMPARE(missing.exitCode, 2);
     QVERIFY2(missing.errors.contains("elsewhere.sock"), qPrintable(missing.errors));
+}
+
+// Also the window programs, without a display: they answer before they open a window.
+void TestBenchPanel::everyProgramPrintsTheVersion() {
+    const auto restore =
+        qScopeGuard([platform = qgetenv("QT_QPA_PLATFORM"), display = qgetenv("DISPLAY")] {
+            qputenv("QT_QPA_PLATFORM", platform);
+            if (!display.isNull())
+                qputenv("DISPLAY", display);
+        });
+    qunsetenv("QT_QPA_PLATFORM");
+    qunsetenv("DISPLAY");
+    for (const char* program :
+         {"dispensing-station", "bench-panel", "reader-emulator", "balance-emulator",
+          "emulator-control", "demo-db-maker", "db-copy", "dispensing-report", "dispense-worker"}) {
+        const ToolRun run = ::runTool(QString::fromLatin1(program), {"--version"});
+        QVERIFY2(run.exitCode == 0, qPrintable(program + QStringLiteral(": ") + run.errors));
+        QCOMPARE(run.output, QStringLiteral("%1 %2\n").arg(program, STATION_PROJECT_VERSION));
+    }
 }
 
 QTEST_MAIN(TestBenchPanel)

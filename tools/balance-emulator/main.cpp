@@ -12,7 +12,8 @@ namespace {
 
 constexpr const char* kProgram = "balance-emulator";
 constexpr const char* kUsage = "usage: balance-emulator [--port COM1] [--dir PATH] [--no-delays]\n"
-                               "                        [--script FILE] [--control SOCKET]\n";
+                               "                        [--script FILE] [--control SOCKET]\n"
+                               "       balance-emulator --help | --version\n";
 
 } // namespace
 
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fputs(kUsage, stderr);
         return emulator::startFailure(kProgram, error);
+    }
+    if (options->version) {
+        return emulator::showVersion(kProgram);
     }
     if (options->help) {
         std::fputs(kUsage, stdout);

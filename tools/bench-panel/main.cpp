@@ -1,5 +1,7 @@
 #include "BenchPanel.h"
+#include "HelpWithoutDisplay.h"
 #include "PanelCatalogue.h"
+#include "StationVersion.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -7,13 +9,16 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    answerHelpWithoutDisplay(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("bench-panel"));
+    QApplication::setApplicationVersion(QString::fromLatin1(station::version));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Drives the reader and balance emulators through their control sockets."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption readerOption(QStringLiteral("reader-control"),
                                           QStringLiteral("The reader emulator's control socket."),
                                           QStringLiteral("PATH"));

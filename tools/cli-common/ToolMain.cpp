@@ -1,5 +1,7 @@
 #include "ToolMain.h"
 
+#include "StationVersion.h"
+
 #include <QCoreApplication>
 #include <cstdio>
 #include <exception>
@@ -13,10 +15,12 @@ int runTool(int& argc, char* argv[], const ToolUsage& usage,
         ownApp.emplace(argc, argv);
     QCoreApplication& app = *QCoreApplication::instance();
     QCoreApplication::setApplicationName(usage.name);
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(station::version));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(usage.description);
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions(usage.options);
     parser.process(app);
     if (!parser.positionalArguments().isEmpty())

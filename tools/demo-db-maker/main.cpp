@@ -1,10 +1,21 @@
 #include "DemoDatabaseMaker.h"
 #include "ToolMain.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 #include <stdexcept>
 
 namespace {
+
+// An installed program reads the package's catalogue, one in its build folder the source tree's.
+QString defaultCatalogue() {
+    const QString installed = QDir::cleanPath(
+        QDir(QCoreApplication::applicationDirPath())
+            .filePath(QStringLiteral(STATION_DATA_FROM_PROGRAM "/transponders.tsv")));
+    return QFileInfo::exists(installed) ? installed : QStringLiteral(STATION_TRANSPONDER_CATALOGUE);
+}
 
 qint64 number(const QCommandLineParser& parser, const QString& option, qint64 least, qint64 most) {
     bool ok = false;
@@ -30,7 +41,9 @@ demodb::MakerSettings settingsFrom(const QCommandLineParser& parser) {
     }
     settings.replaceExisting = parser.isSet(QStringLiteral("force"));
     settings.withChecks = parser.isSet(QStringLiteral("checks"));
-    settings.cataloguePath = parser.value(QStringLiteral("catalogue"));
+    settings.cataloguePath = parser.isSet(QStringLiteral("catalogue"))
+                                 ? parser.value(QStringLiteral("catalogue"))
+                                 : defaultCatalogue();
     settings.demo.today = QDate::currentDate();
     if (parser.isSet(QStringLiteral("today"))) {
         settings.demo.today = QDate::fromString(parser.value(QStringLiteral("today")), Qt::ISODate);
@@ -88,8 +101,12 @@ int main(int argc, char* argv[]) {
                             "and fill them: unit weights from each drug's form and strength, a "
                             "tolerance for a few drugs, and an expiry day about a year after "
                             "--today, already past for a few.")},
-            {QStringLiteral("catalogue"), QStringLiteral("Transponder catalogue (tab-separated)."),
-             QStringLiteral("path"), QStringLiteral(STATION_TRANSPONDER_CATALOGUE)},
+            {QStringLiteral("catalogue"),
+             QStringLiteral("Transponder catalogue (tab-separated). Default: the package's "
+                            "transponders.tsv (" STATION_DATA_FROM_PROGRAM
+                            " from the program's folder), else the source tree's "
+                            "data/transponders.tsv."),
+             QStringLiteral("path")},
             {QStringLiteral("today"),
              QStringLiteral("Day to make the orders around (default: today)."),
              QStringLiteral("yyyy-MM-dd")},

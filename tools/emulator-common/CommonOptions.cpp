@@ -64,6 +64,8 @@ std::optional<CommonOptions> parseCommonOptions(const std::vector<std::string>& 
         const std::string& name = arguments[index];
         if (name == "--help" || name == "-h") {
             options.help = true;
+        } else if (name == "--version") {
+            options.version = true;
         } else if (name == "--no-delays") {
             options.delays = false;
         } else if (index + 1 >= arguments.size()) {

@@ -15,6 +15,7 @@ struct CommonOptions {
     std::string scriptPath;
     std::string controlPath;
     bool help = false;
+    bool version = false;
 
     // Where the station looks for the port: <directory>/dosdevices/com<N>.
     std::string linkPath() const;

@@ -3,6 +3,7 @@
 #include "ControlServer.h"
 #include "EmulatorLoop.h"
 #include "LineSplitter.h"
+#include "StationVersion.h"
 #include "TextFile.h"
 
 #include <cstdio>
@@ -41,6 +42,11 @@ bool runScript(EmulatorLoop& loop, const std::string& path, std::string& error) 
 int startFailure(const std::string& programName, const std::string& message) {
     std::fprintf(stderr, "%s: %s\n", programName.c_str(), message.c_str());
     return 2;
+}
+
+int showVersion(const std::string& programName) {
+    std::printf("%s %s\n", programName.c_str(), station::version);
+    return 0;
 }
 
 int runEmulator(const std::string& programName, const CommonOptions& options, LineDevice& device,

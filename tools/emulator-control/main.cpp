@@ -1,4 +1,5 @@
 #include "ControlClient.h"
+#include "EmulatorProgram.h"
 
 #include <cstdio>
 #include <string>
@@ -10,6 +11,7 @@ constexpr int kRefused = 1;
 constexpr int kNoAnswer = 2;
 
 constexpr const char* kUsage = "usage: emulator-control SOCKET COMMAND [WORDS...]\n"
+                               "       emulator-control --help | --version\n"
                                "  sends one control command to an emulator and prints its answer;\n"
                                "  exit code 0 on ok, 1 on error, 2 when the emulator cannot be "
                                "reached\n";
@@ -20,6 +22,9 @@ int main(int argc, char** argv) {
     if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
         std::fputs(kUsage, stdout);
         return kOk;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        return emulator::showVersion("emulator-control");
     }
     if (argc < 3) {
         std::fputs(kUsage, stderr);

@@ -99,7 +99,8 @@ std::string usageText() {
     return "usage: reader-emulator [--port COM1] [--dir PATH] [--rate 38400] [--frame 8E1]\n"
            "                       [--address 0] [--no-delays] [--catalogue FILE]\n"
            "                       [--script FILE] [--control SOCKET]\n"
-           "                       [--pcsc [HOST:PORT]]   (alone: no serial line)\n";
+           "                       [--pcsc [HOST:PORT]]   (alone: no serial line)\n"
+           "       reader-emulator --help | --version\n";
 }
 
 } // namespace emulator

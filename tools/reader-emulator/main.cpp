@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
         std::fputs(emulator::usageText().c_str(), stderr);
         return emulator::startFailure(kProgram, error);
     }
+    if (options->common.version) {
+        return emulator::showVersion(kProgram);
+    }
     if (options->common.help) {
         std::fputs(emulator::usageText().c_str(), stdout);
         return 0;
