@@ -234,6 +234,10 @@ QStringList TADOConnection::namesOf(const QString& namesQuery, const QString& ta
 UpdateOutcome TADOConnection::update(const QList<RowUpdate>& updates,
                                      const QList<RowInsert>& alongside) {
     return bounded([&] {
+        // Looked up before the write begins: nothing to write takes no write lock.
+        const QList<Insert> inserts = insertsOf(alongside);
+        if (updates.isEmpty() && inserts.isEmpty())
+            return UpdateOutcome::Updated;
         const QSqlDatabase database = QSqlDatabase::database(connectionName_, false);
         WriteTransaction transaction(database, dialect_->beginWrite());
         for (const RowUpdate& row : updates) {
@@ -252,40 +256,47 @@ UpdateOutcome TADOConnection::update(const QList<RowUpdate>& updates,
             if (changed > 1)
                 return UpdateOutcome::RowNotUnique;
         }
-        for (const RowInsert& row : alongside)
-            insert(database, row);
+        for (const Insert& insert : inserts) {
+            QSqlQuery query(database);
+            if (!query.prepare(insert.statement))
+                raise(query.lastError());
+            for (const QVariant& value : insert.values)
+                query.addBindValue(value);
+            if (!query.exec())
+                raise(query.lastError());
+        }
         transaction.commit();
         return UpdateOutcome::Updated;
     });
 }
 
-void TADOConnection::insert(const QSqlDatabase& database, const RowInsert& row) {
-    const QStringList columns =
-        cachedNamesOf(columnsOfTable_, dialect_->tableColumnsQuery(), row.table);
-    QStringList names;
-    QVariantList values;
-    for (const ColumnValue& value : row.values) {
-        // Spelled as the table has it: a server keeps unquoted names in lower case.
-        const auto column = std::find_if(columns.cbegin(), columns.cend(), [&](const QString& c) {
-            return c.compare(value.column, Qt::CaseInsensitive) == 0;
-        });
-        if (column == columns.cend())
+QList<TADOConnection::Insert> TADOConnection::insertsOf(const QList<RowInsert>& rows) {
+    QList<Insert> inserts;
+    for (const RowInsert& row : rows) {
+        const QStringList columns =
+            cachedNamesOf(columnsOfTable_, dialect_->tableColumnsQuery(), row.table);
+        QStringList names;
+        Insert insert;
+        for (const ColumnValue& value : row.values) {
+            // Spelled as the table has it: a server keeps unquoted names in lower case.
+            const auto column =
+                std::find_if(columns.cbegin(), columns.cend(), [&](const QString& c) {
+                    return c.compare(value.column, Qt::CaseInsensitive) == 0;
+                });
+            if (column == columns.cend())
+                continue;
+            names << quotedName(*column);
+            insert.values << value.value;
+        }
+        if (names.isEmpty())
             continue;
-        names << quotedName(*column);
-        values << value.value;
-    }
-    if (names.isEmpty())
-        return;
-    QSqlQuery query(database);
-    if (!query.prepare(
+        insert.statement =
             QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                 .arg(quotedName(row.table), names.join(QStringLiteral(", ")),
-                     QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")))))
-        raise(query.lastError());
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        raise(query.lastError());
+                     QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+        inserts << insert;
+    }
+    return inserts;
 }
 
 } // namespace db

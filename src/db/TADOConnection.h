@@ -10,8 +10,6 @@
 #include <QVariant>
 #include <memory>
 
-class QSqlDatabase;
-
 namespace db {
 
 class SqlDialect;
@@ -98,8 +96,13 @@ private:
     // failure closes the connection before it goes on to the caller, and a statement that ran
     // out is reported as such.
     template <typename Step> auto bounded(Step step);
-    // Adds the row with the columns its table has; nothing when it has none.
-    void insert(const QSqlDatabase& database, const RowInsert& row);
+    struct Insert {
+        QString statement;
+        QVariantList values;
+    };
+    // The statements adding the rows with the columns their tables have; none for a row whose
+    // table the database lacks.
+    QList<Insert> insertsOf(const QList<RowInsert>& rows);
     QStringList namesOf(const QString& namesQuery, const QString& table);
     // The names the query gives for the table, asked once per opening: every statement on a
     // server costs a round trip.
