@@ -90,6 +90,7 @@ private:
     void showWeight(const QString&) override {}
     QString weightText() const override { return {}; }
     balance::BalanceReading weightReading() const override { return {}; }
+    balance::ReadingStamp weightStamp() const override { return {}; }
     DrugChecks drugChecks(const QString&) override { return {}; }
     void clearSeenTags() override {}
     void orderCompleted() override {}

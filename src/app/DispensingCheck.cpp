@@ -8,7 +8,6 @@
 #include "MessageBoxes.h"
 #include "PrescriptionFields.h"
 #include "TADOQuery.h"
-#include "WeightCheck.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -16,6 +15,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -76,6 +76,12 @@ private:
 };
 
 DispensingCheck::DispensingCheck(DispensingWindow& window) : window_(window) {}
+
+QString DispensingCheck::expectedWeightText(const WeightWindow& window) {
+    return QStringLiteral("應秤 %1 克 (%2 - %3 克)")
+        .arg(WeightWindow::gramsText(window.expectedGrams),
+             WeightWindow::gramsText(window.lowGrams), WeightWindow::gramsText(window.highGrams));
+}
 
 bool DispensingCheck::CheckDispensing(const std::function<bool()>& stopRequested) {
     {
@@ -144,7 +150,6 @@ bool DispensingCheck::turn(const QString& tagSerial, const std::function<bool()>
         break;
     }
     case TurnOutcome::DispenseLine: {
-        lastWarnedTag_.clear();
         const DrugChecks drug =
             window_.drugChecks(lines.FieldByName(QStringLiteral("藥品名稱")).AsString());
         if (drug.expiry && *drug.expiry < QDate::currentDate()) {
@@ -253,55 +258,72 @@ void DispensingCheck::dispenseByWeight(db::TADOQuery& lines, const QString& tagS
                                      .arg(lines.FieldByName(QStringLiteral("項次")).AsString()));
     const WeightWindow window = WeightWindow::of(
         quantity, *drug.unitGrams, drug.tolerancePercent.value_or(settings_.tolerancePercent));
-    const QString expected = WeightWindow::gramsText(window.expectedGrams);
     // A warning given for this container stays up while it is weighed again.
     if (lastWeighedTag_ != tagSerial)
-        window_.showWarning(QStringLiteral("應秤 %1 克 (%2 - %3 克)")
-                                .arg(expected, WeightWindow::gramsText(window.lowGrams),
-                                     WeightWindow::gramsText(window.highGrams)));
+        window_.showWarning(expectedWeightText(window));
+    const std::uint64_t requestsBefore = window_.weightStamp().requestsSent;
     lines.Edit();
     db::TField state = lines.FieldByName(db::field::DispensingState);
     AuditEntry stored = lineEntry(journal_event::lineStored(), lines);
     stored.serial = tagSerial;
     stored.expectedGrams = window.expectedGrams;
-    QElapsedTimer waited;
-    waited.start();
-    balance::BalanceReading reading;
+    std::optional<Weighed> weighed;
     try {
         state.SetValue(dispensingText());
-        for (;;) {
-            stored.weightShown = window_.weightText() + QStringLiteral("克");
-            window_.showWeight(stored.weightShown);
-            reading = window_.weightReading();
-            if (judgeReading(reading, window) == WeightVerdict::Within)
-                break;
-            // The container taken away or the run stopped: the line waits for its next turn.
-            if (stopRequested() || window_.firstTagSerial() != tagSerial) {
-                lines.Cancel();
-                return;
-            }
-            if (waited.elapsed() >= settings_.weightWaitSeconds * 1000) {
-                lines.Cancel();
-                AuditEntry mismatch = stored;
-                mismatch.event = journal_event::weightMismatch();
-                mismatch.details = readingText(reading);
-                warn(wrongWeightText(), lastWeighedTag_, false, mismatch,
-                     {expected, mismatch.details});
-                return;
-            }
-            pauseServingEvents(weightPollMs);
+        weighed = awaitWeight(window, requestsBefore, stored, stopRequested);
+        if (!weighed) {
+            lines.Cancel();
+            return;
         }
         state.SetValue(dispensedText());
-        stored.details = readingText(reading);
+        stored.details = readingText(weighed->reading);
         lines.Post({auditRow(stored, identity_, QDateTime::currentDateTime())});
     } catch (...) {
         lines.Cancel();
         recordFailedStore(stored);
         throw;
     }
+    lastStoreDisplay_ = weighed->displayChanges;
     lastWeighedTag_.clear();
     window_.showWarning(QString());
-    journal(stored, {stored.weightShown, expected, stored.details});
+    journal(stored,
+            {stored.weightShown, WeightWindow::gramsText(window.expectedGrams), stored.details});
+}
+
+std::optional<DispensingCheck::Weighed>
+DispensingCheck::awaitWeight(const WeightWindow& window, std::uint64_t requestsBefore,
+                             AuditEntry& stored, const std::function<bool()>& stopRequested) {
+    QElapsedTimer waited;
+    waited.start();
+    bool panWarned = false;
+    for (;;) {
+        stored.weightShown = window_.weightText() + QStringLiteral("克");
+        window_.showWeight(stored.weightShown);
+        const balance::BalanceReading reading = window_.weightReading();
+        const balance::ReadingStamp stamp = window_.weightStamp();
+        switch (weighingLook(reading, stamp, window, requestsBefore, lastStoreDisplay_)) {
+        case WeighingLook::Weighs:
+            return Weighed{reading, stamp.displayChanges};
+        case WeighingLook::LoadOfLastLine:
+            if (!std::exchange(panWarned, true))
+                window_.showWarning(clearThePanText());
+            break;
+        case WeighingLook::NotYet:
+            break;
+        }
+        // The container taken away or the run stopped: the line waits for its next turn.
+        if (stopRequested() || window_.firstTagSerial() != stored.serial)
+            return std::nullopt;
+        if (waited.elapsed() >= settings_.weightWaitSeconds * 1000) {
+            AuditEntry mismatch = stored;
+            mismatch.event = journal_event::weightMismatch();
+            mismatch.details = readingText(reading);
+            warn(wrongWeightText(), lastWeighedTag_, false, mismatch,
+                 {WeightWindow::gramsText(window.expectedGrams), mismatch.details});
+            return std::nullopt;
+        }
+        pauseServingEvents(weightPollMs);
+    }
 }
 
 bool DispensingCheck::everyLineDone(db::TADOQuery& lines) {

@@ -4,7 +4,9 @@
 #include "BalanceReading.h"
 #include "DispensingSettings.h"
 #include "DrugChecks.h"
+#include "ReadingStamp.h"
 #include "StationIdentity.h"
+#include "WeightCheck.h"
 
 #include <QPointer>
 #include <QString>
@@ -36,6 +38,8 @@ public:
     // The balance's latest reading, as the balance subsystem keeps it, and the same parsed.
     virtual QString weightText() const = 0;
     virtual balance::BalanceReading weightReading() const = 0;
+    // Which request that reading answers, and how often the balance's display has changed.
+    virtual balance::ReadingStamp weightStamp() const = 0;
     // What the drug's row says for the checks beyond the right container; a database failure
     // raises platform::AppError.
     virtual DrugChecks drugChecks(const QString& drugName) = 0;
@@ -57,6 +61,10 @@ public:
     static QString wrongDrugText() { return QStringLiteral("警告!! 拿錯藥品!!"); }
     static QString wrongWeightText() { return QStringLiteral("警告!! 重量不符!!"); }
     static QString expiredText() { return QStringLiteral("警告!! 藥品過期!!"); }
+    static QString clearThePanText() {
+        return QStringLiteral("請先清空秤盤: 上一項的重量仍在秤上");
+    }
+    static QString expectedWeightText(const WeightWindow& window);
     // How often a line waiting for its weight looks at the balance.
     static constexpr int weightPollMs = 200;
     static QString dispensingText() { return QStringLiteral("配藥中"); }
@@ -108,9 +116,20 @@ private:
     bool turn(const QString& tagSerial, const std::function<bool()>& stopRequested);
     void dispense(db::TADOQuery& lines, const QString& tagSerial);
     // A right container whose drug is weighed: stored once the balance settles within the
-    // line's window; warned of when the wait ends without it.
+    // line's window, on a reading asked for after the container came and not on the load that
+    // stored the weighed line before; warned of when the wait ends without it.
     void dispenseByWeight(db::TADOQuery& lines, const QString& tagSerial, const DrugChecks& drug,
                           const std::function<bool()>& stopRequested);
+    struct Weighed {
+        balance::BalanceReading reading;
+        std::uint64_t displayChanges = 0;
+    };
+    // Looks at the balance until a reading weighs the line of the container stored.serial,
+    // noting the weight shown in `stored`; none when the container went, the run stopped or the
+    // wait ended (then warned of).
+    std::optional<Weighed> awaitWeight(const WeightWindow& window, std::uint64_t requestsBefore,
+                                       AuditEntry& stored,
+                                       const std::function<bool()>& stopRequested);
     // Shows a warning for the container entry.serial and beeps (only the first time unless
     // beepAgain); the event is recorded the first time the container is warned of.
     void warn(const QString& text, QString& warnedTag, bool beepAgain, const AuditEntry& entry,
@@ -136,6 +155,9 @@ private:
     QString lastWarnedTag_;
     QString lastExpiredTag_;
     QString lastWeighedTag_;
+    // The balance's display count when the last weighed line was stored: the same load left on
+    // the pan does not weigh the next line.
+    std::optional<std::uint64_t> lastStoreDisplay_;
     QPointer<QEventLoop> tagWait_;
     // Standard rather than Qt's: the race checker sees through these, not through Qt's wait.
     std::mutex mutex_;

@@ -22,3 +22,15 @@ WeightVerdict judgeReading(const balance::BalanceReading& reading, const WeightW
                ? WeightVerdict::Within
                : WeightVerdict::Outside;
 }
+
+WeighingLook weighingLook(const balance::BalanceReading& reading,
+                          const balance::ReadingStamp& stamp, const WeightWindow& window,
+                          std::uint64_t requestsBefore,
+                          std::optional<std::uint64_t> lastStoreDisplay) {
+    // Tablets of the last line left on the pan, or a reading from before the container came,
+    // would count for a line they do not belong to.
+    if (stamp.answered <= requestsBefore || judgeReading(reading, window) != WeightVerdict::Within)
+        return WeighingLook::NotYet;
+    return lastStoreDisplay == stamp.displayChanges ? WeighingLook::LoadOfLastLine
+                                                    : WeighingLook::Weighs;
+}

@@ -371,6 +371,10 @@ balance::BalanceReading TForm_Main::weightReading() const {
     return weightReading_ == nullptr ? balance::BalanceReading() : weightReading_->Reading();
 }
 
+balance::ReadingStamp TForm_Main::weightStamp() const {
+    return weightReading_ == nullptr ? balance::ReadingStamp() : weightReading_->Stamp();
+}
+
 DrugChecks TForm_Main::drugChecks(const QString& drugName) {
     return DrugChecks::of(ADOConnection1.fetch(db::drugStatement(drugName)), drugName);
 }

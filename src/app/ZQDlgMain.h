@@ -149,6 +149,7 @@ private:
     void showWeight(const QString& text) override;
     QString weightText() const override;
     balance::BalanceReading weightReading() const override;
+    balance::ReadingStamp weightStamp() const override;
     DrugChecks drugChecks(const QString& drugName) override;
     void clearSeenTags() override;
     void orderCompleted() override;

@@ -204,6 +204,7 @@ void TForm1::StartTick() {
         forgetWeight();
         return;
     }
+    stamps_.requestSent();
     ui->mReceive->clear();
     reply_.clear();
     receive();
@@ -218,6 +219,7 @@ void TForm1::FinishTick() {
     const QByteArray line = balance::weightLine(reply_, replyStartsLine_);
     weightText_ = balance::weightOf(line);
     reading_ = balance::parseReading(std::string_view(line.constData(), line.size()));
+    stamps_.answered(reading_);
     // Unless the timer was stopped meanwhile.
     if (std::exchange(tickDue_, false) && Timer1->isActive()) {
         StartTick();
@@ -227,6 +229,7 @@ void TForm1::FinishTick() {
 void TForm1::forgetWeight() {
     weightText_.clear();
     reading_ = {};
+    stamps_.lost();
 }
 
 QByteArray TForm1::take() {

@@ -29,6 +29,7 @@ public:
     // after the minus sign of a negative reading; empty without a port.
     QString WeightText() const override { return weightText_; }
     balance::BalanceReading Reading() const override { return reading_; }
+    balance::ReadingStamp Stamp() const override { return stamps_.stamp(); }
     bool portOpen() const { return port_.isOpen(); }
 
     // The main window's show steps for this window, in their order: the timer is enabled, then
@@ -74,4 +75,5 @@ private:
     bool tickDue_ = false;
     QString weightText_;
     balance::BalanceReading reading_;
+    balance::ReadingStamps stamps_;
 };

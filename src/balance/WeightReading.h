@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BalanceReading.h"
+#include "ReadingStamp.h"
 
 #include <QString>
 
@@ -13,4 +14,6 @@ public:
     virtual QString WeightText() const = 0;
     // The same reply's line, understood; NotAReading until one came.
     virtual balance::BalanceReading Reading() const = 0;
+    // Which request that reading answers, and how often the balance's display has changed.
+    virtual balance::ReadingStamp Stamp() const = 0;
 };

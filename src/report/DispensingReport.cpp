@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <tuple>
 
 namespace report {
@@ -12,6 +13,12 @@ namespace {
 
 using OrderKey = std::tuple<QString, QString>;
 using LineKey = std::tuple<QString, QString, int>;
+// A station, an order and a container.
+using PresentationKey = std::tuple<QString, QString, QString, QString>;
+
+// A container leaves the tag list after a second unseen; rows closer together than that cannot
+// be two presentations.
+constexpr qint64 presentationGapMs = 1000;
 
 struct OrderTimes {
     QDateTime opened;
@@ -31,12 +38,31 @@ Figures& figuresOf(std::map<QString, Figures>& figures, const QString& name) {
     return entry;
 }
 
-void count(Figures& figures, const QString& event) {
-    if (event == journal_event::orderCompleted())
+// Stations of an earlier version recorded a wrong container again on every turn while it lay on
+// the reader: of the rows of one presentation only the first counts.
+std::set<const AuditRow*> repeatedPresentations(const QList<AuditRow>& audit) {
+    std::map<PresentationKey, QList<const AuditRow*>> byContainer;
+    for (const AuditRow& row : audit)
+        if (row.event == journal_event::wrongContainer() && row.time.isValid() &&
+            !row.serial.isEmpty())
+            byContainer[{row.station, row.day, row.sequence, row.serial}] << &row;
+    std::set<const AuditRow*> repeats;
+    for (auto& [key, rows] : byContainer) {
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const AuditRow* a, const AuditRow* b) { return a->time < b->time; });
+        for (qsizetype i = 1; i < rows.size(); ++i)
+            if (rows[i - 1]->time.msecsTo(rows[i]->time) < presentationGapMs)
+                repeats.insert(rows[i]);
+    }
+    return repeats;
+}
+
+void count(Figures& figures, const AuditRow& row, const std::set<const AuditRow*>& repeats) {
+    if (row.event == journal_event::orderCompleted())
         ++figures.ordersCompleted;
-    else if (event == journal_event::lineStored())
+    else if (row.event == journal_event::lineStored())
         ++figures.linesStored;
-    else if (event == journal_event::wrongContainer())
+    else if (row.event == journal_event::wrongContainer() && !repeats.contains(&row))
         ++figures.wrongContainers;
 }
 
@@ -101,9 +127,10 @@ DispensingReport aggregate(const ReportRows& rows) {
     std::map<QString, Figures> users;
     std::map<LineKey, const AuditRow*> storedBy;
     std::map<OrderKey, OrderTimes> times;
+    const std::set<const AuditRow*> repeats = repeatedPresentations(rows.audit);
     for (const AuditRow& row : rows.audit) {
-        count(figuresOf(stations, row.station), row.event);
-        count(figuresOf(users, row.user), row.event);
+        count(figuresOf(stations, row.station), row, repeats);
+        count(figuresOf(users, row.user), row, repeats);
         const OrderKey order{row.day, row.sequence};
         if (row.event == journal_event::lineStored()) {
             const AuditRow*& kept = storedBy[{row.day, row.sequence, row.item}];

@@ -31,8 +31,9 @@ QStringList shownAuditColumns() {
 // The order readAudit reads them in.
 QStringList auditColumns() {
     namespace audit = db::audit;
-    return {audit::Time,     audit::Station, audit::User,        audit::Event,        audit::Day,
-            audit::Sequence, audit::Item,    audit::WeightShown, audit::ExpectedGrams};
+    return {audit::Time,        audit::Station,      audit::User, audit::Event,
+            audit::Day,         audit::Sequence,     audit::Item, audit::Serial,
+            audit::WeightShown, audit::ExpectedGrams};
 }
 
 QString dayList(const QList<QDate>& days) {
@@ -110,8 +111,9 @@ void readAudit(db::TADOConnection& connection, const QString& days, const QStrin
                                .day = row[4].toString(),
                                .sequence = row[5].toString(),
                                .item = row[6].toInt(),
-                               .weightShown = row[7].toString(),
-                               .expectedGrams = gramsOf(row[8])};
+                               .serial = row[7].toString(),
+                               .weightShown = row[8].toString(),
+                               .expectedGrams = gramsOf(row[9])};
 }
 
 // Sequence numbers are text; those that are numbers sort as numbers (2 before 10).

@@ -33,6 +33,7 @@ struct AuditRow {
     QString day;
     QString sequence;
     int item = 0;
+    QString serial; // the container presented
     QString weightShown;
     std::optional<double> expectedGrams;
 };

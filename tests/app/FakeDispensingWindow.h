@@ -13,6 +13,9 @@ public:
     // The balance's reading, as text and parsed; what the drug's row says for the checks.
     QString weight;
     balance::BalanceReading reading;
+    // Unless frozen, every look at the reading finds a reply to a request sent since the last.
+    bool freshReplies = true;
+    mutable balance::ReadingStamps stamps;
     DrugChecks drug;
     // Serial numbers of the tag list, row 0 first.
     QStringList tags;
@@ -45,6 +48,13 @@ public:
     void showWeight(const QString& text) override { record(QStringLiteral("weight:") + text); }
     QString weightText() const override { return weight; }
     balance::BalanceReading weightReading() const override { return reading; }
+    balance::ReadingStamp weightStamp() const override {
+        if (freshReplies) {
+            stamps.requestSent();
+            stamps.answered(reading);
+        }
+        return stamps.stamp();
+    }
     DrugChecks drugChecks(const QString&) override { return drug; }
     void clearSeenTags() override { record(QStringLiteral("cleared")); }
     void orderCompleted() override { record(QStringLiteral("completed")); }

@@ -51,6 +51,7 @@ struct FixedWeight : WeightReading {
     QString text;
     QString WeightText() const override { return text; }
     balance::BalanceReading Reading() const override { return {}; }
+    balance::ReadingStamp Stamp() const override { return {}; }
 };
 
 struct Station {

@@ -200,11 +200,17 @@ private slots:
         QVERIFY(window.portOpen());
 
         tickWith(window, balance, kPrimeReply, "00099.99");
+        const balance::ReadingStamp first = window.Stamp();
+        QVERIFY(first.answered > 0);
+        QCOMPARE(first.answered, first.requestsSent);
         QVERIFY(balance.send("ST,+00077.77  g\r\n"));
         QTest::qWait(300); // lets the late reply reach the port's receive queue
         tickWith(window, balance, reply, expected);
         QCOMPARE(window.Reading().state == balance::ReadingState::NotAReading, !reading.isValid());
         QCOMPARE(window.Reading().tenThousandths, std::int64_t{reading.toLongLong()});
+        // The late line answered no request and showed nothing that counts.
+        QCOMPARE(window.Stamp().answered, first.requestsSent + 1);
+        QCOMPARE(window.Stamp().displayChanges, first.displayChanges + (reading.isValid() ? 1 : 0));
         QVERIFY(messages.messages().isEmpty());
     }
 
@@ -304,6 +310,7 @@ private slots:
         QVERIFY(!window.portOpen());
         QCOMPARE(window.WeightText(), QString());
         QCOMPARE(window.Reading().state, balance::ReadingState::NotAReading);
+        QCOMPARE(window.Stamp().answered, std::uint64_t{0});
         PseudoTerminal back;
         QVERIFY(linkComPort(2, QString::fromStdString(back.slavePath())));
         const auto tickUntilOpen = [&] {

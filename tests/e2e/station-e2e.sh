@@ -95,8 +95,8 @@ weighed_line() {
     EXPECTED=$(awk -v q="$quantity" 'BEGIN { printf "%.2f", q * 0.5 }')
 }
 line_state() { order_state | awk -F'\t' -v i="$ITEM" '$1 == i { print $2 }'; }
-# present_line WEIGHT EVENT: the line's container on the reader with the balance at WEIGHT, until
-# the journal has one more EVENT.
+# present_line WEIGHT EVENT [LATER]: the line's container on the reader with the balance at
+# WEIGHT, or at LATER from the moment the container is laid, until the journal has one more EVENT.
 present_line() {
     local count asked
     count=$(rig_journal_count "$2")
@@ -104,6 +104,7 @@ present_line() {
     asked=$(rig_requests balance)
     rig_wait 30 demo_balance_asked_since $((asked + 2)) || return 1
     rig_reader place "$SERIAL"
+    [ -z "${3:-}" ] || rig_balance weight "$3"
     sleep 1
     rig_shot "12-weighing-$2"
     rig_wait 60 rig_journal_has "$2" $((count + 1))
@@ -132,6 +133,10 @@ check_weighing() {
     off=$(awk -v e="$EXPECTED" 'BEGIN { printf "%.2f", e * 1.2 }')
     check "a weight 20 % off warns" present_line "$off" 重量不符
     rig_shot 11-wrong-weight
+    check "and is not stored" same "$(line_state)" ""
+    take_line_away
+    check "the right weight shown before the container came, then 20 % over, warns" \
+        present_line "$EXPECTED" 重量不符 "$off"
     check "and is not stored" same "$(line_state)" ""
     check "the corrected count is stored" present_line "$EXPECTED" 配藥完成
     check "the journal has the expected and the read weight" same "$(rig_journal |

@@ -32,15 +32,16 @@ class TestDispensingReport : public QObject {
 
     void audit(const QString& time, const QString& station, const QString& user,
                const QString& event, const QString& sequence, int item = 0,
-               const QString& weight = {}, const QVariant& grams = {}) {
-        const QDateTime moment(day, QTime::fromString(time, Qt::ISODate));
+               const QString& weight = {}, const QVariant& grams = {}, const QString& serial = {}) {
+        const QDateTime moment(day, QTime::fromString(time, Qt::ISODateWithMs));
         database->exec(
             QStringLiteral("INSERT INTO 配藥紀錄 (時間, 工作站, 使用者, 事件, 配藥日期, 領藥序號, "
-                           "項次, 顯示重量, 應秤重量) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                           "項次, 顯示重量, 應秤重量, SerialNumber) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
             {TestDatabase::onServer() ? QVariant(moment)
                                       : QVariant(moment.toString(Qt::ISODateWithMs)),
              station, user, event, dayText(), sequence, item ? QVariant(item) : QVariant(), weight,
-             grams});
+             grams, serial});
     }
 
     DispensingReport read(int days = 1) {
@@ -85,8 +86,8 @@ private slots:
         audit("09:03:00", s1, "alice", stored, "7", 2);
         audit("09:10:00", s1, "alice", orderCompleted(), "7");
         audit("10:00:00", s2, "bob", orderOpened(), "12");
-        audit("10:05:00", s2, "bob", wrongContainer(), "12", 1);
-        audit("10:06:00", s2, "bob", wrongContainer(), "12", 1);
+        audit("10:05:00", s2, "bob", wrongContainer(), "12", 1, {}, {}, "E002");
+        audit("10:06:00", s2, "bob", wrongContainer(), "12", 1, {}, {}, "E002");
         audit("10:30:00", s2, "bob", stored, "12", 1);
         audit("10:31:00", s2, "bob", orderStopped(), "12");
         audit("11:00:00", s1, "bob", orderOpened(), "12");
@@ -98,6 +99,10 @@ private slots:
     void cleanup() { database.reset(); }
 
     void countsTheDay() {
+        // A container left lying, recorded on every turn by an earlier station: one presentation.
+        for (const char* time : {"10:06:00.400", "10:06:00.800", "10:06:01.200"})
+            audit(time, QStringLiteral("藥局-2"), "bob", journal_event::wrongContainer(), "12", 1,
+                  {}, {}, "E002");
         const DispensingReport report = read();
         QVERIFY(report.unfilledColumns.isEmpty());
         QStringList sequences;
