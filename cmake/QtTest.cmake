@@ -1,13 +1,14 @@
 # station_add_qtest(name SOURCES a.cpp ... LIBS lib ...)
-# One Qt Test executable per class under test, registered with CTest; windows draw offscreen. Each
-# links the test helpers of tests/support.
+# One Qt Test executable per class under test, registered with CTest; windows draw offscreen, in
+# English (a LANGUAGE of the caller would otherwise come before LC_ALL). Each links the test
+# helpers of tests/support.
 function(station_add_qtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test station_test_support ${ARG_LIBS})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANGUAGE="
         TIMEOUT 300)
 endfunction()
 

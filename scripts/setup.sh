@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake make g++ clang libclang-rt-dev clang-format pkg-config ccache
-    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-l10n-tools qt6-tools-dev libqt6sql6-sqlite libgl-dev
     libbenchmark-dev fonts-noto-cjk xvfb xauth openbox x11-utils xdotool imagemagick sqlite3 libxcb1-dev
     postgresql libqt6sql6-psql libpq-dev
     pcscd libpcsclite-dev vsmartcard-vpcd pcsc-tools iproute2 procps

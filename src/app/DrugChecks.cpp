@@ -4,6 +4,7 @@
 #include "PrescriptionFields.h"
 #include "TADOConnection.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace {
@@ -23,8 +24,9 @@ std::optional<QVariant> valueOf(const db::ResultSet& drug, const QString& field)
 }
 
 [[noreturn]] void refuse(const QString& drugName, const QString& field, const QVariant& value) {
-    throw platform::AppError(QStringLiteral("%1 of %2 is not usable: \"%3\"")
-                                 .arg(field, drugName, value.toString().left(40)));
+    throw platform::AppError(
+        QCoreApplication::translate("DrugChecks", "%1 of %2 is not usable: \"%3\"")
+            .arg(field, drugName, value.toString().left(40)));
 }
 
 std::optional<double> positiveNumber(const db::ResultSet& drug, const QString& drugName,

@@ -15,12 +15,14 @@
 
 ReportWindow::ReportWindow(db::TADOConnection& connection, QWidget* parent)
     : QDialog(parent), connection_(connection), page_(new QTextBrowser(this)),
-      saveButton_(new QPushButton(QStringLiteral("Save as PDF..."), this)) {
+      saveButton_(new QPushButton(tr("Save as PDF..."), this)) {
     setObjectName(QStringLiteral("ReportWindow"));
-    setWindowTitle(QStringLiteral("Report"));
+    setWindowTitle(tr("Report"));
     page_->setObjectName(QStringLiteral("ReportPage"));
     saveButton_->setObjectName(QStringLiteral("SaveAsPdf"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    // Qt's own translations are not loaded, as they would rename every message box's OK.
+    buttons->button(QDialogButtonBox::Close)->setText(tr("Close"));
     buttons->addButton(saveButton_, QDialogButtonBox::ActionRole);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(page_);
@@ -38,8 +40,10 @@ void ReportWindow::showDay(const QDate& day) {
         page_->setHtml(report::htmlOf(*report_));
     } catch (const platform::AppError& error) {
         report_.reset();
-        page_->setHtml(QStringLiteral("<p>The report of %1 could not be read: %2</p>")
-                           .arg(day.toString(Qt::ISODate), error.text().toHtmlEscaped()));
+        page_->setHtml(QStringLiteral("<p>%1</p>")
+                           .arg(tr("The report of %1 could not be read: %2")
+                                    .arg(day.toString(Qt::ISODate), error.text())
+                                    .toHtmlEscaped()));
     }
     saveButton_->setEnabled(report_.has_value());
 }
@@ -48,9 +52,8 @@ void ReportWindow::saveAsPdf() {
     if (!report_)
         return;
     const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Save as PDF"),
-        QStringLiteral("dispensing-report-%1.pdf").arg(day_.toString(Qt::ISODate)),
-        QStringLiteral("PDF (*.pdf)"), nullptr, QFileDialog::DontUseNativeDialog);
+        this, tr("Save as PDF"), tr("dispensing-report-%1.pdf").arg(day_.toString(Qt::ISODate)),
+        tr("PDF (*.pdf)"), nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return;
     const QByteArray pdf = report::pdfOf(*report_);

@@ -2,6 +2,7 @@
 
 #include "DispensingReport.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDialog>
 #include <optional>
@@ -17,6 +18,8 @@ class TADOConnection;
 // It reads through the station's own connection, so each statement is bounded as the station's
 // are.
 class ReportWindow : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(ReportWindow)
+
 public:
     explicit ReportWindow(db::TADOConnection& connection, QWidget* parent = nullptr);
 

@@ -3,6 +3,7 @@
 #include "HelpWithoutDisplay.h"
 #include "OrderSystem.h"
 #include "StationCommandLine.h"
+#include "StationTranslation.h"
 #include "Unit1.h"
 #include "WorkerThread.h"
 #include "ZQDlgComPort.h"
@@ -50,6 +51,7 @@ void showMainWindow(TForm_Main& mainWindow) {
 int runStation(int argc, char** argv) {
     answerHelpWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
+    const StationTranslation translation;
     processStationCommandLine(app);
     // Captions error boxes; a display name is not set, as it would be added to every title.
     QApplication::setApplicationName(QStringLiteral("藥師配藥系統"));

@@ -163,6 +163,8 @@ void TForm_Main::connectHandlers() {
             guardedSlot(this, &TForm_Main::MItem_SearchReaderClick));
     connect(ui->MItem_Balance, &QAction::triggered, this,
             guardedSlot(this, &TForm_Main::MItem_BalanceClick));
+    // The report's item follows the desk's language; the other items read alike on every desk.
+    ui->MItem_Report->setText(tr("&Report..."));
     connect(ui->MItem_Report, &QAction::triggered, this,
             guardedSlot(this, &TForm_Main::MItem_ReportClick));
     connect(ui->Btn_Run, &QPushButton::clicked, this, guardedSlot(this, &TForm_Main::Btn_RunClick));
@@ -327,9 +329,8 @@ void TForm_Main::record(const AuditEntry& entry, const QStringList& journalField
 
 void TForm_Main::showAuditFailure(const QString& error) {
     auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                QStringLiteral("The audit trail cannot be written to the "
-                                               "database: %1\nDispensing goes on; the journal "
-                                               "file keeps every event.")
+                                tr("The audit trail cannot be written to the database: "
+                                   "%1\nDispensing goes on; the journal file keeps every event.")
                                     .arg(error),
                                 QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("AuditFailure"));

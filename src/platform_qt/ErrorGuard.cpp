@@ -17,7 +17,7 @@ bool runGuarded(const std::function<void()>& handler) {
 }
 
 void showError(const std::exception_ptr& error) {
-    QString text = QStringLiteral("Unknown error");
+    QString text = QCoreApplication::translate("ErrorGuard", "Unknown error");
     try {
         std::rethrow_exception(error);
     } catch (const std::exception& caught) {

@@ -6,6 +6,7 @@
 #include "ReaderIniPath.h"
 #include "ReaderPortSteps.h"
 
+#include <QCoreApplication>
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
@@ -82,7 +83,8 @@ void SaveIni(const std::string& path, const ReaderHandles& handles,
                                                {"TxDelayTime", delayTime}},
                                               path)) {
         platform::showMessage(
-            QStringLiteral("Cannot save the port settings in %1").arg(QString::fromStdString(path)),
+            QCoreApplication::translate("ReaderIniSteps", "Cannot save the port settings in %1")
+                .arg(QString::fromStdString(path)),
             QStringLiteral("Error"), platform::MessageIcon::Exclamation);
     }
 }

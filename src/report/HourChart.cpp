@@ -1,5 +1,7 @@
 #include "HourChart.h"
 
+#include "ReportTable.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
@@ -33,7 +35,7 @@ void paintHourChart(QPainter& painter, const QRectF& area, const std::array<int,
                       area.width() - labelWidth - 4, area.height() - 4 * metrics.height());
     painter.setPen(axisColour);
     painter.drawText(QRectF(area.left(), area.top(), area.width(), metrics.height()),
-                     Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Lines stored per hour"));
+                     Qt::AlignLeft | Qt::AlignTop, ReportText::tr("Lines stored per hour"));
     for (qint64 value = 0; value <= top; value += step) {
         const qreal y = plot.bottom() - plot.height() * qreal(value) / qreal(top);
         painter.setPen(QColor(0xdd, 0xdd, 0xdd));
@@ -56,7 +58,7 @@ void paintHourChart(QPainter& painter, const QRectF& area, const std::array<int,
     painter.drawLine(plot.bottomLeft(), plot.bottomRight());
     painter.drawText(
         QRectF(plot.left(), plot.bottom() + metrics.height(), plot.width(), metrics.height()),
-        Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("hour of the day"));
+        Qt::AlignHCenter | Qt::AlignTop, ReportText::tr("hour of the day"));
     painter.restore();
 }
 

@@ -14,6 +14,10 @@ QString escaped(const QString& text) {
     return text.toHtmlEscaped();
 }
 
+QString sectionHeading(const QString& text) {
+    return QStringLiteral("<h2>%1</h2>\n").arg(escaped(text));
+}
+
 QString row(const QStringList& cells, const QString& tag = QStringLiteral("td")) {
     QString html = QStringLiteral("<tr>");
     for (const QString& cell : cells)
@@ -38,26 +42,26 @@ QString summary(const DispensingReport& report) {
     }
     const QString median =
         report.medianSeconds ? durationText(qint64(*report.medianSeconds)) : QStringLiteral("–");
-    const QString longest = report.longest ? QStringLiteral("%1 (order %2 of %3)")
+    const QString longest = report.longest ? ReportText::tr("%1 (order %2 of %3)")
                                                  .arg(durationText(report.longest->seconds),
                                                       report.longest->sequence, report.longest->day)
                                            : QStringLiteral("–");
     return QStringLiteral("<table class=\"figures\">\n") +
-           row({QStringLiteral("Orders"), QString::number(report.orders.size())}) +
-           row({QStringLiteral("Lines"), QString::number(report.lineCount())}) +
-           row({QStringLiteral("Lines dispensed (%1)").arg(journal_event::lineStored()),
+           row({ReportText::tr("Orders"), QString::number(report.orders.size())}) +
+           row({ReportText::tr("Lines"), QString::number(report.lineCount())}) +
+           row({ReportText::tr("Lines dispensed (%1)").arg(journal_event::lineStored()),
                 QString::number(report.storedLineCount())}) +
-           row({QStringLiteral("Orders completed"), QString::number(completed)}) +
-           row({QStringLiteral("Wrong containers presented"), QString::number(wrong)}) +
-           row({QStringLiteral("Median time from opening an order to completing it"), median}) +
-           row({QStringLiteral("Longest time from opening an order to completing it"), longest}) +
+           row({ReportText::tr("Orders completed"), QString::number(completed)}) +
+           row({ReportText::tr("Wrong containers presented"), QString::number(wrong)}) +
+           row({ReportText::tr("Median time from opening an order to completing it"), median}) +
+           row({ReportText::tr("Longest time from opening an order to completing it"), longest}) +
            QStringLiteral("</table>\n");
 }
 
 QString figuresTable(const QString& heading, const QList<Figures>& figures) {
     QString html = QStringLiteral("<table>\n") +
-                   row({heading, QStringLiteral("Orders completed"), QStringLiteral("Lines stored"),
-                        QStringLiteral("Wrong containers")},
+                   row({heading, ReportText::tr("Orders completed"), ReportText::tr("Lines stored"),
+                        ReportText::tr("Wrong containers")},
                        QStringLiteral("th"));
     for (const Figures& entry : figures)
         html += row({entry.name, QString::number(entry.ordersCompleted),
@@ -99,15 +103,18 @@ QString htmlOf(const DispensingReport& report) {
     if (!notice.isEmpty())
         html += QStringLiteral("<p class=\"notice\">%1</p>\n").arg(escaped(notice));
     html += summary(report);
-    html += QStringLiteral("<h2>Lines stored per hour</h2>\n<p><img src=\"%1\" width=\"%2\" "
-                           "height=\"%3\" alt=\"Lines stored per hour\"></p>\n")
+    const QString chartTitle = ReportText::tr("Lines stored per hour");
+    html += sectionHeading(chartTitle) +
+            QStringLiteral("<p><img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"%4\"></p>\n")
                 .arg(chartSource(report))
                 .arg(hourChartSize.width())
-                .arg(hourChartSize.height());
-    html += QStringLiteral("<h2>Per station</h2>\n") +
+                .arg(hourChartSize.height())
+                .arg(escaped(chartTitle));
+    html += sectionHeading(ReportText::tr("Per station")) +
             figuresTable(db::audit::Station, report.stations);
-    html += QStringLiteral("<h2>Per user</h2>\n") + figuresTable(db::audit::User, report.users);
-    html += QStringLiteral("<h2>Orders</h2>\n") + ordersTable(report);
+    html +=
+        sectionHeading(ReportText::tr("Per user")) + figuresTable(db::audit::User, report.users);
+    html += sectionHeading(ReportText::tr("Orders")) + ordersTable(report);
     return html + QStringLiteral("</body></html>\n");
 }
 

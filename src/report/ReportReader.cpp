@@ -4,6 +4,7 @@
 #include "AuditTrail.h"
 #include "DayText.h"
 #include "OrderStatements.h"
+#include "ReportTable.h"
 #include "TADOConnection.h"
 
 #include <QHash>
@@ -46,8 +47,8 @@ QString dayList(const QList<QDate>& days) {
 QString title(const QList<QDate>& days) {
     const QString first = days.first().toString(Qt::ISODate);
     if (days.size() == 1)
-        return QStringLiteral("Dispensing report, %1").arg(first);
-    return QStringLiteral("Dispensing report, %1 to %2")
+        return ReportText::tr("Dispensing report, %1").arg(first);
+    return ReportText::tr("Dispensing report, %1 to %2")
         .arg(first, days.last().toString(Qt::ISODate));
 }
 
@@ -143,12 +144,12 @@ void sortOrders(const QList<QDate>& days, QList<OrderRow>& orders) {
 
 QList<QDate> daysOf(const QDate& from, const QDate& to) {
     if (!from.isValid() || !to.isValid())
-        throw platform::AppError(QStringLiteral("The report's days are not valid days"));
+        throw platform::AppError(ReportText::tr("The report's days are not valid days"));
     if (from > to)
-        throw platform::AppError(QStringLiteral("The first day %1 is after the last day %2")
+        throw platform::AppError(ReportText::tr("The first day %1 is after the last day %2")
                                      .arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate)));
     if (from.daysTo(to) >= maxDays)
-        throw platform::AppError(QStringLiteral("A report covers at most %1 days").arg(maxDays));
+        throw platform::AppError(ReportText::tr("A report covers at most %1 days").arg(maxDays));
     QList<QDate> days;
     for (QDate day = from; day <= to; day = day.addDays(1))
         days << day;

@@ -42,7 +42,7 @@ QString durationText(qint64 seconds) {
 QString unfilledNotice(const DispensingReport& report) {
     if (report.unfilledColumns.isEmpty())
         return {};
-    return QStringLiteral("The database has no audit table %1 (or it lacks columns): the columns "
+    return ReportText::tr("The database has no audit table %1 (or it lacks columns): the columns "
                           "%2 could not be filled, nor the figures that count its rows.")
         .arg(db::audit::Table, report.unfilledColumns.join(QStringLiteral(", ")));
 }

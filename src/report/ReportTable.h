@@ -2,11 +2,18 @@
 
 #include "DispensingReport.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
 // The report's texts that every format shares, so that each shows the same.
 namespace report {
+
+// The report's own words, in the desk's language once the station's translation is installed.
+// Database names and the events' texts stay as the database holds them.
+class ReportText {
+    Q_DECLARE_TR_FUNCTIONS(DispensingReport)
+};
 
 // The headings of the lines' table: the order's columns (orderColumnCount of them), then the
 // line's.

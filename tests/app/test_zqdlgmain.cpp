@@ -2,6 +2,7 @@
 #include "IniFile.h"
 #include "MessageBoxes.h"
 #include "ReaderIniPath.h"
+#include "StationTranslation.h"
 #include "TADOQuery.h"
 #include "TestDatabase.h"
 #include "WeightReading.h"
@@ -541,16 +542,24 @@ private slots:
     }
 
     // Options > Report... shows the list's day, saves it as a PDF through the file dialog, and
-    // shows a database it cannot read in the page.
+    // shows a database it cannot read in the page. On a Chinese desk the report and its item
+    // speak Chinese; the window's own captions stay as they are in every language.
     void reportWindowShowsTheDayAndSavesItAsPdf() {
+        const StationTranslation chinese(QLocale(QLocale::Chinese, QLocale::Taiwan));
+        QVERIFY(chinese.installed());
         Station station;
         station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001"});
         station.open();
+        QCOMPARE(station.window->windowTitle(), QStringLiteral("藥師配藥系統"));
+        QCOMPARE(station.child<QAction>("MItem_Exit")->text(), QStringLiteral("&Exit"));
+        QCOMPARE(station.child<QPushButton>("Btn_Run")->text(), QStringLiteral("&Run"));
+        QCOMPARE(station.child<QAction>("MItem_Report")->text(), QStringLiteral("報表(&R)..."));
         station.child<QAction>("MItem_Report")->trigger();
         auto* report = station.child<QDialog>("ReportWindow");
         QVERIFY(report->isVisible());
-        QVERIFY(
-            report->findChild<QTextBrowser*>()->toPlainText().contains(QStringLiteral("王小明")));
+        const QString page = report->findChild<QTextBrowser*>()->toPlainText();
+        QVERIFY(page.contains(QStringLiteral("王小明")));
+        QVERIFY2(page.contains(QStringLiteral("每小時配藥完成的品項")), qPrintable(page));
 
         const QString path = QDir(station.database.folder()).filePath(QStringLiteral("day.pdf"));
         // Typed into the dialog's name box as a user does.
@@ -570,8 +579,8 @@ private slots:
 
         station.database.exec(QStringLiteral("DROP TABLE 領藥明細"));
         station.child<QAction>("MItem_Report")->trigger();
-        QVERIFY(report->findChild<QTextBrowser*>()->toPlainText().contains(
-            QStringLiteral("could not be read")));
+        QVERIFY(
+            report->findChild<QTextBrowser*>()->toPlainText().contains(QStringLiteral("無法讀取")));
         QVERIFY(!report->findChild<QPushButton*>(QStringLiteral("SaveAsPdf"))->isEnabled());
         QVERIFY(station.messages.messages().isEmpty());
     }

@@ -6,6 +6,7 @@
 #include "PdfWriter.h"
 #include "ReportReader.h"
 #include "ReportTable.h"
+#include "StationTranslation.h"
 #include "TADOConnection.h"
 #include "TestDatabase.h"
 #include "ToolRun.h"
@@ -15,6 +16,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -168,6 +170,31 @@ private slots:
         QVERIFY(htmlOf(report).contains(unfilledNotice(report).toHtmlEscaped()));
     }
 
+    // The report's own words follow the desk's language, Chinese in Traditional script only; the
+    // database's names stay as they are.
+    void headingsSpeakTheDesksLanguage() {
+        {
+            const StationTranslation chinese(QLocale(QLocale::Chinese, QLocale::Taiwan));
+            QVERIFY(chinese.installed());
+            const QString html = htmlOf(read());
+            for (const QString& heading :
+                 {QStringLiteral("<h1>配藥報表，2009-07-07</h1>"),
+                  QStringLiteral("<h2>領藥單</h2>"),
+                  QStringLiteral("<h2>每小時配藥完成的品項</h2>"),
+                  QStringLiteral("<th>工作站</th><th>全部完成的領藥單</th>")})
+                QVERIFY2(html.contains(heading), qPrintable(heading));
+        }
+        const QString html = htmlOf(read());
+        for (const QString& heading :
+             {QStringLiteral("<h1>Dispensing report, 2009-07-07</h1>"),
+              QStringLiteral("<h2>Orders</h2>"), QStringLiteral("<h2>Lines stored per hour</h2>"),
+              QStringLiteral("<th>工作站</th><th>Orders completed</th>")})
+            QVERIFY2(html.contains(heading), qPrintable(heading));
+        QVERIFY(StationTranslation(QLocale(QLocale::Chinese, QLocale::HongKong)).installed());
+        QVERIFY(!StationTranslation(QLocale(QLocale::Chinese, QLocale::China)).installed());
+        QVERIFY(!StationTranslation(QLocale::c()).installed());
+    }
+
     // Python's csv module reads the rows the report holds; a formula is defused.
     void csvReadsBackInPython() {
         const DispensingReport report = read();
@@ -259,6 +286,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("report") << QStringList{"--day", "2009-07-07"} << 0 << QString();
         QTest::newRow("unknown day") << QStringList{"--day", "2009/7/7"} << 1 << "is not a day";
+        QTest::newRow("unknown day on a Chinese desk")
+            << QStringList{"--day", "2009/7/7", "--desk=zh_TW.UTF-8"} << 1 << "不是日期";
         QTest::newRow("from after to") << QStringList{"--from", "2009-07-08", "--to", "2009-07-07"}
                                        << 1 << "is after the last day";
         QTest::newRow("missing file")
@@ -278,6 +307,13 @@ private slots:
         QFETCH(QString, message);
         if (arguments.removeAll(QStringLiteral("--drop")))
             database->exec(QStringLiteral("DROP TABLE 配藥紀錄"));
+        // The tool reads its language from the locale it inherits.
+        const QByteArray testLocale = qgetenv("LC_ALL");
+        const auto restoreLocale = qScopeGuard([&] { qputenv("LC_ALL", testLocale); });
+        for (const QString& desk : arguments.filter(QStringLiteral("--desk="))) {
+            qputenv("LC_ALL", desk.section(u'=', 1).toUtf8());
+            arguments.removeAll(desk);
+        }
         if (TestDatabase::onServer() && !arguments.contains(QStringLiteral("--server")) &&
             !arguments.contains(QStringLiteral("--file")))
             arguments << QStringLiteral("--server") << database->location().target();

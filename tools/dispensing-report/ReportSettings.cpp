@@ -1,6 +1,7 @@
 #include "ReportSettings.h"
 
 #include "DatabaseLocation.h"
+#include "ReportToolText.h"
 
 #include <stdexcept>
 
@@ -16,7 +17,7 @@ QDate dayOf(const QCommandLineParser& parser, const QString& option, const QDate
         return today;
     const QDate day = QDate::fromString(text, Qt::ISODate);
     if (!day.isValid())
-        refuse(QStringLiteral("--%1 \"%2\" is not a day: write it yyyy-MM-dd, or today")
+        refuse(ReportToolText::tr("--%1 \"%2\" is not a day: write it yyyy-MM-dd, or today")
                    .arg(option, text));
     return day;
 }
@@ -28,7 +29,7 @@ ReportFormat formatOf(const QString& text) {
         return ReportFormat::Html;
     if (text == u"pdf")
         return ReportFormat::Pdf;
-    refuse(QStringLiteral("--format \"%1\" is not one of csv, html, pdf").arg(text));
+    refuse(ReportToolText::tr("--format \"%1\" is not one of csv, html, pdf").arg(text));
 }
 
 } // namespace
@@ -37,10 +38,10 @@ ReportSettings ReportSettings::parse(const QCommandLineParser& parser, const QDa
     ReportSettings settings;
     const bool onServer = parser.isSet(QStringLiteral("server"));
     if (onServer && parser.isSet(QStringLiteral("file")))
-        refuse(QStringLiteral("--file and --server name two databases: give one"));
+        refuse(ReportToolText::tr("--file and --server name two databases: give one"));
     settings.serverText = parser.value(QStringLiteral("server"));
     if (onServer && settings.serverText.trimmed().isEmpty())
-        refuse(QStringLiteral("--server takes a connection text or service name"));
+        refuse(ReportToolText::tr("--server takes a connection text or service name"));
     settings.filePath = parser.isSet(QStringLiteral("file"))
                             ? parser.value(QStringLiteral("file"))
                             : db::DatabaseLocation::defaultFileName();
@@ -49,9 +50,9 @@ ReportSettings ReportSettings::parse(const QCommandLineParser& parser, const QDa
     const bool from = parser.isSet(QStringLiteral("from"));
     const bool to = parser.isSet(QStringLiteral("to"));
     if (day && (from || to))
-        refuse(QStringLiteral("--day and --from/--to both name days: give one"));
+        refuse(ReportToolText::tr("--day and --from/--to both name days: give one"));
     if (from != to)
-        refuse(QStringLiteral("--from and --to go together"));
+        refuse(ReportToolText::tr("--from and --to go together"));
     settings.from = settings.to = day ? dayOf(parser, QStringLiteral("day"), today) : today;
     if (from) {
         settings.from = dayOf(parser, QStringLiteral("from"), today);
@@ -62,6 +63,6 @@ ReportSettings ReportSettings::parse(const QCommandLineParser& parser, const QDa
         settings.format = formatOf(parser.value(QStringLiteral("format")));
     settings.outputPath = parser.value(QStringLiteral("output"));
     if (settings.format == ReportFormat::Pdf && settings.outputPath.isEmpty())
-        refuse(QStringLiteral("--format pdf needs --output FILE"));
+        refuse(ReportToolText::tr("--format pdf needs --output FILE"));
     return settings;
 }

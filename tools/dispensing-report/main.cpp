@@ -4,6 +4,8 @@
 #include "ReportReader.h"
 #include "ReportSettings.h"
 #include "ReportTable.h"
+#include "ReportToolText.h"
+#include "StationTranslation.h"
 #include "TADOConnection.h"
 #include "ToolMain.h"
 
@@ -24,7 +26,7 @@ db::DatabaseLocation locationOf(const ReportSettings& settings) {
         return db::DatabaseLocation::server(settings.serverText);
     if (!QFileInfo(settings.filePath).isFile())
         throw std::runtime_error(
-            QStringLiteral("%1: no such database file").arg(settings.filePath).toStdString());
+            ReportToolText::tr("%1: no such database file").arg(settings.filePath).toStdString());
     return db::DatabaseLocation::file(settings.filePath);
 }
 
@@ -46,7 +48,8 @@ void write(const QByteArray& bytes, const QString& path) {
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || out.write(bytes) != bytes.size() ||
             !out.flush())
-            throw std::runtime_error("cannot write to standard output");
+            throw std::runtime_error(
+                ReportToolText::tr("cannot write to standard output").toStdString());
         return;
     }
     QSaveFile file(path);
@@ -74,9 +77,10 @@ int main(int argc, char* argv[]) {
     // The chart and the PDF are drawn without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    const StationTranslation translation;
     const ToolUsage usage{
         QStringLiteral("dispensing-report"),
-        QStringLiteral(
+        ReportToolText::tr(
             "Reports a day's dispensing from the prescription database and its audit trail: "
             "each order's lines with who stored them, where, when and with what weight; the "
             "figures per station and per user; the times from opening an order to completing "
@@ -85,25 +89,27 @@ int main(int argc, char* argv[]) {
             "error (nothing written)."),
         {
             {QStringLiteral("file"),
-             QStringLiteral("The database file (default: 藥袋正規化.db in the working folder)."),
+             ReportToolText::tr(
+                 "The database file (default: 藥袋正規化.db in the working folder)."),
              QStringLiteral("path")},
             {QStringLiteral("server"),
-             QStringLiteral("A PostgreSQL database instead: a libpq connection text (\"host=db1 "
-                            "dbname=pharmacy\") or a service name."),
+             ReportToolText::tr(
+                 "A PostgreSQL database instead: a libpq connection text (\"host=db1 "
+                 "dbname=pharmacy\") or a service name."),
              QStringLiteral("connection")},
             {QStringLiteral("day"),
-             QStringLiteral("The day to report, yyyy-MM-dd or today (default: today)."),
+             ReportToolText::tr("The day to report, yyyy-MM-dd or today (default: today)."),
              QStringLiteral("day")},
             {QStringLiteral("from"),
-             QStringLiteral("The first day of a span to report, with --to (at most 366 days)."),
+             ReportToolText::tr("The first day of a span to report, with --to (at most 366 days)."),
              QStringLiteral("day")},
-            {QStringLiteral("to"), QStringLiteral("The last day of the span."),
+            {QStringLiteral("to"), ReportToolText::tr("The last day of the span."),
              QStringLiteral("day")},
             {QStringLiteral("format"),
-             QStringLiteral("csv (one row per line, for spreadsheets), html (default) or pdf."),
+             ReportToolText::tr("csv (one row per line, for spreadsheets), html (default) or pdf."),
              QStringLiteral("format")},
             {QStringLiteral("output"),
-             QStringLiteral("The file to write (default: standard output; pdf needs one)."),
+             ReportToolText::tr("The file to write (default: standard output; pdf needs one)."),
              QStringLiteral("file")},
         }};
     return runTool(argc, argv, usage, work);
