@@ -2,12 +2,16 @@
 // laid on the reader to its row in the list, beside the time of one inventory pass; and the CPU
 // the station spends while the inventory runs, no tag lies on the reader and a dispensing check
 // waits for one. The same latency on a PC/SC reader: a private pcscd whose virtual reader gets
-// its card from the emulator's PC/SC face.
+// its card from the emulator's PC/SC face. And the rows a container left lying on the reader
+// adds to the journal and the audit table.
 
+#include "AuditWriter.h"
 #include "DayText.h"
 #include "DemoDatabases.h"
 #include "DispensingCheck.h"
+#include "DispensingJournal.h"
 #include "EmulatedReader.h"
+#include "FieldIndex.h"
 #include "OrderStatements.h"
 #include "PcscReaderRig.h"
 #include "TADOConnection.h"
@@ -17,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -24,6 +29,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <array>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
@@ -51,6 +57,7 @@ constexpr int kMaxPhaseMs = 40;
 constexpr int kPcscPlacements = 200;
 constexpr int kPcscMaxPhaseMs = 500;
 constexpr int kIdleSeconds = 4;
+constexpr int kLyingSeconds = 5;
 
 // The main window's share: the tag list controls, and the dispensing check that reads them.
 class Station : private DispensingWindow {
@@ -71,9 +78,18 @@ public:
     QAction searchReader;
     TagInventory inventory{{&list, &seen, &count, &run, &comPort, &searchReader}};
     DispensingCheck check{*this};
+
+    // The container of the open order's line at `row`.
+    std::optional<QString> serialOfLine(int row) const {
+        if (row >= lines_.RecordCount())
+            return std::nullopt;
+        return lines_.valueAt(row, findField(lines_, QStringLiteral("SerialNumber"))).toString();
+    }
     std::vector<Clock::time_point> updates;
     // Looks of the dispensing check at the tag list.
     mutable long polls = 0;
+    // The expiry date every drug has; none when it has none.
+    std::optional<QDate> expiry;
 
 private:
     db::TADOQuery& orderLines() override { return lines_; }
@@ -91,7 +107,11 @@ private:
     QString weightText() const override { return {}; }
     balance::BalanceReading weightReading() const override { return {}; }
     balance::ReadingStamp weightStamp() const override { return {}; }
-    DrugChecks drugChecks(const QString&) override { return {}; }
+    DrugChecks drugChecks(const QString&) override {
+        DrugChecks checks;
+        checks.expiry = expiry;
+        return checks;
+    }
     void clearSeenTags() override {}
     void orderCompleted() override {}
 
@@ -100,6 +120,7 @@ private:
 
 ReaderEmulatorProcess* emulator = nullptr;
 Station* station = nullptr;
+const db::DatabaseLocation* database = nullptr;
 std::int32_t serialReader = 0;
 // The reader the station's inventory runs on.
 std::int32_t inventoried = 0;
@@ -264,6 +285,80 @@ BENCHMARK(cpuWithoutTag)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);
 
+long linesOf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return static_cast<long>(file.readAll().count('\n'));
+}
+
+// The container of line 2 of the open order lies on the reader while the check warns of it on
+// every turn: at line 1 as a wrong container, at its own line as an expired one (so it is never
+// stored and the warnings go on). The rows it adds in its first seconds, and at the pace of the
+// seconds after, in an hour.
+void containerLeftLying(benchmark::State& state) {
+    const std::optional<QString> serial = station->serialOfLine(1);
+    if (!serial) {
+        state.SkipWithError("the open order has no second line");
+        return;
+    }
+    inventoryOn(serialReader);
+    if (!emulator->command("clear") || !emulator->command("place " + *serial) || !serveUntil([&] {
+            return !station->list.findItems(*serial, Qt::MatchExactly, 1).isEmpty();
+        })) {
+        state.SkipWithError("the container never showed");
+        return;
+    }
+    station->expiry = QDate::currentDate().addDays(-1);
+    const QTemporaryDir folder;
+    DispensingJournal journal(folder.filePath(DispensingJournal::defaultFileName()));
+    const StationIdentity identity{QStringLiteral("bench-lying"), QStringLiteral("bench")};
+    const auto auditRows = [&identity] {
+        db::TADOConnection connection(*database);
+        return connection
+            .fetch(QStringLiteral("SELECT COUNT(*) FROM 配藥紀錄 WHERE 工作站 = '%1'")
+                       .arg(identity.station))
+            .rows.value(0)
+            .value(0)
+            .toLongLong();
+    };
+    const auto lieFor = [](int seconds) {
+        const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds);
+        while (Clock::now() < end)
+            station->check.CheckDispensing([end] { return Clock::now() >= end; });
+    };
+    for (auto _ : state) {
+        const long auditBefore = auditRows();
+        std::array<long, 2> journalRows{};
+        std::array<long, 2> turns{};
+        {
+            AuditWriter writer(*database, nullptr);
+            station->check.setJournal(&journal);
+            station->check.setAudit(identity, &writer);
+            for (std::size_t half = 0; half < 2; ++half) {
+                const long pollsBefore = station->polls;
+                lieFor(kLyingSeconds);
+                journalRows[half] = linesOf(journal.path());
+                turns[half] = station->polls - pollsBefore;
+            }
+            station->check.setJournal(nullptr);
+            station->check.setAudit({}, nullptr);
+        }
+        const double laterPerSecond =
+            double(journalRows[1] - journalRows[0]) / double(kLyingSeconds);
+        state.counters["journal_rows_start"] = double(journalRows[0]);
+        state.counters["journal_rows_later"] = double(journalRows[1] - journalRows[0]);
+        state.counters["audit_rows"] = double(auditRows() - auditBefore);
+        state.counters["looks_per_s"] = double(turns[0] + turns[1]) / (2.0 * kLyingSeconds);
+        state.counters["rows_in_an_hour"] =
+            double(journalRows[0]) + laterPerSecond * (3600.0 - kLyingSeconds);
+    }
+    station->expiry.reset();
+    emulator->command("clear");
+}
+
+BENCHMARK(containerLeftLying)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
+
 // A demo database and the lines of one of today's orders in query.
 void openOrderLines(db::TADOQuery& query, const QString& path) {
     const demodb::MakerSettings settings = demoSettings(path);
@@ -303,6 +398,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Station running(lines);
+    database = &connection.location();
     emulator = &emulated.emulator;
     station = &running;
     benchmark::Initialize(&argc, argv);

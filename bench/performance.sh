@@ -449,12 +449,18 @@ for tags in 1 0; do
     inventory_rows+=$'\n'
 done
 
-run_bench bench_taglist --benchmark_filter='^(placementToRow|cpuWithoutTag)/'
+run_bench bench_taglist --benchmark_filter='^(placementToRow|cpuWithoutTag|containerLeftLying)/'
 taglist_run="placementToRow/iterations:200/manual_time"
 latency_median=$(bench_value bench_taglist "$taglist_run" median_ms)
 latency_p99=$(bench_value bench_taglist "$taglist_run" p99_ms)
 pass_measured=$(bench_value bench_taglist "$taglist_run" pass_ms)
 check_cpu=$(bench_value bench_taglist cpuWithoutTag/check:1/iterations:1/real_time process_cpu_pct)
+lying_run="containerLeftLying/iterations:1/real_time"
+lying_hour=$(bench_value bench_taglist "$lying_run" rows_in_an_hour)
+lying_start=$(bench_value bench_taglist "$lying_run" journal_rows_start)
+lying_later=$(bench_value bench_taglist "$lying_run" journal_rows_later)
+lying_audit=$(bench_value bench_taglist "$lying_run" audit_rows)
+lying_looks=$(bench_value bench_taglist "$lying_run" looks_per_s)
 read -r reset0 inventory0 < <(model_us 38400 0)
 read -r _ inventory1 < <(model_us 38400 1)
 latency_limits=$(awk -v p=$((reset0 + inventory0)) -v i="$inventory1" \
@@ -517,6 +523,7 @@ EOF
 | OpenOrderLines, the $lines_rows lines of one order | median $(ms2 "$lines_med") ($(ms2 "$lines_min")–$(ms2 "$lines_max")) | sqlite3 shell: $(ms2 "$cli_lines_med") ($(ms2 "$cli_lines_min")–$(ms2 "$cli_lines_max")) |
 ${inventory_rows}| Tag laid on the reader to its row in the tag list, 38400 Bd 8E1 | median $(printf %.1f "$latency_median") ms, 99th percentile $(printf %.1f "$latency_p99") ms | limit: median $latency_model_median ms, at most $latency_model_worst ms |
 $pcsc_latency_row
+| Rows a container left lying on the reader for an hour adds to the journal (warned of on every turn) | $(printf %.0f "$lying_hour") | bench_taglist: $(printf %.0f "$lying_start") in its first 5 s, $(printf %.0f "$lying_later") in the next 5 s, $(printf %.0f "$lying_audit") audit rows in 10 s, $(printf %.0f "$lying_looks") looks at the tag list a second |
 | Station's CPU share waiting for a container (inventory running, balances polled) | ${station[cpu_pct]} % of one core | bench_taglist, offscreen, no balance: $(printf %.2f "$check_cpu") % |
 | dispensing-report, 1 day ($report_rows lines) of $large_orders orders, file | $(figure file:1) | sqlite3 shell, its 3 statements: $(figure shell:1) |
 | dispensing-report, 30 days, file | $(figure file:30) | sqlite3 shell: $(figure shell:30) |

@@ -78,7 +78,7 @@ private:
 DispensingCheck::DispensingCheck(DispensingWindow& window) : window_(window) {}
 
 QString DispensingCheck::expectedWeightText(const WeightWindow& window) {
-    return QStringLiteral("應秤 %1 克 (%2 - %3 克)")
+    return tr("Weigh %1 g (%2 - %3 g)")
         .arg(WeightWindow::gramsText(window.expectedGrams),
              WeightWindow::gramsText(window.lowGrams), WeightWindow::gramsText(window.highGrams));
 }
@@ -254,7 +254,7 @@ void DispensingCheck::dispenseByWeight(db::TADOQuery& lines, const QString& tagS
     bool counted = false;
     const double quantity = lines.FieldByName(QStringLiteral("數量")).Value().toDouble(&counted);
     if (!counted || quantity <= 0)
-        throw platform::AppError(QStringLiteral("數量 of line %1 is not a count to weigh")
+        throw platform::AppError(tr("數量 of line %1 is not a count to weigh")
                                      .arg(lines.FieldByName(QStringLiteral("項次")).AsString()));
     const WeightWindow window = WeightWindow::of(
         quantity, *drug.unitGrams, drug.tolerancePercent.value_or(settings_.tolerancePercent));

@@ -8,6 +8,7 @@
 #include "StationIdentity.h"
 #include "WeightCheck.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QString>
 #include <condition_variable>
@@ -53,16 +54,19 @@ public:
 // again, warning of a wrong drug and storing each line whose drug is presented. Runs on the UI
 // thread only, one run at a time.
 class DispensingCheck {
+    Q_DECLARE_TR_FUNCTIONS(DispensingCheck)
+
 public:
     static constexpr int defaultPauseMs = 3000;
     static constexpr int defaultIdleBudget = 1000000;
     static constexpr int defaultTagWaitMs = 10;
 
     static QString wrongDrugText() { return QStringLiteral("警告!! 拿錯藥品!!"); }
-    static QString wrongWeightText() { return QStringLiteral("警告!! 重量不符!!"); }
-    static QString expiredText() { return QStringLiteral("警告!! 藥品過期!!"); }
+    // Beyond the wrong container: in the desk's language.
+    static QString wrongWeightText() { return tr("Warning!! Wrong weight!!"); }
+    static QString expiredText() { return tr("Warning!! Expired drug!!"); }
     static QString clearThePanText() {
-        return QStringLiteral("請先清空秤盤: 上一項的重量仍在秤上");
+        return tr("Clear the pan first: the last line's weight is still on it");
     }
     static QString expectedWeightText(const WeightWindow& window);
     // How often a line waiting for its weight looks at the balance.

@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_TW" sourcelanguage="en">
 <context>
+    <name>DispensingCheck</name>
+    <message>
+        <source>Weigh %1 g (%2 - %3 g)</source>
+        <translation>應秤 %1 克 (%2 - %3 克)</translation>
+    </message>
+    <message>
+        <source>數量 of line %1 is not a count to weigh</source>
+        <translation>項次 %1 的數量不是可秤的數量</translation>
+    </message>
+    <message>
+        <source>Warning!! Wrong weight!!</source>
+        <translation>警告!! 重量不符!!</translation>
+    </message>
+    <message>
+        <source>Warning!! Expired drug!!</source>
+        <translation>警告!! 藥品過期!!</translation>
+    </message>
+    <message>
+        <source>Clear the pan first: the last line&apos;s weight is still on it</source>
+        <translation>請先清空秤盤: 上一項的重量仍在秤上</translation>
+    </message>
+</context>
+<context>
     <name>DispensingReport</name>
     <message>
         <source>Lines stored per hour</source>

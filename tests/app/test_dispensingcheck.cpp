@@ -221,8 +221,8 @@ private slots:
         fixture.window.drug.unitGrams = 2.5;
         fixture.window.reading = {state, tenThousandths, unit.toStdString()};
         fixture.window.tags = QStringList{QStringLiteral("E001")};
-        const QString expectation = QStringLiteral("status:應秤 10.00 克 (9.50 - 10.50 克)");
-        const QString wrongWeight = QStringLiteral("status:警告!! 重量不符!!");
+        const QString expectation = QStringLiteral("status:Weigh 10.00 g (9.50 - 10.50 g)");
+        const QString wrongWeight = QStringLiteral("status:") + DispensingCheck::wrongWeightText();
         fixture.window.onLog = [&](const QString& entry) {
             if (entry == wrongWeight && fixture.window.log.count(wrongWeight) == 2)
                 fixture.window.reading = {balance::ReadingState::Stable, 100000, "g"};
@@ -310,7 +310,8 @@ private slots:
         fixture.window.drug.expiry = QDate::currentDate().addDays(-1);
         fixture.window.tags = QStringList{QStringLiteral("E001")};
         QVERIFY(fixture.runUntilLogged(3));
-        QCOMPARE(fixture.window.log, QStringList(3, QStringLiteral("status:警告!! 藥品過期!!")));
+        QCOMPARE(fixture.window.log,
+                 QStringList(3, QStringLiteral("status:") + DispensingCheck::expiredText()));
         QCOMPARE(fixture.messages.beeps(), 3);
         QVERIFY(fixture.state(1).isNull());
 
