@@ -1,6 +1,7 @@
 #include "ReportWindow.h"
 
 #include "AppError.h"
+#include "DialogKeys.h"
 #include "ErrorGuard.h"
 #include "HtmlWriter.h"
 #include "PdfWriter.h"
@@ -28,6 +29,7 @@ ReportWindow::ReportWindow(db::TADOConnection& connection, QWidget* parent)
     layout->addWidget(page_);
     layout->addWidget(buttons);
     resize(1000, 700);
+    platform::keepEnterFromButtons(*this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     connect(saveButton_, &QPushButton::clicked, this,
             platform::guardedSlot(this, &ReportWindow::saveAsPdf));

@@ -1,10 +1,14 @@
 #include "ZQDlgMain.h"
 
 #include "BalanceLink.h"
+#include "ClickBesideItems.h"
 #include "DayText.h"
+#include "DialogKeys.h"
 #include "ErrorGuard.h"
 #include "FieldIndex.h"
+#include "GridColumnFit.h"
 #include "HexEdit.h"
+#include "ListGridLines.h"
 #include "MainWindowIcon.h"
 #include "OrderStatements.h"
 #include "PrescriptionFields.h"
@@ -84,6 +88,7 @@ TForm_Main::TForm_Main()
                    }),
       check_(*this) {
     ui->setupUi(this);
+    platform::pressFocusedButtonOnEnter(*this);
     check_.setJournal(&journal_);
     check_.setAudit(identity_, &auditWriter_);
     setWindowIcon(mainWindowIcon());
@@ -92,6 +97,8 @@ TForm_Main::TForm_Main()
     ui->ListView1->setColumnWidth(1, 91);
     ui->ListView_TagList->setColumnWidth(0, 80);
     ui->ListView_TagList->setColumnWidth(1, 130);
+    platform::drawGridLines(*ui->ListView1);
+    platform::drawGridLines(*ui->ListView_TagList);
     QFont gridTitleFont = ui->DBGrid1->font();
     gridTitleFont.setPointSize(12);
     ui->DBGrid1->horizontalHeader()->setFont(gridTitleFont);
@@ -122,6 +129,7 @@ TForm_Main::TForm_Main()
     ADOQuery1 = new db::TADOQuery(ADOConnection1, this);
     DataSource1 = new db::QueryGridModel(*ADOQuery1, this);
     ui->DBGrid1->setModel(DataSource1);
+    fitColumnsToContents(*ui->DBGrid1, db::field::DrugName);
     connectHandlers();
     framePoll_.setInterval(framePollMs);
     connect(&framePoll_, &QTimer::timeout, this, [this] {
@@ -150,10 +158,11 @@ void TForm_Main::connectHandlers() {
             guardedSlot(this, &TForm_Main::DateTimePicker1CloseUp));
     ui->DateTimePicker1->calendarWidget()->window()->installEventFilter(this);
     // After the list has handled the click: a tick set by the run must not be toggled back by
-    // the click's own release on the check box, and a click beside the orders is none. A click
-    // on a check box, which the list does not take as a selection, picks that order too.
+    // the click's own release on the check box. A click on a check box, which the list does not
+    // take as a selection, picks that order too; one beside the orders leaves none selected.
     connect(ui->ListView1, &QTreeWidget::clicked, this,
             guardedSlot(this, &TForm_Main::ListView1Clicked));
+    platform::onClickBesideItems(*ui->ListView1, guardedSlot(this, &TForm_Main::ListView1Click));
     connect(ui->DBEdit3, &QLineEdit::textEdited, this,
             guardedSlot(this, &TForm_Main::DBEdit3Change));
     connect(ui->Button2, &QPushButton::clicked, this, guardedSlot(this, &TForm_Main::Button2Click));

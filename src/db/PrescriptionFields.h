@@ -7,6 +7,8 @@ namespace db::field {
 
 // The serial number of the transponder on the drug's container (藥品資料表).
 inline const QString SerialNumber = QStringLiteral("SerialNumber");
+// The drug of a line (領藥明細), the key of 藥品資料表.
+inline const QString DrugName = QStringLiteral("藥品名稱");
 // The line's dispensing state (領藥明細), the one column the station writes.
 inline const QString DispensingState = QStringLiteral("配藥情況");
 

@@ -37,7 +37,7 @@ int QueryGridModel::columnCount(const QModelIndex& parent) const {
 
 QVariant QueryGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.column() >= shownFields_.size() ||
-        (role != Qt::DisplayRole && role != Qt::EditRole))
+        (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole))
         return {};
     const QVariant value = query_.valueAt(index.row(), shownFields_[index.column()]);
     return value.isNull() ? QString() : value.toString();

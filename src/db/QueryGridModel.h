@@ -8,7 +8,8 @@ namespace db {
 class TADOQuery;
 
 // A read-only table over a query for a grid: the query's visible columns in result order, headed
-// by their field names, one row per result row; NULL shows as empty text. It follows the query
+// by their field names, one row per result row; NULL shows as empty text, and a cell's whole
+// text is its tool tip, for a column too narrow for it. It follows the query
 // (open, close, changed values and column marks) and reports the query's current row.
 class QueryGridModel : public QAbstractTableModel {
     Q_OBJECT

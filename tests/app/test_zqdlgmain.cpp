@@ -13,6 +13,7 @@
 #include <QDateEdit>
 #include <QDialog>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -45,6 +46,18 @@ QStringList gridHeaders(const QTableView& grid) {
     for (int i = 0; i < grid.model()->columnCount(); ++i)
         names << grid.model()->headerData(i, Qt::Horizontal).toString();
     return names;
+}
+
+// Whether list draws a line of one colour, not the background's, right of its first cell and
+// all along the foot of its first row.
+bool drawsGridLines(QTreeWidget& list) {
+    const QImage image = list.viewport()->grab().toImage();
+    const QRect cell = list.visualRect(list.model()->index(0, 0));
+    const QColor line = image.pixelColor(cell.right(), cell.center().y());
+    bool drawn = line != list.palette().color(QPalette::Base);
+    for (int x = 0; x < list.header()->length(); ++x)
+        drawn = drawn && image.pixelColor(x, cell.bottom()) == line;
+    return drawn;
 }
 
 // The main window over a database of its own, showing the orders of `day`.
@@ -115,8 +128,17 @@ struct Station {
         const QRect rect = orders()->visualItemRect(orders()->topLevelItem(row));
         QTest::mouseClick(orders()->viewport(), Qt::LeftButton, {}, rect.center());
     }
-    void clickBesideTheOrders() const {
-        QTest::mouseClick(orders()->viewport(), Qt::LeftButton, {}, QPoint(5, 140));
+    // Below the last order, once the list has laid out its viewport, which it does as it serves
+    // events, shown or not; false when it never does.
+    [[nodiscard]] bool clickBesideTheOrders() const {
+        const QTreeWidget* list = orders();
+        const int rowsEnd =
+            list->visualItemRect(list->topLevelItem(list->topLevelItemCount() - 1)).bottom();
+        if (!QTest::qWaitFor([list, rowsEnd] { return list->viewport()->height() > rowsEnd + 10; },
+                             20000))
+            return false;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, rowsEnd + 5));
+        return true;
     }
     void clickCheckBox(int row) const {
         QStyleOptionViewItem option;
@@ -209,6 +231,12 @@ private slots:
         QCOMPARE(column(*station.orders(), 1), QStringList({"王小明", "陳美麗"}));
         QCOMPARE(station.orders()->topLevelItem(0)->checkState(0), Qt::Unchecked);
         QCOMPARE(station.child<QTableView>("DBGrid1")->model()->columnCount(), 0);
+        // Both lists draw grid lines; Enter on a focused button presses it, as in the dialogs.
+        station.setTags({"E001"});
+        QVERIFY(drawsGridLines(*station.orders()));
+        QVERIFY(drawsGridLines(*station.tags()));
+        QTest::keyClick(station.child<QPushButton>("Btn_ClearTagList"), Qt::Key_Return);
+        QCOMPARE(station.tags()->topLevelItemCount(), 0);
 
         station.picker()->setDate(day.addDays(1));
         QCOMPARE(column(*station.orders(), 0), QStringList{"7"});
@@ -297,26 +325,52 @@ private slots:
                      qPrintable(text));
     }
 
-    // A click that hits no order neither opens nor re-opens one, and keeps the selection.
-    void clickBesideTheOrdersDoesNothing() {
+    // A click that hits no order empties the weight and presses Run as one on an order does,
+    // but opens none: the selection goes, so a dispensed order is not opened again.
+    void clickBesideTheOrdersOpensNone() {
         Station station;
         station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1, {"E001"});
         station.addOrder(QStringLiteral("2"), QStringLiteral("陳美麗"), 0, {"E002"});
         station.open();
         station.setTags({"E001"});
-        station.clickBesideTheOrders();
-        QCOMPARE(station.edit("WeightTemp")->text(), QStringLiteral("0"));
+        QVERIFY(station.clickBesideTheOrders());
+        QCOMPARE(station.edit("WeightTemp")->text(), QString());
         QCOMPARE(station.query()->FieldCount(), 5);
 
         station.clickOrder(0);
         QVERIFY(station.orders()->isEnabled());
         station.edit("WeightTemp")->setText(QStringLiteral("5"));
-        station.clickBesideTheOrders();
-        QCOMPARE(station.edit("WeightTemp")->text(), QStringLiteral("5"));
-        QCOMPARE(station.orders()->selectedItems(),
-                 QList<QTreeWidgetItem*>{station.orders()->topLevelItem(0)});
+        QVERIFY(station.clickBesideTheOrders());
+        QCOMPARE(station.edit("WeightTemp")->text(), QString());
+        QVERIFY(station.orders()->selectedItems().isEmpty());
         QVERIFY(station.state(QStringLiteral("2"), 1).isNull());
         QVERIFY(station.messages.messages().isEmpty());
+    }
+
+    // At the window's size the grid shows the demo's drug names whole, as the drug column takes
+    // the width the others leave; a longer name scrolls sideways. A cell's tip is its whole text.
+    void gridShowsTheWholeDrugName() {
+        const QString demoName = QStringLiteral("Amoxicillin 500mg capsule");
+        const QString longName = demoName.repeated(3);
+        Station station;
+        station.addOrder(QStringLiteral("1"), QStringLiteral("王小明"), 1,
+                         {QStringLiteral("美福明錠 500mg"), demoName});
+        station.addOrder(QStringLiteral("2"), QStringLiteral("陳美麗"), 0, {longName});
+        station.open();
+        auto* grid = station.child<QTableView>("DBGrid1");
+        const auto drugShownWhole = [grid](const QString& name) {
+            const int drug = gridHeaders(*grid).indexOf(QStringLiteral("藥品名稱"));
+            const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+            return grid->columnWidth(drug) > grid->fontMetrics().horizontalAdvance(name) + margins;
+        };
+        station.window->OpenOrderLines(*station.orders()->topLevelItem(0));
+        QVERIFY(drugShownWhole(demoName));
+        QCOMPARE(grid->horizontalHeader()->length(), grid->viewport()->width());
+
+        station.window->OpenOrderLines(*station.orders()->topLevelItem(1));
+        QVERIFY(drugShownWhole(longName));
+        QVERIFY(grid->horizontalHeader()->length() > grid->viewport()->width());
+        QCOMPARE(grid->model()->index(0, 1).data(Qt::ToolTipRole), QVariant(longName));
     }
 
     // The release on the check box comes after the run that ticks the order: it must not
@@ -420,6 +474,7 @@ private slots:
         QVERIFY(!station.picker()->isEnabled());
         station.edit("WeightTemp")->setText(QStringLiteral("5"));
         station.clickOrder(0);
+        QVERIFY(station.clickBesideTheOrders());
         QCOMPARE(station.edit("WeightTemp")->text(), QStringLiteral("5"));
         const auto* grid = station.child<QTableView>("DBGrid1");
         QCOMPARE(gridHeaders(*grid), QStringList({"項次", "藥品名稱", "數量", "配藥情況"}));
@@ -564,15 +619,21 @@ private slots:
         const QString path = QDir(station.database.folder()).filePath(QStringLiteral("day.pdf"));
         // Typed into the dialog's name box as a user does.
         QTimer answer;
+        int answered = 0;
         QObject::connect(&answer, &QTimer::timeout, [&] {
             if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                answer.stop();
+                ++answered;
                 dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
                 static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
             }
         });
         answer.start(20);
-        report->findChild<QPushButton*>(QStringLiteral("SaveAsPdf"))->click();
+        // Enter in the page presses no button; on a focused button it presses that one.
+        QTest::keyClick(report->findChild<QTextBrowser*>(), Qt::Key_Return);
+        QCOMPARE(answered, 0);
+        QTest::keyClick(report->findChild<QPushButton*>(QStringLiteral("SaveAsPdf")),
+                        Qt::Key_Return);
+        QCOMPARE(answered, 1);
         QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.read(5) == "%PDF-");

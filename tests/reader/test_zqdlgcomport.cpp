@@ -71,10 +71,12 @@ private slots:
         timeOut->setText("abc");
         QTest::keyClick(timeOut, Qt::Key_Return);
         QTest::keyClick(control(dialog, "Rdo_Com1"), Qt::Key_Enter);
+        QTest::keyClick(control<QComboBox>(dialog, "Cbo_Baud"), Qt::Key_Return);
         QCOMPARE(fixture.handles.PortHandle.load(), 0);
         QVERIFY(dialog.isVisible());
         timeOut->setText("800");
-        control(dialog, "Btn_OpenPort")->click();
+        // Enter on a focused button presses it, as Space does.
+        QTest::keyClick(control(dialog, "Btn_OpenPort"), Qt::Key_Return);
         const std::int32_t port = fixture.handles.PortHandle;
         QCOMPARE(buttons(dialog), QString("011111"));
         dialog.Btn_OpenPortClick();
@@ -83,7 +85,7 @@ private slots:
         QCOMPARE(buttons(dialog), QString("000001"));
         control(dialog, "Rdo_Com1")->click();
         QCOMPARE(buttons(dialog), QString("011111"));
-        control(dialog, "Btn_ClosePort")->click();
+        QTest::keyClick(control(dialog, "Btn_ClosePort"), Qt::Key_Space);
         QCOMPARE(host.runEnabled, std::optional<bool>(false));
         QCOMPARE(buttons(dialog), QString("100001"));
 

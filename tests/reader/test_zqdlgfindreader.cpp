@@ -144,6 +144,16 @@ bool execUntil(TForm_FindReader& dialog, const std::function<bool()>& ready,
     return reached;
 }
 
+// Presses button with Enter, as the user does; a button that takes no Enter is clicked instead,
+// so that the dialog still ends. Gives whether Enter pressed it.
+bool pressedByEnter(TForm_FindReader& dialog, const char* button) {
+    QTest::keyClick(child<QPushButton>(dialog, button), Qt::Key_Return);
+    if (!dialog.isVisible())
+        return true;
+    child<QPushButton>(dialog, button)->click();
+    return false;
+}
+
 bool headlineIs(QWidget& dialog, const QString& text) {
     return child<QLabel>(dialog, "Txt_Reader")->text() == text;
 }
@@ -324,19 +334,23 @@ void TestZQDlgFindReader::findsTheReaderAtItsFrameAndRateAtEachShow() {
                                QStringList{"close 11", "open 2", "open 3"} +
                                attempts(13, "8O1", "2400");
     const auto found = [&] { return headlineIs(dialog, "Found Reader"); };
-    bool escapeIgnored = false;
+    bool waitsForOk = false;
+    bool enterPressed = false;
     int result = 0;
     QVERIFY(execUntil(
         dialog, found,
         [&] {
             QTest::keyClick(&dialog, Qt::Key_Escape);
             dialog.close();
-            escapeIgnored = dialog.isVisible() && ok->isEnabled() && !cancel->isEnabled();
-            ok->click();
+            // Escape and the close box are ignored; OK has taken the focus from Cancel.
+            waitsForOk =
+                dialog.isVisible() && ok->isEnabled() && ok->hasFocus() && !cancel->isEnabled();
+            enterPressed = pressedByEnter(dialog, "Btn_Ok");
         },
         result));
     QCOMPARE(result, int(QDialog::Accepted));
-    QVERIFY(escapeIgnored);
+    QVERIFY(waitsForOk);
+    QVERIFY(enterPressed);
     QCOMPARE(line.log, search);
     QCOMPARE(out->text(), summary("3", "2400", "8O1", "200", "1", "5"));
     QCOMPARE(child<QLabel>(dialog, "Txt_Reader")->palette().color(QPalette::WindowText),
@@ -545,15 +559,17 @@ void TestZQDlgFindReader::emulatorSearchStopsAtCancelOrWithTheDialog() {
     TForm_FindReader dialog(handles_);
     dialog.setLibrary(countingLibrary());
     int probesAtCancel = 0;
+    bool enterPressed = false;
     int result = 0;
     QVERIFY(execUntil(
         dialog, searching(dialog),
         [&] {
             probesAtCancel = realProbes_;
-            child<QPushButton>(dialog, "Btn_Cancel")->click();
+            enterPressed = pressedByEnter(dialog, "Btn_Cancel");
         },
         result));
     QCOMPARE(result, int(QDialog::Rejected));
+    QVERIFY(enterPressed);
     QVERIFY(realProbes_ <= probesAtCancel + 1);
     QVERIFY(headlineIs(dialog, "No Reader found"));
     QVERIFY(portClosed());
