@@ -151,7 +151,7 @@ bool DispensingCheck::turn(const QString& tagSerial, const std::function<bool()>
     }
     case TurnOutcome::DispenseLine: {
         const DrugChecks drug =
-            window_.drugChecks(lines.FieldByName(QStringLiteral("藥品名稱")).AsString());
+            window_.drugChecks(lines.FieldByName(db::field::DrugName).AsString());
         if (drug.expiry && *drug.expiry < QDate::currentDate()) {
             AuditEntry entry = lineEntry(journal_event::expiredContainer(), lines);
             entry.serial = tagSerial;
@@ -212,7 +212,7 @@ AuditEntry DispensingCheck::lineEntry(const QString& event, db::TADOQuery& lines
     entry.day = text(QStringLiteral("領藥單.配藥日期"));
     entry.sequence = text(QStringLiteral("領藥序號"));
     entry.item = text(QStringLiteral("項次"));
-    entry.drug = text(QStringLiteral("藥品名稱"));
+    entry.drug = text(db::field::DrugName);
     return entry;
 }
 

@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "BalanceSerial.h"
+#include "DialogKeys.h"
 #include "ErrorGuard.h"
 #include "MessageBoxes.h"
 #include "ReplyCut.h"
@@ -45,6 +46,7 @@ TForm1::TForm1(QWidget* parent)
     : QWidget(parent, Qt::Window), ui(std::make_unique<Ui::TForm1>()), Timer1(new QTimer(this)),
       replyWait_(new QTimer(this)) {
     ui->setupUi(this);
+    platform::pressFocusedButtonOnEnter(*this);
     move(313, 158); // the generated setup sizes a top-level form but does not place it
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);

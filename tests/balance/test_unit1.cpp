@@ -141,12 +141,15 @@ private slots:
                  Qt::ScrollBarAlwaysOn);
     }
 
+    // Enter on the focused Start presses it, as on every desk program.
     void timerIsStoppedAtOneHundredMilliseconds() {
         TForm1 window;
         auto* timer = window.findChild<QTimer*>("Timer1");
         QVERIFY(timer);
         QVERIFY(!timer->isActive());
         QCOMPARE(timer->interval(), 100);
+        QTest::keyClick(window.findChild<QPushButton*>("btnSend"), Qt::Key_Return);
+        QVERIFY(timer->isActive());
     }
 
     void closingOnlyHides() {
