@@ -31,7 +31,6 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -79,18 +78,10 @@ TForm_Main::TForm_Main()
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TForm_Main>()),
       ADOConnection1(db::DatabaseLocation::fromIni(readerIniPath())),
-      journal_(DispensingJournal::defaultFileName()),
-      identity_(StationIdentity::read(readerIniPath())),
-      auditWriter_(ADOConnection1.location(),
-                   [this](const QString& error) {
-                       QMetaObject::invokeMethod(
-                           this, [this, error] { showAuditFailure(error); }, Qt::QueuedConnection);
-                   }),
-      check_(*this) {
+      events_(ADOConnection1.location(), readerIniPath(), *this), check_(*this) {
     ui->setupUi(this);
     platform::pressFocusedButtonOnEnter(*this);
-    check_.setJournal(&journal_);
-    check_.setAudit(identity_, &auditWriter_);
+    events_.lendTo(check_);
     setWindowIcon(mainWindowIcon());
 
     ui->ListView1->setColumnWidth(0, 91);
@@ -124,7 +115,7 @@ TForm_Main::TForm_Main()
     inventory_->bringBackPort(library_, handles_);
 
     balanceLink_ = std::make_unique<BalanceLink>(
-        ui->MemoTemp, [this](bool away) { recordDevice(away, QStringLiteral("天平")); });
+        ui->MemoTemp, [this](bool away) { events_.deviceAway(away, QStringLiteral("天平")); });
 
     ADOQuery1 = new db::TADOQuery(ADOConnection1, this);
     DataSource1 = new db::QueryGridModel(*ADOQuery1, this);
@@ -185,7 +176,7 @@ void TForm_Main::connectHandlers() {
     connect(inventory_.get(), &TagInventory::tagListChanged, this,
             [this] { check_.tagListChanged(); });
     connect(inventory_.get(), &TagInventory::readerAway, this,
-            [this](bool away) { recordDevice(away, QStringLiteral("讀取器")); });
+            [this](bool away) { events_.deviceAway(away, QStringLiteral("讀取器")); });
 
     connect(DataSource1, &db::QueryGridModel::currentRowChanged, ui->DBGrid1, [this](int row) {
         if (row >= 0)
@@ -263,12 +254,8 @@ void TForm_Main::ListView1Click() {
     OpenOrderLines(*order);
     // An order without lines has nothing to dispense; checking it would only spin.
     if (ADOQuery1->RecordCount() > 0) {
-        AuditEntry opened;
-        opened.event = journal_event::orderOpened();
-        opened.day = db::DayText(ui->DateTimePicker1->date());
-        opened.sequence = order->text(0);
-        opened.details = QString::number(ADOQuery1->RecordCount());
-        record(opened, {opened.day, opened.sequence, opened.details});
+        events_.orderOpened(db::DayText(ui->DateTimePicker1->date()), order->text(0),
+                            ADOQuery1->RecordCount());
         startDispensing();
     }
 }
@@ -314,38 +301,9 @@ void TForm_Main::endDispensing() {
 
 void TForm_Main::Button2Click() {
     if (const QTreeWidgetItem* order = selectedOrder();
-        order != nullptr && !ui->ListView1->isEnabled()) {
-        AuditEntry stopped;
-        stopped.event = journal_event::orderStopped();
-        stopped.day = db::DayText(ui->DateTimePicker1->date());
-        stopped.sequence = order->text(0);
-        record(stopped, {stopped.day, stopped.sequence});
-    }
+        order != nullptr && !ui->ListView1->isEnabled())
+        events_.orderStopped(db::DayText(ui->DateTimePicker1->date()), order->text(0));
     endDispensing();
-}
-
-void TForm_Main::recordDevice(bool away, const QString& device) {
-    AuditEntry entry;
-    entry.event = away ? journal_event::deviceLost() : journal_event::deviceBack();
-    entry.details = device;
-    record(entry, {device});
-}
-
-void TForm_Main::record(const AuditEntry& entry, const QStringList& journalFields) {
-    journal_.record(entry.event, journalFields);
-    auditWriter_.post(auditRow(entry, identity_, QDateTime::currentDateTime()));
-}
-
-void TForm_Main::showAuditFailure(const QString& error) {
-    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(),
-                                tr("The audit trail cannot be written to the database: "
-                                   "%1\nDispensing goes on; the journal file keeps every event.")
-                                    .arg(error),
-                                QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("AuditFailure"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->show();
 }
 
 void TForm_Main::orderCompleted() {

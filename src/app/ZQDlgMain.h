@@ -1,11 +1,10 @@
 #pragma once
 
-#include "AuditWriter.h"
 #include "DispensingCheck.h"
-#include "DispensingJournal.h"
 #include "ReaderHandles.h"
 #include "ReaderLibraryCalls.h"
 #include "ReaderPortHost.h"
+#include "StationEvents.h"
 #include "TADOConnection.h"
 
 #include <QList>
@@ -136,11 +135,6 @@ private:
     QTreeWidgetItem* selectedOrder() const;
     void startDispensing();
     void endDispensing();
-    // The journal's line and the audit row of an event of the window.
-    void record(const AuditEntry& entry, const QStringList& journalFields);
-    void recordDevice(bool away, const QString& device);
-    // Non-modal: a failed audit write must not hold up dispensing.
-    void showAuditFailure(const QString& error);
 
     db::TADOQuery& orderLines() override { return *ADOQuery1; }
     int tagCount() const override;
@@ -178,10 +172,8 @@ private:
     db::QueryGridModel* DataSource1 = nullptr;
     bool ListView1CheckBoxes = false;
     bool movingQuery_ = false;
-    DispensingJournal journal_;
-    StationIdentity identity_;
-    // After the connection, whose location it takes; before the check, which posts to it.
-    AuditWriter auditWriter_;
+    // After the connection, whose location it takes; before the check, which records to it.
+    StationEvents events_;
     DispensingCheck check_;
     // The threads of the orders dispensed so far; finished ones go at the next order.
     std::vector<std::unique_ptr<TCheckThread>> checkingThreads_;

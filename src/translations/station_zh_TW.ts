@@ -231,16 +231,19 @@
     </message>
 </context>
 <context>
-    <name>TForm_Main</name>
-    <message>
-        <source>&amp;Report...</source>
-        <translation>報表(&amp;R)...</translation>
-    </message>
+    <name>StationEvents</name>
     <message>
         <source>The audit trail cannot be written to the database: %1
 Dispensing goes on; the journal file keeps every event.</source>
         <translation>無法把稽核紀錄寫入資料庫：%1
 配藥照常進行；日誌檔保留每一個事件。</translation>
+    </message>
+</context>
+<context>
+    <name>TForm_Main</name>
+    <message>
+        <source>&amp;Report...</source>
+        <translation>報表(&amp;R)...</translation>
     </message>
 </context>
 </TS>
