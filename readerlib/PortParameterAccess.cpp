@@ -18,24 +18,26 @@ std::string frameText(const platform::LineSettings& line) {
     return frame == nullptr ? std::string() : std::string(frame->text);
 }
 
-std::int32_t writeBaud(PortEntry& port, std::string_view value) {
-    const BaudRate* rate = findBaudRate(value);
-    if (rate == nullptr) {
+// Puts the port's line with one setting changed, or refuses a value that named no setting.
+std::int32_t writeLine(PortEntry& port, bool known, auto change) {
+    if (!known) {
         return ZQCOM_ERR_BAD_VALUE;
     }
     platform::LineSettings line = port.parameters.line;
-    line.baud = rate->rate;
+    change(line);
     return applyLine(port, line) ? ZQCOM_OK : ZQCOM_ERR_LINE_SETTINGS;
+}
+
+std::int32_t writeBaud(PortEntry& port, std::string_view value) {
+    const BaudRate* rate = findBaudRate(value);
+    return writeLine(port, rate != nullptr,
+                     [rate](platform::LineSettings& line) { line.baud = rate->rate; });
 }
 
 std::int32_t writeFrame(PortEntry& port, std::string_view value) {
     const SerialFrame* frame = findSerialFrame(value);
-    if (frame == nullptr) {
-        return ZQCOM_ERR_BAD_VALUE;
-    }
-    platform::LineSettings line = port.parameters.line;
-    line.parity = frame->parity;
-    return applyLine(port, line) ? ZQCOM_OK : ZQCOM_ERR_LINE_SETTINGS;
+    return writeLine(port, frame != nullptr,
+                     [frame](platform::LineSettings& line) { line.parity = frame->parity; });
 }
 
 std::int32_t writeMilliseconds(int& target, std::string_view value) {
