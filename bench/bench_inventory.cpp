@@ -8,6 +8,7 @@
 #include "LineTiming.h"
 #include "PcscReaderRig.h"
 #include "WireFrame.h"
+#include "zqkrt.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -24,8 +25,6 @@ namespace {
 constexpr int kBroadcast = 255;
 constexpr std::uint8_t kInventory[] = {0x01, 0x00};
 constexpr std::size_t kInventoryEntryBytes = 10;
-constexpr std::int32_t kFieldSwitchedOn = 0x84;
-constexpr std::int32_t kNoTransponder = 0x83;
 // The virtual reader sees a card come or go only at its next presence check, some 400 ms apart.
 constexpr int kCardWaitMs = 20000;
 // Until that check a card just taken away still counts as present to the daemon, and passes
@@ -57,8 +56,8 @@ Pass runPass(int32_t reader) {
 
 // A reader with no transponder answers the Inventory with a count of 0.
 bool passFound(const Pass& pass, int tags) {
-    return (pass.reset == 0 || pass.reset == kFieldSwitchedOn) &&
-           pass.status == (tags > 0 ? 0 : kNoTransponder) &&
+    return (pass.reset == 0 || pass.reset == ZQKRT_STATUS_FIELD_SWITCHED_ON) &&
+           pass.status == (tags > 0 ? 0 : ZQKRT_STATUS_NO_TRANSPONDER) &&
            pass.length == static_cast<int32_t>(1 + kInventoryEntryBytes * tags);
 }
 

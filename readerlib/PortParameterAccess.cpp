@@ -2,6 +2,7 @@
 
 #include "BaudRates.h"
 #include "ParameterText.h"
+#include "SerialFrames.h"
 #include "zqcom.h"
 
 #include <array>
@@ -12,43 +13,31 @@ namespace {
 
 constexpr std::int32_t kMaxMilliseconds = 60000;
 
-struct Frame {
-    std::string_view text;
-    platform::Parity parity;
-};
-
-constexpr std::array<Frame, 3> kFrames{{{"8E1", platform::Parity::Even},
-                                        {"8N1", platform::Parity::None},
-                                        {"8O1", platform::Parity::Odd}}};
-
 std::string frameText(const platform::LineSettings& line) {
-    for (const Frame& frame : kFrames) {
-        if (frame.parity == line.parity) {
-            return std::string(frame.text);
-        }
+    const SerialFrame* frame = findSerialFrame(line.parity);
+    return frame == nullptr ? std::string() : std::string(frame->text);
+}
+
+// Puts the port's line with one setting changed, or refuses a value that named no setting.
+std::int32_t writeLine(PortEntry& port, bool known, auto change) {
+    if (!known) {
+        return ZQCOM_ERR_BAD_VALUE;
     }
-    return {};
+    platform::LineSettings line = port.parameters.line;
+    change(line);
+    return applyLine(port, line) ? ZQCOM_OK : ZQCOM_ERR_LINE_SETTINGS;
 }
 
 std::int32_t writeBaud(PortEntry& port, std::string_view value) {
     const BaudRate* rate = findBaudRate(value);
-    if (rate == nullptr) {
-        return ZQCOM_ERR_BAD_VALUE;
-    }
-    platform::LineSettings line = port.parameters.line;
-    line.baud = rate->rate;
-    return applyLine(port, line) ? ZQCOM_OK : ZQCOM_ERR_LINE_SETTINGS;
+    return writeLine(port, rate != nullptr,
+                     [rate](platform::LineSettings& line) { line.baud = rate->rate; });
 }
 
 std::int32_t writeFrame(PortEntry& port, std::string_view value) {
-    for (const Frame& frame : kFrames) {
-        if (readerlib::sameName(value, frame.text)) {
-            platform::LineSettings line = port.parameters.line;
-            line.parity = frame.parity;
-            return applyLine(port, line) ? ZQCOM_OK : ZQCOM_ERR_LINE_SETTINGS;
-        }
-    }
-    return ZQCOM_ERR_BAD_VALUE;
+    const SerialFrame* frame = findSerialFrame(value);
+    return writeLine(port, frame != nullptr,
+                     [frame](platform::LineSettings& line) { line.parity = frame->parity; });
 }
 
 std::int32_t writeMilliseconds(int& target, std::string_view value) {
@@ -76,23 +65,25 @@ struct Parameter {
 };
 
 const std::array<Parameter, 7> kParameters{{
-    {"PortNr", [](const PortParameters& p) { return std::to_string(p.portNumber); }, nullptr},
-    {"Baud", [](const PortParameters& p) { return std::to_string(p.line.baud); }, writeBaud},
-    {"Frame", [](const PortParameters& p) { return frameText(p.line); }, writeFrame},
-    {"TimeOut", [](const PortParameters& p) { return std::to_string(p.timeOutMs); },
+    {ZQCOM_PARA_PORTNR, [](const PortParameters& p) { return std::to_string(p.portNumber); },
+     nullptr},
+    {ZQCOM_PARA_BAUD, [](const PortParameters& p) { return std::to_string(p.line.baud); },
+     writeBaud},
+    {ZQCOM_PARA_FRAME, [](const PortParameters& p) { return frameText(p.line); }, writeFrame},
+    {ZQCOM_PARA_TIMEOUT, [](const PortParameters& p) { return std::to_string(p.timeOutMs); },
      [](PortEntry& port, std::string_view value) {
          return writeMilliseconds(port.parameters.timeOutMs, value);
      }},
-    {"TxTimeControl",
+    {ZQCOM_PARA_TX_TIME_CONTROL,
      [](const PortParameters& p) { return std::string(p.txTimeControl ? "1" : "0"); },
      [](PortEntry& port, std::string_view value) {
          return writeFlag(port.parameters.txTimeControl, value);
      }},
-    {"TxDelayTime", [](const PortParameters& p) { return std::to_string(p.txDelayMs); },
+    {ZQCOM_PARA_TX_DELAY_TIME, [](const PortParameters& p) { return std::to_string(p.txDelayMs); },
      [](PortEntry& port, std::string_view value) {
          return writeMilliseconds(port.parameters.txDelayMs, value);
      }},
-    {"ReaderName", [](const PortParameters& p) { return p.readerName; }, nullptr},
+    {ZQCOM_PARA_READER_NAME, [](const PortParameters& p) { return p.readerName; }, nullptr},
 }};
 
 const Parameter* findParameter(std::string_view name) {

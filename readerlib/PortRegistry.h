@@ -1,7 +1,10 @@
 #pragma once
 
+#include "BaudRates.h"
 #include "CardChannel.h"
+#include "SerialFrames.h"
 #include "SerialPort.h"
+#include "zqcom.h"
 
 #include <atomic>
 #include <chrono>
@@ -12,13 +15,17 @@
 // The ports' side for the readers' commands: reaching an open port by its handle.
 namespace zqcom_internal {
 
+// An opened port's line; a default outside the rate or frame list does not compile.
+inline constexpr platform::LineSettings kDefaultLine{
+    findBaudRate(ZQCOM_DEFAULT_BAUD)->rate, 8, findSerialFrame(ZQCOM_DEFAULT_FRAME)->parity, 1};
+
 // What the port library keeps for an open port; a fresh port has these values.
 struct PortParameters {
     int portNumber = 0;
-    platform::LineSettings line{38400, 8, platform::Parity::Even, 1};
-    int timeOutMs = 800;
-    bool txTimeControl = true;
-    int txDelayMs = 5;
+    platform::LineSettings line = kDefaultLine;
+    int timeOutMs = ZQCOM_DEFAULT_TIMEOUT;
+    bool txTimeControl = ZQCOM_DEFAULT_TX_TIME_CONTROL != 0;
+    int txDelayMs = ZQCOM_DEFAULT_TX_DELAY_TIME;
     // The PC/SC reader's name; empty for a serial port.
     std::string readerName;
 };

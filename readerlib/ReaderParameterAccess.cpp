@@ -12,11 +12,6 @@
 namespace zqkrt_internal {
 namespace {
 
-constexpr std::string_view kPortHandle = "PortHnd";
-constexpr std::string_view kLogProtocol = "LogProt";
-constexpr std::string_view kLockProtocol = "LockProtToApp";
-constexpr std::string_view kIsProtocolLocked = "IsProtToAppLocked";
-
 std::atomic<bool> protocolLocked{false};
 
 std::optional<bool> parseFlag(std::string_view value) {
@@ -32,14 +27,14 @@ std::optional<bool> parseFlag(std::string_view value) {
 std::int32_t readLibraryParameter(std::string_view name, std::string& value) {
     const bool locked = protocolLocked.load();
     value.assign(1, locked ? '1' : '0');
-    if (readerlib::sameName(name, kIsProtocolLocked)) {
+    if (readerlib::sameName(name, ZQKRT_PARA_IS_PROTOCOL_LOCKED)) {
         return locked ? ZQKRT_OK : ZQKRT_NOT_LOCKED;
     }
     return ZQKRT_OK;
 }
 
 std::int32_t writeLibraryParameter(std::string_view name, std::string_view value) {
-    if (readerlib::sameName(name, kIsProtocolLocked)) {
+    if (readerlib::sameName(name, ZQKRT_PARA_IS_PROTOCOL_LOCKED)) {
         return ZQKRT_ERR_READ_ONLY;
     }
     const std::optional<bool> lock = parseFlag(value);
@@ -77,11 +72,13 @@ std::int32_t writeLogProtocol(std::int32_t readerHandle, std::string_view value)
 }
 
 bool isLibraryParameter(std::string_view name) {
-    return readerlib::sameName(name, kLockProtocol) || readerlib::sameName(name, kIsProtocolLocked);
+    return readerlib::sameName(name, ZQKRT_PARA_LOCK_PROTOCOL) ||
+           readerlib::sameName(name, ZQKRT_PARA_IS_PROTOCOL_LOCKED);
 }
 
 bool isReaderParameter(std::string_view name) {
-    return readerlib::sameName(name, kPortHandle) || readerlib::sameName(name, kLogProtocol);
+    return readerlib::sameName(name, ZQKRT_PARA_PORT_HANDLE) ||
+           readerlib::sameName(name, ZQKRT_PARA_LOG_PROTOCOL);
 }
 
 } // namespace
@@ -95,8 +92,9 @@ std::int32_t readReaderParameter(std::int32_t readerHandle, std::string_view nam
         return ZQKRT_ERR_UNKNOWN_PARAMETER;
     }
     const bool found = withReader(readerHandle, [&](const Reader& reader) {
-        value = readerlib::sameName(name, kPortHandle) ? std::to_string(reader.portHandle)
-                                                       : (reader.logProtocol ? "1" : "0");
+        value = readerlib::sameName(name, ZQKRT_PARA_PORT_HANDLE)
+                    ? std::to_string(reader.portHandle)
+                    : (reader.logProtocol ? "1" : "0");
     });
     return found ? ZQKRT_OK : ZQKRT_ERR_BAD_HANDLE;
 }
@@ -106,10 +104,10 @@ std::int32_t writeReaderParameter(std::int32_t readerHandle, std::string_view na
     if (isLibraryParameter(name)) {
         return readerHandle == 0 ? writeLibraryParameter(name, value) : ZQKRT_ERR_BAD_HANDLE;
     }
-    if (readerlib::sameName(name, kPortHandle)) {
+    if (readerlib::sameName(name, ZQKRT_PARA_PORT_HANDLE)) {
         return writePortHandle(readerHandle, value);
     }
-    if (readerlib::sameName(name, kLogProtocol)) {
+    if (readerlib::sameName(name, ZQKRT_PARA_LOG_PROTOCOL)) {
         return writeLogProtocol(readerHandle, value);
     }
     return ZQKRT_ERR_UNKNOWN_PARAMETER;

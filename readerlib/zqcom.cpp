@@ -122,8 +122,8 @@ int32_t ZQCOM_GetPortPara(int32_t portHandle, const char* name, char* value) {
         if (name == nullptr) {
             return ZQCOM_ERR_BAD_ARGUMENT;
         }
-        const size_t size = readerlib::sameName(name, "PortNr") ? ZQCOM_PORTNR_BUFFER_SIZE
-                                                                : ZQCOM_VALUE_BUFFER_SIZE;
+        const size_t size = readerlib::sameName(name, ZQCOM_PARA_PORTNR) ? ZQCOM_PORTNR_BUFFER_SIZE
+                                                                         : ZQCOM_VALUE_BUFFER_SIZE;
         return ZQCOM_GetPortParaBuf(portHandle, name, value, size);
     });
 }

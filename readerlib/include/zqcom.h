@@ -51,8 +51,24 @@ enum {
 #define ZQCOM_PORTNR_BUFFER_SIZE 5
 #define ZQCOM_VALUE_BUFFER_SIZE 256
 
+/* Port parameter names, described below. */
+#define ZQCOM_PARA_PORTNR "PortNr"
+#define ZQCOM_PARA_BAUD "Baud"
+#define ZQCOM_PARA_FRAME "Frame"
+#define ZQCOM_PARA_TIMEOUT "TimeOut"
+#define ZQCOM_PARA_TX_TIME_CONTROL "TxTimeControl"
+#define ZQCOM_PARA_TX_DELAY_TIME "TxDelayTime"
+#define ZQCOM_PARA_READER_NAME "ReaderName"
+
+/* What an opened port is set to. */
+#define ZQCOM_DEFAULT_BAUD 38400
+#define ZQCOM_DEFAULT_FRAME "8E1"
+#define ZQCOM_DEFAULT_TIMEOUT 800
+#define ZQCOM_DEFAULT_TX_TIME_CONTROL 1
+#define ZQCOM_DEFAULT_TX_DELAY_TIME 5
+
 /* Opens port "1".."4" (serial) or "5".."8" (the first to fourth reader of the PC/SC service)
- * and sets it to 38400 baud, frame "8E1", TimeOut "800", TxTimeControl "1", TxDelayTime "5".
+ * and sets it to the defaults above.
  * Returns a handle > 0. Handles count up, so the handle of a closed port stays invalid. */
 ZQCOM_API int32_t ZQCOM_OpenPort(const char* portNr);
 

@@ -65,6 +65,12 @@ enum {
 /* reserved must be 0. Returns a reader handle > 0; handles count up. */
 ZQKRT_API int32_t ZQKRT_NewReader(int32_t reserved);
 
+/* Parameter names, described below. */
+#define ZQKRT_PARA_PORT_HANDLE "PortHnd"
+#define ZQKRT_PARA_LOG_PROTOCOL "LogProt"
+#define ZQKRT_PARA_LOCK_PROTOCOL "LockProtToApp"
+#define ZQKRT_PARA_IS_PROTOCOL_LOCKED "IsProtToAppLocked"
+
 /* Parameters of a reader (handle > 0):
  *   "PortHnd"  decimal handle of an open port of the port library; binds the reader to it.
  *              Reads "0" until bound.
@@ -98,7 +104,8 @@ enum { ZQKRT_COMMAND_GET_BAUD = 0x52, ZQKRT_COMMAND_RF_RESET = 0x69, ZQKRT_COMMA
 /* Asks the reader for its rate: 0 when a reader answers at the port's current settings. */
 ZQKRT_API int32_t ZQKRT_0x52_GetBaud(int32_t readerHandle, int32_t busAddress);
 
-/* Switches the reader's field off and on: the reader's status (0, or 0x84 when it was off). */
+/* Switches the reader's field off and on: the reader's status (0, or
+ * ZQKRT_STATUS_FIELD_SWITCHED_ON when it was off). */
 ZQKRT_API int32_t ZQKRT_0x69_RFReset(int32_t readerHandle, int32_t busAddress);
 
 /* Size of the response buffer that ZQKRT_0xB0_ISOCmd assumes, and the longest request. */
@@ -108,7 +115,8 @@ ZQKRT_API int32_t ZQKRT_0x69_RFReset(int32_t readerHandle, int32_t busAddress);
 /* A transponder's serial number: 8 bytes, written as 16 hex digits. */
 #define ZQKRT_SERIAL_NUMBER_LENGTH 8
 
-/* Reader statuses of ZQKRT_0xB0_ISOCmd that come with a reply, besides ZQKRT_OK. */
+/* Reader statuses that come with a reply, besides ZQKRT_OK: of ZQKRT_0xB0_ISOCmd, and
+ * ZQKRT_STATUS_FIELD_SWITCHED_ON of ZQKRT_0x69_RFReset too. */
 enum {
     ZQKRT_STATUS_NO_TRANSPONDER = 0x83,     /* no transponder answered */
     ZQKRT_STATUS_FIELD_SWITCHED_ON = 0x84,  /* the field was off and is on now */

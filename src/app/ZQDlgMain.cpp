@@ -47,8 +47,6 @@ constexpr int maxReissuedCloses = 3;
 // so, and may tell of the frame in steps: the size follows it this often, for about two seconds.
 constexpr int framePollMs = 25;
 constexpr int maxFramePolls = 80;
-// The reader parameter that switches the library's protocol log.
-constexpr const char* kLogProtocol = "LogProt";
 
 const QString sequenceField = QStringLiteral("領藥序號");
 const QString nameField = QStringLiteral("姓名");
@@ -416,7 +414,7 @@ void TForm_Main::FormShow() {
     // cannot be closed is not searched over, as the search would drop its handle.
     if (closeHeldPort() && findReader_ != nullptr && findReader_->exec() == QDialog::Rejected)
         LoadIni();
-    library_.SetReaderPara(handles_.ReaderHandle, kLogProtocol, "1");
+    library_.SetReaderPara(handles_.ReaderHandle, ZQKRT_PARA_LOG_PROTOCOL, "1");
     TagDataView = std::make_unique<THexEdit>("DB", 11, 4);
 }
 
@@ -492,10 +490,10 @@ void TForm_Main::MItem_ComPortClick() {
 void TForm_Main::MItem_SearchReaderClick() {
     if (findReader_ == nullptr || !closeHeldPort())
         return;
-    library_.SetReaderPara(handles_.ReaderHandle, kLogProtocol, "0");
+    library_.SetReaderPara(handles_.ReaderHandle, ZQKRT_PARA_LOG_PROTOCOL, "0");
     if (findReader_->exec() == QDialog::Rejected)
         LoadIni();
-    library_.SetReaderPara(handles_.ReaderHandle, kLogProtocol, "1");
+    library_.SetReaderPara(handles_.ReaderHandle, ZQKRT_PARA_LOG_PROTOCOL, "1");
 }
 
 void TForm_Main::Btn_RunClick() {
@@ -575,10 +573,10 @@ void TForm_Main::walkPortList() {
 }
 
 bool TForm_Main::releaseReader() {
-    library_.SetReaderPara(0, "LockProtToApp", "0");
+    library_.SetReaderPara(0, ZQKRT_PARA_LOCK_PROTOCOL, "0");
     char scratch[256] = {};
     const bool stillLocked =
-        library_.GetReaderPara(0, "IsProtToAppLocked", scratch, sizeof scratch) == 0;
+        library_.GetReaderPara(0, ZQKRT_PARA_IS_PROTOCOL_LOCKED, scratch, sizeof scratch) == 0;
     if (stillLocked && reissuedCloses_ < maxReissuedCloses) {
         ++reissuedCloses_;
         return false;

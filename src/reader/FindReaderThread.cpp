@@ -1,8 +1,9 @@
 #include "FindReaderThread.h"
 
 #include "BaudRates.h"
-#include "IniFile.h"
 #include "ReaderIniPath.h"
+#include "ReaderIniSteps.h"
+#include "SerialFrames.h"
 
 #include <array>
 #include <cstring>
@@ -11,8 +12,6 @@
 #include <utility>
 
 namespace {
-
-constexpr std::array<const char*, 3> kFrames{"8E1", "8N1", "8O1"};
 
 // The name comes from the PC/SC service: a line break in it must not make a line of its own.
 std::string printable(std::string text) {
@@ -58,16 +57,17 @@ bool TFindReaderThread::SearchPort(const char* portNr) {
     if (TestPort < 0)
         return true;
     Handles.PortHandle = TestPort.load();
-    LastStatus =
-        Library.SetReaderPara(Handles.ReaderHandle, "PortHnd", std::to_string(TestPort).c_str());
-    for (const char* frame : kFrames) {
-        LastStatus = Library.SetPortPara(TestPort, "Frame", frame);
+    LastStatus = Library.SetReaderPara(Handles.ReaderHandle, ZQKRT_PARA_PORT_HANDLE,
+                                       std::to_string(TestPort).c_str());
+    for (const SerialFrame& frame : kSerialFrames) {
+        LastStatus =
+            Library.SetPortPara(TestPort, ZQCOM_PARA_FRAME, std::string(frame.text).c_str());
         if (LastStatus < 0)
             return false;
         for (const BaudRate& rate : kBaudRates) {
-            Library.SetPortPara(TestPort, "Baud", std::string(rate.text).c_str());
-            LastStatus =
-                Library.SetPortPara(TestPort, "timeout", std::string(rate.probeTimeOut).c_str());
+            Library.SetPortPara(TestPort, ZQCOM_PARA_BAUD, std::string(rate.text).c_str());
+            LastStatus = Library.SetPortPara(TestPort, ZQCOM_PARA_TIMEOUT,
+                                             std::string(rate.probeTimeOut).c_str());
             if (LastStatus < 0) {
                 CloseTestPort();
                 return false;
@@ -100,8 +100,8 @@ TFindReaderThread::CardReaderStep TFindReaderThread::SearchCardReader(const char
     if (TestPort < 0)
         return CardReaderStep::Next;
     Handles.PortHandle = TestPort.load();
-    LastStatus =
-        Library.SetReaderPara(Handles.ReaderHandle, "PortHnd", std::to_string(TestPort).c_str());
+    LastStatus = Library.SetReaderPara(Handles.ReaderHandle, ZQKRT_PARA_PORT_HANDLE,
+                                       std::to_string(TestPort).c_str());
     std::string reply;
     if (LastStatus >= 0 && Table.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == 0) {
         Synchronize([this] { ShowReaderFound(); });
@@ -128,19 +128,20 @@ std::string TFindReaderThread::PortPara(const char* name) const {
 // A PC/SC reader is known by its name; its line settings mean nothing, its time-out does.
 QString TFindReaderThread::Summary(const std::string& timeOut, const std::string& timeControl,
                                    const std::string& delay) const {
-    const std::string readerName = PortPara("ReaderName");
+    const std::string readerName = PortPara(ZQCOM_PARA_READER_NAME);
     if (!readerName.empty())
-        return QString::fromStdString("PortNr: " + PortPara("PortNr") + " (PC/SC)\r\nReader: " +
-                                      printable(readerName) + "\r\nTimeOut: " + timeOut);
-    return QString::fromStdString("PortNr: " + PortPara("PortNr") +
-                                  "\r\nBaudrate: " + PortPara("Baud") + "\r\n" +
-                                  "Frame: " + PortPara("Frame") + "\r\nTimeOut: " + timeOut +
-                                  "\r\nTimeControl: " + timeControl + "\r\nDelayTime: " + delay);
+        return QString::fromStdString("PortNr: " + PortPara(ZQCOM_PARA_PORTNR) +
+                                      " (PC/SC)\r\nReader: " + printable(readerName) +
+                                      "\r\nTimeOut: " + timeOut);
+    return QString::fromStdString(
+        "PortNr: " + PortPara(ZQCOM_PARA_PORTNR) + "\r\nBaudrate: " + PortPara(ZQCOM_PARA_BAUD) +
+        "\r\n" + "Frame: " + PortPara(ZQCOM_PARA_FRAME) + "\r\nTimeOut: " + timeOut +
+        "\r\nTimeControl: " + timeControl + "\r\nDelayTime: " + delay);
 }
 
 void TFindReaderThread::ShowSearchProgress() {
-    View.Searching(
-        Summary(PortPara("TimeOut"), PortPara("TxTimeControl"), PortPara("TxDelayTime")));
+    View.Searching(Summary(PortPara(ZQCOM_PARA_TIMEOUT), PortPara(ZQCOM_PARA_TX_TIME_CONTROL),
+                           PortPara(ZQCOM_PARA_TX_DELAY_TIME)));
 }
 
 // The INI file's values are taken whole, however long: the port library refuses what it
@@ -149,20 +150,17 @@ void TFindReaderThread::ShowReaderFound() {
     const std::string iniPath = readerIniPath();
     std::error_code error;
     if (!std::filesystem::exists(iniPath, error)) {
-        View.Found(
-            Summary(PortPara("TimeOut"), PortPara("TxTimeControl"), PortPara("TxDelayTime")));
+        View.Found(Summary(PortPara(ZQCOM_PARA_TIMEOUT), PortPara(ZQCOM_PARA_TX_TIME_CONTROL),
+                           PortPara(ZQCOM_PARA_TX_DELAY_TIME)));
         return;
     }
-    const auto iniValue = [&iniPath](const char* key, const char* defaultValue) {
-        return platform::readPrivateProfileString(kReaderIniSection, key, defaultValue, iniPath);
-    };
-    const std::string timeOut = iniValue("Timeout", "800");
-    const std::string timeControl = iniValue("TxTimeControl", "1");
-    const std::string delay = iniValue("TxDelayTime", "5");
-    Library.SetPortPara(TestPort, "TimeOut", timeOut.c_str());
-    Library.SetPortPara(TestPort, "TxTimeControl", timeControl.c_str());
-    Library.SetPortPara(TestPort, "TxDelayTime", delay.c_str());
-    View.Found(Summary(timeOut, timeControl, delay));
+    const reader_port::PortSettings settings = reader_ini::ReadPortSettings(iniPath);
+    // The rate and frame just found stay.
+    for (const reader_port::PortSetting& setting : reader_port::kPortSettings) {
+        if (!setting.line)
+            Library.SetPortPara(TestPort, setting.parameter, (settings.*setting.member).c_str());
+    }
+    View.Found(Summary(settings.TimeOut, settings.TxTimeControl, settings.TxDelayTime));
 }
 
 void TFindReaderThread::ShowNoReader() {

@@ -23,11 +23,12 @@ bool PortReturn::portFailed(std::int32_t status) {
 
 std::optional<PortReturn::LostPort> PortReturn::lostPort(std::int32_t port) const {
     LostPort lost;
-    if (port <= 0 || reader_port::readPortParameter(library_, port, "PortNr", lost.number) < 0 ||
+    if (port <= 0 ||
+        reader_port::readPortParameter(library_, port, ZQCOM_PARA_PORTNR, lost.number) < 0 ||
         reader_port::readPortSettings(library_, port, lost.settings) < 0)
         return std::nullopt;
     if (!isSerialPort(lost.number) &&
-        reader_port::readPortParameter(library_, port, "ReaderName", lost.readerName) < 0)
+        reader_port::readPortParameter(library_, port, ZQCOM_PARA_READER_NAME, lost.readerName) < 0)
         return std::nullopt;
     return lost;
 }
@@ -81,7 +82,7 @@ std::int32_t PortReturn::openAgain(const LostPort& port) const {
             return opened;
         std::string name;
         if (opened > 0 &&
-            reader_port::readPortParameter(library_, opened, "ReaderName", name) >= 0 &&
+            reader_port::readPortParameter(library_, opened, ZQCOM_PARA_READER_NAME, name) >= 0 &&
             name == port.readerName)
             return opened;
         if (opened > 0)

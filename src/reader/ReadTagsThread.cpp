@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::int32_t kFieldSwitchedOn = 0x84;
 using namespace table_selector;
 constexpr std::size_t kCountChars = 2;
 
@@ -89,7 +88,7 @@ std::int32_t TReadTagsThread::Pass(TZQKRT_TableArray& working) {
     working.RemoveAll();
     std::string reply;
     const std::int32_t reset = working.RunCommand(ZQKRT_COMMAND_RF_RESET, reply);
-    if (reset != 0 && reset != kFieldSwitchedOn)
+    if (reset != 0 && reset != ZQKRT_STATUS_FIELD_SWITCHED_ON)
         return reset;
     working.SetValue(kCommandCode, "01");
     working.SetValue(kMode, "00");

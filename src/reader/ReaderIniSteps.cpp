@@ -10,8 +10,25 @@
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace reader_ini {
+
+namespace {
+
+constexpr const char* kPortNumberKey = "COM";
+
+} // namespace
+
+reader_port::PortSettings ReadPortSettings(const std::string& path) {
+    reader_port::PortSettings settings;
+    for (const reader_port::PortSetting& setting : reader_port::kPortSettings) {
+        settings.*setting.member = platform::readPrivateProfileString(
+            kReaderIniSection, setting.iniKey, setting.defaultValue, path);
+    }
+    return settings;
+}
 
 void LoadIni(const std::string& path, ReaderPortHost& host, ReaderHandles& handles,
              const ReaderLibraryCalls& library) {
@@ -19,17 +36,12 @@ void LoadIni(const std::string& path, ReaderPortHost& host, ReaderHandles& handl
     if (!std::filesystem::exists(path, error)) {
         return;
     }
-    const auto read = [&path](const char* key, const char* defaultValue) {
-        return platform::readPrivateProfileString(kReaderIniSection, key, defaultValue, path);
-    };
-    const std::string com = read("COM", "None");
+    const std::string com =
+        platform::readPrivateProfileString(kReaderIniSection, kPortNumberKey, "None", path);
     if (com == "None") {
         return;
     }
-    // Missing keys take the settings dialog's own defaults.
-    const reader_port::PortSettings settings{read("Baud", "38400"), read("Frame", "8E1"),
-                                             read("Timeout", "800"), read("TxDelayTime", "5"),
-                                             read("TxTimeControl", "1")};
+    const reader_port::PortSettings settings = ReadPortSettings(path);
     if (const std::int32_t held = handles.PortHandle; held > 0) {
         const std::int32_t status = library.ClosePort(held);
         if (status < 0) {
@@ -60,28 +72,21 @@ void SaveIni(const std::string& path, const ReaderHandles& handles,
     if (port <= 0) {
         return;
     }
-    std::string com, baud, frame, timeOut, delayTime, timeControl;
-    const std::pair<const char*, std::string*> reads[] = {{"PortNr", &com},
-                                                          {"Baud", &baud},
-                                                          {"Frame", &frame},
-                                                          {"TimeOut", &timeOut},
-                                                          {"TxDelayTime", &delayTime},
-                                                          {"TxTimeControl", &timeControl}};
-    for (const auto& [name, value] : reads) {
-        const std::int32_t status = reader_port::readPortParameter(library, port, name, *value);
-        if (status < 0) {
-            showReaderError(status);
-            return;
-        }
+    std::string com;
+    reader_port::PortSettings settings;
+    std::int32_t status = reader_port::readPortParameter(library, port, ZQCOM_PARA_PORTNR, com);
+    if (status >= 0) {
+        status = reader_port::readPortSettings(library, port, settings);
     }
-    if (!platform::writePrivateProfileStrings(kReaderIniSection,
-                                              {{"COM", com},
-                                               {"Baud", baud},
-                                               {"Frame", frame},
-                                               {"Timeout", timeOut},
-                                               {"TxTimeControl", timeControl},
-                                               {"TxDelayTime", delayTime}},
-                                              path)) {
+    if (status < 0) {
+        showReaderError(status);
+        return;
+    }
+    std::vector<std::pair<std::string, std::string>> entries{{kPortNumberKey, com}};
+    for (const reader_port::PortSetting& setting : reader_port::kPortSettings) {
+        entries.emplace_back(setting.iniKey, settings.*setting.member);
+    }
+    if (!platform::writePrivateProfileStrings(kReaderIniSection, entries, path)) {
         platform::showMessage(
             QCoreApplication::translate("ReaderIniSteps", "Cannot save the port settings in %1")
                 .arg(QString::fromStdString(path)),

@@ -3,10 +3,14 @@
 #include "ReaderHandles.h"
 #include "ReaderLibraryCalls.h"
 #include "ReaderPortHost.h"
+#include "ReaderPortSteps.h"
 
 #include <string>
 
 namespace reader_ini {
+
+// The port settings in the INI file at path; a missing key or file gives an opened port's value.
+reader_port::PortSettings ReadPortSettings(const std::string& path);
 
 // Opens and configures the reader port from the INI file at path, showing library errors;
 // enables or disables Btn_Run through host. A port still held in handles.PortHandle is closed

@@ -3,22 +3,40 @@
 #include "ReaderErrorMessage.h"
 
 #include <cstring>
-#include <utility>
 #include <vector>
 
 namespace reader_port {
 
+const std::array<PortSetting, 5> kPortSettings{{
+    {ZQCOM_PARA_BAUD, "Baud", &PortSettings::Baud, std::to_string(ZQCOM_DEFAULT_BAUD), true, 0},
+    {ZQCOM_PARA_FRAME, "Frame", &PortSettings::Frame, ZQCOM_DEFAULT_FRAME, true, 1},
+    {ZQCOM_PARA_TIMEOUT, "Timeout", &PortSettings::TimeOut, std::to_string(ZQCOM_DEFAULT_TIMEOUT),
+     false, 2},
+    {ZQCOM_PARA_TX_TIME_CONTROL, "TxTimeControl", &PortSettings::TxTimeControl,
+     std::to_string(ZQCOM_DEFAULT_TX_TIME_CONTROL), false, 4},
+    {ZQCOM_PARA_TX_DELAY_TIME, "TxDelayTime", &PortSettings::TxDelayTime,
+     std::to_string(ZQCOM_DEFAULT_TX_DELAY_TIME), false, 3},
+}};
+
 namespace {
 
-// The order the reader expects them set in.
-const std::pair<const char*, std::string PortSettings::*> kSettingsInOrder[] = {
-    {"Baud", &PortSettings::Baud},
-    {"Frame", &PortSettings::Frame},
-    {"TimeOut", &PortSettings::TimeOut},
-    {"TxDelayTime", &PortSettings::TxDelayTime},
-    {"TxTimeControl", &PortSettings::TxTimeControl}};
+std::array<const PortSetting*, kPortSettings.size()> inSetOrder() {
+    std::array<const PortSetting*, kPortSettings.size()> ordered{};
+    for (const PortSetting& setting : kPortSettings) {
+        ordered.at(setting.setRank) = &setting;
+    }
+    return ordered;
+}
 
 } // namespace
+
+PortSettings defaultPortSettings() {
+    PortSettings settings;
+    for (const PortSetting& setting : kPortSettings) {
+        settings.*setting.member = setting.defaultValue;
+    }
+    return settings;
+}
 
 std::int32_t readPortParameter(const ReaderLibraryCalls& library, std::int32_t port,
                                const char* name, std::string& value) {
@@ -32,13 +50,15 @@ std::int32_t readPortParameter(const ReaderLibraryCalls& library, std::int32_t p
 
 std::int32_t bindReaderToPort(const ReaderLibraryCalls& library, const ReaderHandles& handles,
                               std::int32_t port) {
-    return library.SetReaderPara(handles.ReaderHandle, "PortHnd", std::to_string(port).c_str());
+    return library.SetReaderPara(handles.ReaderHandle, ZQKRT_PARA_PORT_HANDLE,
+                                 std::to_string(port).c_str());
 }
 
 std::int32_t readPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
                               PortSettings& settings) {
-    for (const auto& [name, member] : kSettingsInOrder) {
-        if (const std::int32_t status = readPortParameter(library, port, name, settings.*member);
+    for (const PortSetting& setting : kPortSettings) {
+        if (const std::int32_t status =
+                readPortParameter(library, port, setting.parameter, settings.*setting.member);
             status < 0)
             return status;
     }
@@ -47,8 +67,9 @@ std::int32_t readPortSettings(const ReaderLibraryCalls& library, std::int32_t po
 
 std::int32_t setPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
                              const PortSettings& settings) {
-    for (const auto& [name, member] : kSettingsInOrder) {
-        if (const std::int32_t status = library.SetPortPara(port, name, (settings.*member).c_str());
+    for (const PortSetting* setting : inSetOrder()) {
+        if (const std::int32_t status =
+                library.SetPortPara(port, setting->parameter, (settings.*setting->member).c_str());
             status < 0)
             return status;
     }

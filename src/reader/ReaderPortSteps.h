@@ -3,6 +3,8 @@
 #include "ReaderHandles.h"
 #include "ReaderLibraryCalls.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +20,22 @@ struct PortSettings {
     std::string TxTimeControl;
 };
 
+// A port parameter as the settings dialog, the INI file and the reader search share it.
+struct PortSetting {
+    const char* parameter; // the library's name
+    const char* iniKey;
+    std::string PortSettings::*member;
+    std::string defaultValue; // what an opened port has
+    bool line;                // rate or frame: the reader search finds it, the INI file does not
+    std::size_t setRank;      // its place in the order the reader expects them set
+};
+
+// The five, in the INI file's order, which is also the order of reading them back.
+extern const std::array<PortSetting, 5> kPortSettings;
+
+// The settings an opened port has.
+PortSettings defaultPortSettings();
+
 // Reads parameter name of port whole into value (empty on failure); gives the library status.
 std::int32_t readPortParameter(const ReaderLibraryCalls& library, std::int32_t port,
                                const char* name, std::string& value);
@@ -26,7 +44,8 @@ std::int32_t readPortParameter(const ReaderLibraryCalls& library, std::int32_t p
 std::int32_t bindReaderToPort(const ReaderLibraryCalls& library, const ReaderHandles& handles,
                               std::int32_t port);
 
-// Reads the five parameters of port; gives the first failure's status, else 0.
+// Reads the five parameters of port in the INI file's order; gives the first failure's
+// status, else 0.
 std::int32_t readPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
                               PortSettings& settings);
 

@@ -6,6 +6,7 @@
 #include "MessageBoxes.h"
 #include "ReaderErrorMessage.h"
 #include "ReaderPortSteps.h"
+#include "SerialFrames.h"
 #include "ZQKRT_TableArray.h"
 #include "ui_ZQDlgComPort.h"
 
@@ -14,7 +15,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -44,6 +44,10 @@ bool readsAsWholeNumber(const QString& text) {
     return digitsOnly && fits && magnitude <= (negative ? qint64{2147483648} : qint64{2147483647});
 }
 
+std::string serialPortNumber(std::size_t choice) {
+    return std::to_string(ZQCOM_FIRST_SERIAL_PORT + choice);
+}
+
 std::string textOf(const QComboBox* list) {
     return list->currentText().toStdString();
 }
@@ -59,8 +63,16 @@ TForm_ComPort::TForm_ComPort(ReaderHandles& handles, QWidget* parent)
         ui->Cbo_Baud->addItem(
             QString::fromLatin1(rate.text.data(), static_cast<qsizetype>(rate.text.size())));
     }
-    // Filling the list selects its first entry; a new dialog shows none.
+    for (const SerialFrame& frame : kSerialFrames) {
+        ui->Cbo_Frame->addItem(
+            QString::fromLatin1(frame.text.data(), static_cast<qsizetype>(frame.text.size())));
+    }
+    // Filling a list selects its first entry; a new dialog shows none.
     ui->Cbo_Baud->setCurrentIndex(-1);
+    ui->Cbo_Frame->setCurrentIndex(-1);
+    const reader_port::PortSettings defaults = reader_port::defaultPortSettings();
+    ui->Edt_TimeOut->setText(QString::fromStdString(defaults.TimeOut));
+    ui->Edt_DelayTime->setText(QString::fromStdString(defaults.TxDelayTime));
     setFixedSize(size());
     platform::keepEnterFromButtons(*this);
     using platform::guardedSlot;
@@ -79,14 +91,10 @@ TForm_ComPort::TForm_ComPort(ReaderHandles& handles, QWidget* parent)
     // Also on checks made by the read back, so the delay edit never shows without time control.
     connect(ui->Chk_TimeControl, &QCheckBox::toggled, this,
             guardedSlot(this, &TForm_ComPort::Chk_TimeControlClick));
-    connect(ui->Rdo_Com1, &QRadioButton::clicked, this,
-            guardedSlot(this, &TForm_ComPort::Rdo_Com1Click));
-    connect(ui->Rdo_Com2, &QRadioButton::clicked, this,
-            guardedSlot(this, &TForm_ComPort::Rdo_Com2Click));
-    connect(ui->Rdo_Com3, &QRadioButton::clicked, this,
-            guardedSlot(this, &TForm_ComPort::Rdo_Com3Click));
-    connect(ui->Rdo_Com4, &QRadioButton::clicked, this,
-            guardedSlot(this, &TForm_ComPort::Rdo_Com4Click));
+    for (QRadioButton* choice : SerialPortChoices()) {
+        connect(choice, &QRadioButton::clicked, this,
+                guardedSlot(this, &TForm_ComPort::Rdo_ComClick));
+    }
     connect(ui->Rdo_Pcsc, &QRadioButton::clicked, this,
             guardedSlot(this, &TForm_ComPort::Rdo_PcscClick));
     // Every way of closing (OK, Escape, the close box) ends in done(), which emits finished.
@@ -135,11 +143,7 @@ void TForm_ComPort::Btn_OpenPortClick() {
                               platform::MessageIcon::Exclamation);
         return;
     }
-    const char digit = ui->Rdo_Com2->isChecked()   ? '2'
-                       : ui->Rdo_Com3->isChecked() ? '3'
-                       : ui->Rdo_Com4->isChecked() ? '4'
-                                                   : '1';
-    const std::int32_t port = library_.OpenPort(std::string(1, digit).c_str());
+    const std::int32_t port = library_.OpenPort(ChosenSerialPort().c_str());
     if (port < 0) {
         showReaderError(port);
         return;
@@ -170,22 +174,34 @@ void TForm_ComPort::Btn_ClosePortClick() {
     SetRunEnabled(false);
 }
 
+std::array<QRadioButton*, ZQCOM_LAST_SERIAL_PORT - ZQCOM_FIRST_SERIAL_PORT + 1>
+TForm_ComPort::SerialPortChoices() const {
+    return {ui->Rdo_Com1, ui->Rdo_Com2, ui->Rdo_Com3, ui->Rdo_Com4};
+}
+
+std::string TForm_ComPort::ChosenSerialPort() const {
+    const auto choices = SerialPortChoices();
+    const auto chosen = std::ranges::find_if(choices, &QRadioButton::isChecked);
+    return serialPortNumber(chosen == choices.end() ? 0 : chosen - choices.begin());
+}
+
+void TForm_ComPort::ShowSettings(const reader_port::PortSettings& settings) {
+    SelectBaud(settings.Baud);
+    ui->Cbo_Frame->setCurrentIndex(ui->Cbo_Frame->findText(QString::fromStdString(settings.Frame)));
+    ui->Edt_TimeOut->setText(QString::fromStdString(settings.TimeOut));
+    ui->Edt_DelayTime->setText(QString::fromStdString(settings.TxDelayTime));
+    ui->Chk_TimeControl->setChecked(settings.TxTimeControl.starts_with('1'));
+}
+
 void TForm_ComPort::ReadBack() {
-    const char* names[] = {"Baud", "Frame", "TimeOut", "TxTimeControl", "TxDelayTime"};
-    std::string values[std::size(names)];
-    for (std::size_t i = 0; i < std::size(names); ++i) {
-        const std::int32_t status =
-            reader_port::readPortParameter(library_, handles_.PortHandle, names[i], values[i]);
-        if (status < 0) {
-            showReaderError(status);
-            return;
-        }
+    reader_port::PortSettings settings;
+    if (const std::int32_t status =
+            reader_port::readPortSettings(library_, handles_.PortHandle, settings);
+        status < 0) {
+        showReaderError(status);
+        return;
     }
-    SelectBaud(values[0]);
-    ui->Cbo_Frame->setCurrentIndex(ui->Cbo_Frame->findText(QString::fromStdString(values[1])));
-    ui->Edt_TimeOut->setText(QString::fromStdString(values[2]));
-    ui->Edt_DelayTime->setText(QString::fromStdString(values[4]));
-    ui->Chk_TimeControl->setChecked(values[3].starts_with('1'));
+    ShowSettings(settings);
 }
 
 void TForm_ComPort::Btn_GetPortParaClick() {
@@ -202,20 +218,20 @@ void TForm_ComPort::Btn_BaudrateClick() {
         return;
     }
     std::string savedBaud, savedTimeOut;
-    reader_port::readPortParameter(library_, port, "Baud", savedBaud);
-    reader_port::readPortParameter(library_, port, "TimeOut", savedTimeOut);
+    reader_port::readPortParameter(library_, port, ZQCOM_PARA_BAUD, savedBaud);
+    reader_port::readPortParameter(library_, port, ZQCOM_PARA_TIMEOUT, savedTimeOut);
     const auto restore = [&] {
-        library_.SetPortPara(port, "Baud", savedBaud.c_str());
-        library_.SetPortPara(port, "TimeOut", savedTimeOut.c_str());
+        library_.SetPortPara(port, ZQCOM_PARA_BAUD, savedBaud.c_str());
+        library_.SetPortPara(port, ZQCOM_PARA_TIMEOUT, savedTimeOut.c_str());
         SelectBaud(savedBaud);
     };
     TZQKRT_TableArray probe(handles_.ReaderHandle, library_.Reader);
     for (std::size_t i = 0; i < kBaudRates.size(); ++i) {
         const std::string rate(kBaudRates[i].text);
         const std::string timeOut(kBaudRates[i].probeTimeOut);
-        std::int32_t status = library_.SetPortPara(port, "baud", rate.c_str());
+        std::int32_t status = library_.SetPortPara(port, ZQCOM_PARA_BAUD, rate.c_str());
         if (status >= 0) {
-            status = library_.SetPortPara(port, "timeout", timeOut.c_str());
+            status = library_.SetPortPara(port, ZQCOM_PARA_TIMEOUT, timeOut.c_str());
         }
         if (status < 0) {
             showReaderError(status);
@@ -228,7 +244,7 @@ void TForm_ComPort::Btn_BaudrateClick() {
             platform::showMessage(
                 QStringLiteral("FoundReader\r\nBaudrate: %1").arg(QString::fromStdString(rate)),
                 QStringLiteral("Information"), platform::MessageIcon::Information);
-            library_.SetPortPara(port, "TimeOut", savedTimeOut.c_str());
+            library_.SetPortPara(port, ZQCOM_PARA_TIMEOUT, savedTimeOut.c_str());
             return;
         }
     }
@@ -249,20 +265,23 @@ void TForm_ComPort::Chk_TimeControlClick() {
 
 void TForm_ComPort::Edt_TimeOutExit() {
     if (!readsAsWholeNumber(ui->Edt_TimeOut->text())) {
-        ui->Edt_TimeOut->setText(QStringLiteral("800"));
+        ui->Edt_TimeOut->setText(
+            QString::fromStdString(reader_port::defaultPortSettings().TimeOut));
     }
 }
 
 void TForm_ComPort::Edt_DelayTimeExit() {
     if (!readsAsWholeNumber(ui->Edt_DelayTime->text())) {
-        ui->Edt_DelayTime->setText(QStringLiteral("5"));
+        ui->Edt_DelayTime->setText(
+            QString::fromStdString(reader_port::defaultPortSettings().TxDelayTime));
     }
 }
 
 void TForm_ComPort::PortChosen(const std::string& chosen) {
     std::string number;
     const std::int32_t port = handles_.PortHandle;
-    if (port <= 0 || reader_port::readPortParameter(library_, port, "PortNr", number) < 0) {
+    if (port <= 0 ||
+        reader_port::readPortParameter(library_, port, ZQCOM_PARA_PORTNR, number) < 0) {
         EnablePortButtons(false);
         ui->Btn_OpenPort->setEnabled(true);
         return;
@@ -271,20 +290,8 @@ void TForm_ComPort::PortChosen(const std::string& chosen) {
     ui->Btn_OpenPort->setEnabled(false);
 }
 
-void TForm_ComPort::Rdo_Com1Click() {
-    PortChosen("1");
-}
-
-void TForm_ComPort::Rdo_Com2Click() {
-    PortChosen("2");
-}
-
-void TForm_ComPort::Rdo_Com3Click() {
-    PortChosen("3");
-}
-
-void TForm_ComPort::Rdo_Com4Click() {
-    PortChosen("4");
+void TForm_ComPort::Rdo_ComClick() {
+    PortChosen(ChosenSerialPort());
 }
 
 void TForm_ComPort::Rdo_PcscClick() {
@@ -292,18 +299,22 @@ void TForm_ComPort::Rdo_PcscClick() {
 }
 
 void TForm_ComPort::ShowOpenPort(const std::string& number) {
-    QRadioButton* const radios[] = {ui->Rdo_Com1, ui->Rdo_Com2, ui->Rdo_Com3, ui->Rdo_Com4};
-    const bool serial = !number.empty() && number[0] >= '1' && number[0] <= '4';
-    otherPort_ = serial ? std::string() : number;
+    QRadioButton* serial = nullptr;
+    const auto choices = SerialPortChoices();
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (number == serialPortNumber(i))
+            serial = choices[i];
+    }
+    otherPort_ = serial != nullptr ? std::string() : number;
     ui->Rdo_Pcsc->setVisible(!otherPort_.empty());
     if (otherPort_.empty()) {
         // The hidden choice must not stay checked: Open would find no COM port chosen.
-        if (ui->Rdo_Pcsc->isChecked() || serial)
-            (serial ? radios[number[0] - '1'] : ui->Rdo_Com1)->setChecked(true);
+        if (ui->Rdo_Pcsc->isChecked() || serial != nullptr)
+            (serial != nullptr ? serial : choices.front())->setChecked(true);
         return;
     }
     std::string name;
-    reader_port::readPortParameter(library_, handles_.PortHandle, "ReaderName", name);
+    reader_port::readPortParameter(library_, handles_.PortHandle, ZQCOM_PARA_READER_NAME, name);
     ui->Rdo_Pcsc->setText(QStringLiteral("PC/SC %1").arg(QString::fromStdString(otherPort_)));
     ui->Rdo_Pcsc->setToolTip(QString::fromStdString(name));
     ui->Rdo_Pcsc->setChecked(true);
@@ -312,11 +323,7 @@ void TForm_ComPort::ShowOpenPort(const std::string& number) {
 void TForm_ComPort::FormShow() {
     if (handles_.PortHandle <= 0) {
         ShowOpenPort({});
-        ui->Cbo_Baud->setCurrentIndex(2);
-        ui->Cbo_Frame->setCurrentIndex(0);
-        ui->Edt_TimeOut->setText(QStringLiteral("800"));
-        ui->Edt_DelayTime->setText(QStringLiteral("5"));
-        ui->Chk_TimeControl->setChecked(true);
+        ShowSettings(reader_port::defaultPortSettings());
         EnablePortButtons(false);
         ui->Btn_OpenPort->setEnabled(true);
         return;
@@ -325,7 +332,8 @@ void TForm_ComPort::FormShow() {
     ui->Btn_OpenPort->setEnabled(false);
     ReadBack();
     std::string number;
-    if (reader_port::readPortParameter(library_, handles_.PortHandle, "PortNr", number) >= 0 &&
+    if (reader_port::readPortParameter(library_, handles_.PortHandle, ZQCOM_PARA_PORTNR, number) >=
+            0 &&
         !number.empty()) {
         ShowOpenPort(number);
     }

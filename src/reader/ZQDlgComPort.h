@@ -3,9 +3,14 @@
 #include "ReaderHandles.h"
 #include "ReaderLibraryCalls.h"
 #include "ReaderPortHost.h"
+#include "ReaderPortSteps.h"
 
 #include <QDialog>
+#include <array>
 #include <memory>
+#include <string>
+
+class QRadioButton;
 
 namespace Ui {
 class TForm_ComPort;
@@ -36,10 +41,8 @@ public slots:
     void Chk_TimeControlClick();
     void Edt_TimeOutExit();
     void Edt_DelayTimeExit();
-    void Rdo_Com1Click();
-    void Rdo_Com2Click();
-    void Rdo_Com3Click();
-    void Rdo_Com4Click();
+    // Any of COM1..COM4.
+    void Rdo_ComClick();
     // The choice that shows a port other than COM1..COM4 (a PC/SC reader) while it is open.
     void Rdo_PcscClick();
     void FormShow();
@@ -50,6 +53,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The choices COM1..COM4, in the order of their port numbers.
+    std::array<QRadioButton*, ZQCOM_LAST_SERIAL_PORT - ZQCOM_FIRST_SERIAL_PORT + 1>
+    SerialPortChoices() const;
+    // The number of the chosen COM port; COM1's when none is chosen.
+    std::string ChosenSerialPort() const;
+    void ShowSettings(const reader_port::PortSettings& settings);
     void ReadBack();
     void PortChosen(const std::string& number);
     // Checks the choice of the open port numbered number: one of COM1..COM4, or the fifth

@@ -124,7 +124,7 @@ private slots:
         ReaderLibraryCalls library;
         library.SetPortPara = [failing = failingRate.toStdString()](
                                   std::int32_t port, const char* name, const char* value) {
-            return std::strcmp(name, "baud") == 0 && value == failing
+            return std::strcmp(name, ZQCOM_PARA_BAUD) == 0 && value == failing
                        ? std::int32_t{ZQCOM_ERR_BAD_VALUE}
                        : ZQCOM_SetPortPara(port, name, value);
         };

@@ -102,7 +102,7 @@ QStringList attempts(int port, const QString& lastFrame, const QString& lastBaud
         for (const BaudRate& rate : kBaudRates) {
             const QString baud = QString::fromLatin1(rate.text);
             calls << QString("%1 Baud %2").arg(port).arg(baud)
-                  << QString("%1 timeout %2").arg(port).arg(QString::fromLatin1(rate.probeTimeOut))
+                  << QString("%1 TimeOut %2").arg(port).arg(QString::fromLatin1(rate.probeTimeOut))
                   << "probe";
             if (frame == lastFrame && baud == lastBaud)
                 return calls;
@@ -435,7 +435,7 @@ void TestZQDlgFindReader::searchEndsOnAFailedCall_data() {
     QTest::newRow("frame: port left open")
         << "11 Frame 8N1" << QStringList{"probe", "11 Frame 8N1"} << 8 << 11 << -1;
     QTest::newRow("time-out: port closed")
-        << "11 timeout 400" << QStringList{"11 timeout 400", "close 11"} << 7 << 0 << 0;
+        << "11 TimeOut 400" << QStringList{"11 TimeOut 400", "close 11"} << 7 << 0 << 0;
     QTest::newRow("close") << "close 11" << QStringList{"probe", "close 11"} << 24 << 11 << -1;
 }
 

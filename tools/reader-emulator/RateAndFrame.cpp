@@ -2,38 +2,43 @@
 
 #include "BaudRates.h"
 #include "LineTiming.h"
+#include "SerialFrames.h"
 
-#include <cctype>
 #include <charconv>
 
 namespace emulator {
 
-std::optional<LineFrame> parseFrame(std::string_view text) {
-    if (text.size() != 3 || text[0] != '8' || text[2] != '1') {
-        return std::nullopt;
-    }
-    switch (std::toupper(static_cast<unsigned char>(text[1]))) {
-    case 'N':
+namespace {
+
+LineFrame frameOf(platform::Parity parity) {
+    switch (parity) {
+    case platform::Parity::None:
         return LineFrame::N81;
-    case 'E':
-        return LineFrame::E81;
-    case 'O':
+    case platform::Parity::Odd:
         return LineFrame::O81;
-    default:
+    case platform::Parity::Even:
+        break;
+    }
+    return LineFrame::E81;
+}
+
+} // namespace
+
+std::optional<LineFrame> parseFrame(std::string_view text) {
+    const SerialFrame* frame = findSerialFrame(text);
+    if (frame == nullptr) {
         return std::nullopt;
     }
+    return frameOf(frame->parity);
 }
 
 std::string frameName(LineFrame frame) {
-    switch (frame) {
-    case LineFrame::N81:
-        return "8N1";
-    case LineFrame::E81:
-        return "8E1";
-    case LineFrame::O81:
-        return "8O1";
+    for (const SerialFrame& entry : kSerialFrames) {
+        if (frameOf(entry.parity) == frame) {
+            return std::string(entry.text);
+        }
     }
-    return "8E1";
+    return std::string(kSerialFrames.front().text);
 }
 
 std::optional<std::uint8_t> rateIndex(std::int32_t baud) {
