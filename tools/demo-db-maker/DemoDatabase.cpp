@@ -1,5 +1,6 @@
 #include "DemoDatabase.h"
 
+#include "PrescriptionFields.h"
 #include "PrescriptionTables.h"
 
 #include <QVariant>
@@ -7,8 +8,6 @@
 namespace demodb {
 
 namespace {
-
-const QString dispensedState = QStringLiteral("配藥完成");
 
 // Every column of the table, in its order, then its optional ones when asked: the values below
 // follow them.
@@ -59,7 +58,7 @@ void DemoDatabase::addOrder(const QString& dayText, const Order& order) {
     orders->add({dayText, order.sequence, order.chartNumber});
     for (const OrderLine& line : order.lines)
         lines->add({dayText, order.sequence, line.item, line.drugName, line.quantity,
-                    line.dispensed ? QVariant(dispensedState) : QVariant()});
+                    line.dispensed ? QVariant(db::state::Dispensed) : QVariant()});
 }
 
 void DemoDatabase::addHistory(const QString& dayText, const Order& order,
