@@ -12,7 +12,7 @@ namespace {
 // Every column of the table, in its order, then its optional ones when asked: the values below
 // follow them.
 std::unique_ptr<dbtools::RowWriter>
-writer(const QSqlDatabase& database, dbtools::PrescriptionTable table, bool withOptional = false) {
+writer(db::TADOConnection& database, dbtools::PrescriptionTable table, bool withOptional = false) {
     const dbtools::Table& layout = dbtools::prescriptionTables().at(table);
     QStringList columns = layout.columnNames();
     if (withOptional)
@@ -30,7 +30,7 @@ QVariant orNull(const QString& text) {
 
 } // namespace
 
-DemoDatabase::DemoDatabase(const QSqlDatabase& database, bool withCheckColumns)
+DemoDatabase::DemoDatabase(db::TADOConnection& database, bool withCheckColumns)
     : checkColumns(withCheckColumns), drugs(writer(database, dbtools::Drugs, withCheckColumns)),
       patients(writer(database, dbtools::Patients)), orders(writer(database, dbtools::Orders)),
       lines(writer(database, dbtools::Lines)),
