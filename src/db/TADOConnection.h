@@ -5,13 +5,14 @@
 
 #include <QHash>
 #include <QList>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+
+class QSqlDatabase;
+class QSqlQuery;
+class QSqlRecord;
 
 namespace db {
 

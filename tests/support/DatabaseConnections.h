@@ -2,6 +2,7 @@
 
 #include "TADOConnection.h"
 
+#include <QSqlDatabase>
 #include <QString>
 #include <memory>
 
