@@ -32,5 +32,5 @@ DemoDatabases::DemoDatabases(const QString& fileName, int orders, qint64 lines) 
     demodb::makeDemoDatabase(settings);
     // Autovacuum would gather the statistics of the new rows within minutes; until then the
     // planner guesses and may scan every patient.
-    dbtools::run(server_.connect()->database(), QStringLiteral("ANALYZE"));
+    dbtools::run(*server_.connect(), QStringLiteral("ANALYZE"));
 }

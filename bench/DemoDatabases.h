@@ -12,7 +12,7 @@
 demodb::MakerSettings demoSettings(const QString& path);
 
 // The same demo database in a file of a temporary folder and on a PostgreSQL server of its own,
-// analysed there so that the planner knows the new rows. Failures throw std::runtime_error.
+// analysed there so that the planner knows the new rows. Failures throw std::exception.
 class DemoDatabases {
 public:
     DemoDatabases(const QString& fileName, int orders, qint64 lines);

@@ -91,7 +91,7 @@ void registerStatements(const std::string& suffix, const db::DatabaseLocation& l
 
 void measure() {
     const DemoDatabases large(db::DatabaseLocation::defaultFileName(), largeOrders, largeLines);
-    std::printf("server: %s\n", qPrintable(dbtools::single(large.server().connect()->database(),
+    std::printf("server: %s\n", qPrintable(dbtools::single(*large.server().connect(),
                                                            QStringLiteral("SELECT version()"))
                                                .toString()));
     std::fflush(stdout);

@@ -3,14 +3,13 @@
 // its share of one day's lines as the station does. A run is timed from the workers' release,
 // each with its order list loaded and its connection open, until the last has ended.
 #include "BenchmarkMain.h"
-#include "Connection.h"
+#include "DatabaseConnections.h"
 #include "DayText.h"
 #include "DemoDatabases.h"
 #include "DispenseWorkers.h"
 #include "SqlRun.h"
 
 #include <QElapsedTimer>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <benchmark/benchmark.h>
 #include <functional>
@@ -26,18 +25,18 @@ constexpr int waitMs = 300000;
 
 struct Target {
     QStringList workerLocation;
-    std::function<std::unique_ptr<dbtools::Connection>()> connect;
+    std::function<std::unique_ptr<db::TADOConnection>()> connect;
 };
 
 // Undoes the previous run's stores; gives the number of lines of the day.
 qint64 resetDay(const Target& target, const QString& dayText) {
     const auto connection = target.connect();
     QSqlQuery query(connection->database());
-    query.prepare(QStringLiteral("UPDATE 領藥明細 SET 配藥情況 = NULL WHERE 配藥日期 = ?"));
+    connection->prepare(query,
+                        QStringLiteral("UPDATE 領藥明細 SET 配藥情況 = NULL WHERE 配藥日期 = ?"));
     query.addBindValue(dayText);
-    if (!query.exec())
-        dbtools::fail(QStringLiteral("resetting the day"), query.lastError());
-    return dbtools::single(connection->database(),
+    connection->exec(query, QStringLiteral("resetting the day"));
+    return dbtools::single(*connection,
                            QStringLiteral("SELECT COUNT(*) FROM 領藥明細 WHERE 配藥日期 = ?"),
                            {dayText})
         .toLongLong();
@@ -97,14 +96,15 @@ void measure() {
     const QString server = stations.server().connectionText();
 
     const QString dayText = db::DayText(stations.today());
-    registerRuns("BM_DispensingStores/server",
-                 {{QStringLiteral("--server"), server},
-                  [server] { return dbtools::Connection::server(server); }},
-                 dayText, {1, 4, 16});
-    registerRuns("BM_DispensingStores/file",
-                 {{QStringLiteral("--file"), file},
-                  [file] { return dbtools::Connection::file(file, false); }},
-                 dayText, {1, 4});
+    registerRuns(
+        "BM_DispensingStores/server",
+        {{QStringLiteral("--server"), server}, [server] { return connectToServer(server); }},
+        dayText, {1, 4, 16});
+    registerRuns(
+        "BM_DispensingStores/file",
+        {{QStringLiteral("--file"), file},
+         [file] { return connectToFile(file, db::DatabaseLocation::FileAccess::Existing); }},
+        dayText, {1, 4});
     benchmark::RunSpecifiedBenchmarks();
 }
 

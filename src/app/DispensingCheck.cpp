@@ -191,7 +191,7 @@ void DispensingCheck::dispense(db::TADOQuery& lines, const QString& tagSerial) {
         stored.weightShown = window_.weightText() + QStringLiteral("克");
         window_.showWeight(stored.weightShown);
         pauseServingEvents(pauseMs_);
-        state.SetValue(dispensedText());
+        state.SetValue(db::state::Dispensed);
         lines.Post({auditRow(stored, identity_, QDateTime::currentDateTime())});
     } catch (...) {
         lines.Cancel();
@@ -209,9 +209,9 @@ AuditEntry DispensingCheck::lineEntry(const QString& event, db::TADOQuery& lines
     };
     AuditEntry entry;
     entry.event = event;
-    entry.day = text(QStringLiteral("領藥單.配藥日期"));
-    entry.sequence = text(QStringLiteral("領藥序號"));
-    entry.item = text(QStringLiteral("項次"));
+    entry.day = text(db::field::of(db::table::Orders, db::field::OrderDay));
+    entry.sequence = text(db::field::Sequence);
+    entry.item = text(db::field::Item);
     entry.drug = text(db::field::DrugName);
     return entry;
 }
@@ -252,10 +252,10 @@ void DispensingCheck::dispenseByWeight(db::TADOQuery& lines, const QString& tagS
                                        const DrugChecks& drug,
                                        const std::function<bool()>& stopRequested) {
     bool counted = false;
-    const double quantity = lines.FieldByName(QStringLiteral("數量")).Value().toDouble(&counted);
+    const double quantity = lines.FieldByName(db::field::Quantity).Value().toDouble(&counted);
     if (!counted || quantity <= 0)
         throw platform::AppError(tr("數量 of line %1 is not a count to weigh")
-                                     .arg(lines.FieldByName(QStringLiteral("項次")).AsString()));
+                                     .arg(lines.FieldByName(db::field::Item).AsString()));
     const WeightWindow window = WeightWindow::of(
         quantity, *drug.unitGrams, drug.tolerancePercent.value_or(settings_.tolerancePercent));
     // A warning given for this container stays up while it is weighed again.
@@ -275,7 +275,7 @@ void DispensingCheck::dispenseByWeight(db::TADOQuery& lines, const QString& tagS
             lines.Cancel();
             return;
         }
-        state.SetValue(dispensedText());
+        state.SetValue(db::state::Dispensed);
         stored.details = readingText(weighed->reading);
         lines.Post({auditRow(stored, identity_, QDateTime::currentDateTime())});
     } catch (...) {

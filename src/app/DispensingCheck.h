@@ -72,7 +72,6 @@ public:
     // How often a line waiting for its weight looks at the balance.
     static constexpr int weightPollMs = 200;
     static QString dispensingText() { return QStringLiteral("配藥中"); }
-    static QString dispensedText() { return QStringLiteral("配藥完成"); }
 
     explicit DispensingCheck(DispensingWindow& window);
     DispensingCheck(const DispensingCheck&) = delete;

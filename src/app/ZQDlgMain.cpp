@@ -48,20 +48,15 @@ constexpr int maxReissuedCloses = 3;
 constexpr int framePollMs = 25;
 constexpr int maxFramePolls = 80;
 
-const QString sequenceField = QStringLiteral("領藥序號");
-const QString nameField = QStringLiteral("姓名");
-const QString sexField = QStringLiteral("性別");
-const QString birthField = QStringLiteral("出生年月日");
-
-const QStringList orderListHidden = {QStringLiteral("配藥日期"), sequenceField, nameField, sexField,
-                                     birthField};
-const QStringList orderLinesHidden = {sequenceField,
-                                      QStringLiteral("病歷號碼"),
-                                      nameField,
-                                      sexField,
-                                      birthField,
-                                      QStringLiteral("領藥單.配藥日期"),
-                                      QStringLiteral("領藥明細.配藥日期"),
+const QStringList orderListHidden = {db::field::OrderDay, db::field::Sequence,
+                                     db::field::PatientName, db::field::Sex, db::field::Birth};
+const QStringList orderLinesHidden = {db::field::Sequence,
+                                      db::field::ChartNumber,
+                                      db::field::PatientName,
+                                      db::field::Sex,
+                                      db::field::Birth,
+                                      db::field::of(db::table::Orders, db::field::OrderDay),
+                                      db::field::of(db::table::Lines, db::field::OrderDay),
                                       db::field::SerialNumber};
 
 void hideFromGrid(db::TADOQuery& query, const QStringList& fields) {
@@ -219,8 +214,8 @@ void TForm_Main::LoadOrderList() {
     hideFromGrid(*ADOQuery1, orderListHidden);
     runOnQuery([this] { ADOQuery1->First(); });
     while (!ADOQuery1->Eof()) {
-        addOrderRow(ADOQuery1->FieldByName(sequenceField).AsString(),
-                    ADOQuery1->FieldByName(nameField).AsString());
+        addOrderRow(ADOQuery1->FieldByName(db::field::Sequence).AsString(),
+                    ADOQuery1->FieldByName(db::field::PatientName).AsString());
         runOnQuery([this] { ADOQuery1->Next(); });
     }
 }
@@ -360,9 +355,9 @@ void TForm_Main::runOnQuery(const std::function<void()>& operation) {
 // Guarded here rather than where connected: an error of the sex box belongs to the operation
 // when the window itself moves the query.
 void TForm_Main::followQuery() {
-    ui->DBEdit2->setText(currentText(nameField));
-    ui->DBEdit3->setText(currentText(sexField));
-    ui->DBEdit4->setText(currentText(birthField));
+    ui->DBEdit2->setText(currentText(db::field::PatientName));
+    ui->DBEdit3->setText(currentText(db::field::Sex));
+    ui->DBEdit4->setText(currentText(db::field::Birth));
     if (!movingQuery_)
         platform::runGuarded([this] { DBEdit3Change(); });
 }
@@ -376,7 +371,7 @@ QString TForm_Main::currentText(const QString& field) const {
 void TForm_Main::DBEdit3Change() {
     if (!ADOQuery1->Active() || ADOQuery1->CurrentRow() < 0)
         return;
-    const db::TField sex = ADOQuery1->FieldByName(sexField);
+    const db::TField sex = ADOQuery1->FieldByName(db::field::Sex);
     if (sex.IsNull())
         return;
     ui->DBEdit3->setText(sex.AsBoolean() ? QStringLiteral("男") : QStringLiteral("女"));

@@ -43,9 +43,10 @@ std::chrono::seconds statementTimeoutFromIni(const std::string& iniPath) {
 
 } // namespace
 
-DatabaseLocation DatabaseLocation::file(const QString& fileName) {
+DatabaseLocation DatabaseLocation::file(const QString& fileName, FileAccess access) {
     DatabaseLocation location;
     location.target_ = fileName;
+    location.fileAccess_ = access;
     return location;
 }
 

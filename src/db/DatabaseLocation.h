@@ -18,7 +18,11 @@ public:
     // A longer bound would hold the windows longer than a pharmacist waits.
     static constexpr std::chrono::seconds maxStatementTimeout{600};
 
-    static DatabaseLocation file(const QString& fileName = defaultFileName());
+    // How a file is opened: the station's must exist; a tool may make a new one, or only read.
+    enum class FileAccess { Existing, New, ReadOnly };
+
+    static DatabaseLocation file(const QString& fileName = defaultFileName(),
+                                 FileAccess access = FileAccess::Existing);
 
     // `connection` is a libpq service name or a key=value connection text ("service=pharmacy",
     // "host=db1 dbname=pharmacy user=station"). Passwords belong in libpq's password or service
@@ -35,6 +39,7 @@ public:
     bool isServer() const { return server_; }
     // The file name, or the libpq connection text.
     const QString& target() const { return target_; }
+    FileAccess fileAccess() const { return fileAccess_; }
     // Why the location cannot be used, raised at the first statement; empty when it can.
     const QString& fault() const { return fault_; }
     // How long a statement on the server may take, from sending it to its last answer.
@@ -44,6 +49,7 @@ private:
     bool server_ = false;
     QString target_;
     QString fault_;
+    FileAccess fileAccess_ = FileAccess::Existing;
     std::chrono::seconds statementTimeout_ = defaultStatementTimeout;
 };
 

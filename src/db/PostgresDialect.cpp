@@ -22,6 +22,12 @@ public:
         return addServerDatabase(connectionName, location.target(), location.statementTimeout());
     }
 
+    QString engineStatement(const QString& statement) const override {
+        return postgresStatement(statement);
+    }
+
+    bool statementsCostRoundTrips() const override { return true; }
+
     // Backslashes in text are plain characters, as on SQLite.
     QStringList sessionStatements() const override {
         return {QStringLiteral("SET standard_conforming_strings = on")};

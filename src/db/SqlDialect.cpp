@@ -10,4 +10,8 @@ std::unique_ptr<SqlDialect> dialectFor(Engine engine) {
     return engine == Engine::Postgres ? postgresDialect() : sqliteDialect();
 }
 
+QString toEngineStatement(const QString& statement, Engine engine) {
+    return dialectFor(engine)->engineStatement(statement);
+}
+
 } // namespace db

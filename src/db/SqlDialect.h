@@ -19,6 +19,11 @@ public:
     // Adds the driver's connection for the location; opening it is the caller's.
     virtual QSqlDatabase addDatabase(const QString& connectionName,
                                      const DatabaseLocation& location) const = 0;
+    // A statement of the station's dialect as the engine takes it (toEngineStatement).
+    virtual QString engineStatement(const QString& statement) const = 0;
+    // Whether each statement costs a round trip to a server, so that rows are better sent many
+    // to a statement than one prepared statement per row.
+    virtual bool statementsCostRoundTrips() const = 0;
     // Run after every opening.
     virtual QStringList sessionStatements() const = 0;
     // Starts a transaction that will write.

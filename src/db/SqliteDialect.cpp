@@ -9,6 +9,19 @@ namespace {
 // Time to wait for a database another station is writing.
 constexpr int busyTimeoutMs = 5000;
 
+// rw opens an existing file only, never creates one.
+QString openMode(DatabaseLocation::FileAccess access) {
+    switch (access) {
+    case DatabaseLocation::FileAccess::New:
+        return QStringLiteral("rwc");
+    case DatabaseLocation::FileAccess::ReadOnly:
+        return QStringLiteral("ro");
+    case DatabaseLocation::FileAccess::Existing:
+        break;
+    }
+    return QStringLiteral("rw");
+}
+
 class SqliteDialect : public SqlDialect {
 public:
     Engine engine() const override { return Engine::Sqlite; }
@@ -19,12 +32,18 @@ public:
             QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
         database.setConnectOptions(
             QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-        // mode=rw: open an existing file only, never create one.
         database.setDatabaseName(
-            QStringLiteral("file:%1?mode=rw")
-                .arg(QString::fromLatin1(QUrl::toPercentEncoding(location.target(), "/"))));
+            QStringLiteral("file:%1?mode=%2")
+                .arg(QString::fromLatin1(QUrl::toPercentEncoding(location.target(), "/")),
+                     openMode(location.fileAccess())));
         return database;
     }
+
+    QString engineStatement(const QString& statement) const override {
+        return sqliteStatement(statement);
+    }
+
+    bool statementsCostRoundTrips() const override { return false; }
 
     // A commit is on disk when it returns.
     QStringList sessionStatements() const override {

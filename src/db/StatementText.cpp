@@ -187,9 +187,12 @@ QString sqliteText(const QList<Token>& input) {
 
 } // namespace
 
-QString toEngineStatement(const QString& statement, Engine engine) {
-    const QList<Token> input = tokens(statement);
-    return engine == Engine::Sqlite ? sqliteText(input) : PostgresWriter(input).write();
+QString sqliteStatement(const QString& statement) {
+    return sqliteText(tokens(statement));
+}
+
+QString postgresStatement(const QString& statement) {
+    return PostgresWriter(tokens(statement)).write();
 }
 
 QString spellingIn(const QString& statement, const QString& name) {

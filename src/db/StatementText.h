@@ -12,8 +12,11 @@ enum class Engine { Sqlite, Postgres };
 // as that column. Like compares regardless of ASCII case and has no escape character, as on
 // SQLite; on PostgreSQL `name Like text` is sent as `lower(name) LIKE lower(text) ESCAPE ''`
 // (which an index on lower(name) serves), any other Like as ILIKE, and a bracketed [name] as
-// "name". Unclosed quotes are left for the engine to reject.
+// "name". Unclosed quotes are left for the engine to reject. Each engine's dialect
+// (SqlDialect::engineStatement) chooses its own of the two writers below.
 QString toEngineStatement(const QString& statement, Engine engine);
+QString sqliteStatement(const QString& statement);
+QString postgresStatement(const QString& statement);
 
 // The spelling of `name` in the statement: its first word outside quotes that equals `name`
 // regardless of case, or `name` itself when there is none. PostgreSQL folds the names of its

@@ -22,7 +22,9 @@ void StatementWatchdog::arm(int socket, std::chrono::milliseconds bound) {
         deadline_ = std::chrono::steady_clock::now() + bound;
         fired_ = false;
     }
-    changed_.notify_one();
+    // A file's statements, one per row when a tool loads one, need not wake the watch.
+    if (socket >= 0)
+        changed_.notify_one();
 }
 
 bool StatementWatchdog::disarm() {

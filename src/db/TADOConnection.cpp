@@ -28,6 +28,10 @@ class EngineError : public platform::AppError {
 public:
     explicit EngineError(const QSqlError& error)
         : platform::AppError(engineText(error)), code(error.nativeErrorCode()) {}
+    // A tool's statement: what it was doing, and everything the driver says.
+    EngineError(const QString& what, const QSqlError& error)
+        : platform::AppError(QStringLiteral("%1: %2").arg(what, error.text())),
+          code(error.nativeErrorCode()) {}
     QString code;
 };
 
@@ -128,6 +132,9 @@ template <typename Step> auto TADOConnection::bounded(Step step) {
     const auto start = std::chrono::steady_clock::now();
     QSqlDatabase database = QSqlDatabase::database(connectionName_, false);
     const bool fresh = !database.isOpen();
+    if (fresh && inTransaction_)
+        throw platform::AppError(
+            QStringLiteral("the connection was lost within a transaction; none of it was kept"));
     // The driver bounds the connecting itself (connect_timeout); the statement gets what is left.
     if (fresh && !database.open()) {
         const QSqlError error = database.lastError();
@@ -297,6 +304,50 @@ QList<TADOConnection::Insert> TADOConnection::insertsOf(const QList<RowInsert>& 
         inserts << insert;
     }
     return inserts;
+}
+
+QSqlDatabase TADOConnection::database() {
+    return bounded([&] { return QSqlDatabase::database(connectionName_, false); });
+}
+
+void TADOConnection::prepare(QSqlQuery& query, const QString& statement) {
+    bounded([&] {
+        if (!query.prepare(statement))
+            throw EngineError(statement, query.lastError());
+        return true;
+    });
+}
+
+void TADOConnection::exec(QSqlQuery& query, const QString& what, const QString& statement) {
+    bounded([&] {
+        if (!(statement.isNull() ? query.exec() : query.exec(statement)))
+            throw EngineError(what, query.lastError());
+        return true;
+    });
+}
+
+QSqlRecord TADOConnection::recordOf(const QString& table) {
+    return bounded([&] { return QSqlDatabase::database(connectionName_, false).record(table); });
+}
+
+void TADOConnection::begin() {
+    // A transaction lost before is over: this one may open the connection again.
+    inTransaction_ = false;
+    bounded([&] {
+        QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+        run(query, QStringLiteral("BEGIN"));
+        return true;
+    });
+    inTransaction_ = true;
+}
+
+void TADOConnection::commit() {
+    bounded([&] {
+        QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+        run(query, QStringLiteral("COMMIT"));
+        return true;
+    });
+    inTransaction_ = false;
 }
 
 } // namespace db

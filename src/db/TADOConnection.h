@@ -10,6 +10,10 @@
 #include <QVariant>
 #include <memory>
 
+class QSqlDatabase;
+class QSqlQuery;
+class QSqlRecord;
+
 namespace db {
 
 class SqlDialect;
@@ -61,7 +65,7 @@ enum class UpdateOutcome {
 // statement closes it, so that a server that went away is reached again once it is back. On a
 // server every statement ends within the location's statement time-out, whatever the server,
 // the network or another session's locks do.
-// Every failure raises platform::AppError with the engine's text. UI thread only.
+// Every failure raises platform::AppError with the engine's text. One thread at a time.
 class TADOConnection {
 public:
     // A result larger than this is refused rather than exhausting memory.
@@ -90,6 +94,23 @@ public:
     // matches at least one column.
     UpdateOutcome update(const QList<RowUpdate>& updates, const QList<RowInsert>& alongside = {});
 
+    // For the programs that make, copy and load whole databases: statements in the engine's own
+    // SQL, not rewritten, each within the statement bound as the station's are.
+    const SqlDialect& dialect() const { return *dialect_; }
+    // The open connection, for the queries given to exec() and for the driver's formatting.
+    QSqlDatabase database();
+    // Prepares the query of database() for `statement`; a refusal names the statement.
+    void prepare(QSqlQuery& query, const QString& statement);
+    // Runs the query as prepared, or `statement` on it; a refusal's text begins with `what`.
+    void exec(QSqlQuery& query, const QString& what, const QString& statement = {});
+    // The columns of a table with the types the driver reads them as; empty when it has none.
+    QSqlRecord recordOf(const QString& table);
+    // Every statement from here to commit() is one transaction. One still open when the
+    // connection closes is rolled back, and a connection lost within it is not opened again
+    // until the next begin().
+    void begin();
+    void commit();
+
 private:
     void close();
     // Opens the connection when it is closed and runs `step` within the statement bound; a
@@ -115,6 +136,7 @@ private:
     QString connectionName_;
     QHash<QString, QStringList> columnsOfTable_;
     QHash<QString, QStringList> keyOfTable_;
+    bool inTransaction_ = false;
 };
 
 } // namespace db

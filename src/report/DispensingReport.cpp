@@ -1,6 +1,7 @@
 #include "DispensingReport.h"
 
 #include "AuditTrail.h"
+#include "PrescriptionFields.h"
 
 #include <algorithm>
 #include <map>
@@ -113,7 +114,7 @@ int DispensingReport::storedLineCount() const {
     for (const OrderReport& order : orders)
         stored +=
             int(std::count_if(order.lines.cbegin(), order.lines.cend(), [](const LineReport& line) {
-                return line.state == journal_event::lineStored();
+                return line.state == db::state::Dispensed;
             }));
     return stored;
 }

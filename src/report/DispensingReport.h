@@ -58,7 +58,7 @@ struct DispensingReport {
     QStringList unfilledColumns;
 
     int lineCount() const;
-    int storedLineCount() const; // lines whose state reads 配藥完成
+    int storedLineCount() const; // lines whose state is db::state::Dispensed
 };
 
 // Counts the rows: the figures per station and per user from all the audit rows, the lines' who

@@ -4,6 +4,7 @@
 #include "AuditTrail.h"
 #include "DayText.h"
 #include "OrderStatements.h"
+#include "PrescriptionFields.h"
 #include "ReportTable.h"
 #include "TADOConnection.h"
 
@@ -66,23 +67,33 @@ std::optional<double> gramsOf(const QVariant& value) {
     return grams;
 }
 
+QString columnList(const QStringList& columns) {
+    return columns.join(QStringLiteral(", "));
+}
+
 void readOrders(db::TADOConnection& connection, const QString& days, ReportRows& rows) {
+    namespace field = db::field;
+    const auto order = [](const QString& column) { return field::of(db::table::Orders, column); };
+    const QString patientChart = field::of(db::table::Patients, field::ChartNumber);
     const db::ResultSet result = connection.fetch(
-        QStringLiteral(
-            "SELECT 領藥單.配藥日期, 領藥單.領藥序號, 領藥單.病歷號碼, 病人基本資料.姓名 "
-            "FROM 領藥單 LEFT JOIN 病人基本資料 ON 病人基本資料.病歷號碼 = 領藥單.病歷號碼 "
-            "WHERE 領藥單.配藥日期 IN (%1)")
-            .arg(days));
+        QStringLiteral("SELECT %1 FROM %2 LEFT JOIN %3 ON %4 = %5 WHERE %6 IN (%7)")
+            .arg(columnList({order(field::OrderDay), order(field::Sequence),
+                             order(field::ChartNumber),
+                             field::of(db::table::Patients, field::PatientName)}),
+                 db::table::Orders, db::table::Patients, patientChart, order(field::ChartNumber),
+                 order(field::OrderDay), days));
     for (const QVariantList& row : result.rows)
         rows.orders << OrderRow{row[0].toString(), row[1].toString(), row[2].toString(),
                                 row[3].toString()};
 }
 
 void readLines(db::TADOConnection& connection, const QString& days, ReportRows& rows) {
-    const db::ResultSet result = connection.fetch(
-        QStringLiteral("SELECT 配藥日期, 領藥序號, 項次, 藥品名稱, 配藥情況 FROM 領藥明細 "
-                       "WHERE 配藥日期 IN (%1)")
-            .arg(days));
+    namespace field = db::field;
+    const db::ResultSet result =
+        connection.fetch(QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4)")
+                             .arg(columnList({field::OrderDay, field::Sequence, field::Item,
+                                              field::DrugName, field::DispensingState}),
+                                  db::table::Lines, field::OrderDay, days));
     for (const QVariantList& row : result.rows)
         rows.lines << LineRow{row[0].toString(), row[1].toString(), row[2].toInt(),
                               row[3].toString(), row[4].toString()};
@@ -102,8 +113,8 @@ void readAudit(db::TADOConnection& connection, const QString& days, const QStrin
                ReportRows& rows) {
     const db::ResultSet result =
         connection.fetch(QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4)")
-                             .arg(selectedAuditColumns(present).join(QStringLiteral(", ")),
-                                  db::audit::Table, db::audit::Day, days));
+                             .arg(columnList(selectedAuditColumns(present)), db::audit::Table,
+                                  db::audit::Day, days));
     for (const QVariantList& row : result.rows)
         rows.audit << AuditRow{.time = momentOf(row[0]),
                                .station = row[1].toString(),

@@ -7,7 +7,7 @@ namespace report {
 
 QStringList lineHeadings() {
     namespace audit = db::audit;
-    return {audit::Day,     audit::Sequence, QStringLiteral("病歷號碼"), QStringLiteral("姓名"),
+    return {audit::Day,     audit::Sequence, db::field::ChartNumber,     db::field::PatientName,
             audit::Item,    audit::Drug,     db::field::DispensingState, audit::User,
             audit::Station, audit::Time,     audit::WeightShown,         audit::ExpectedGrams};
 }

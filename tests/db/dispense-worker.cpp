@@ -15,6 +15,7 @@
 #include "AuditTrail.h"
 #include "DatabaseLocation.h"
 #include "OrderStatements.h"
+#include "PrescriptionFields.h"
 #include "StationVersion.h"
 #include "TADOQuery.h"
 
@@ -34,9 +35,6 @@
 #include <vector>
 
 namespace {
-
-const QString stateField = QStringLiteral("配藥情況");
-const QString dispensedText = QStringLiteral("配藥完成");
 
 struct Options {
     db::DatabaseLocation location;
@@ -103,7 +101,7 @@ private:
         list.Open();
         QStringList all;
         for (list.First(); !list.Eof(); list.Next())
-            all << list.FieldByName(QStringLiteral("領藥序號")).AsString();
+            all << list.FieldByName(db::field::Sequence).AsString();
         all.sort();
         std::vector<QString> share;
         for (qsizetype i = options_.part - 1; i < all.size(); i += options_.parts)
@@ -116,10 +114,10 @@ private:
         try {
             order.query->SQL = db::orderLinesStatement(sequence, options_.day);
             order.query->Open();
-            db::TField state = order.query->FieldByName(stateField);
+            db::TField state = order.query->FieldByName(db::field::DispensingState);
             state.SetReadOnly(false);
             for (order.query->First(); !order.query->Eof(); order.query->Next()) {
-                if (state.IsNull() || state.AsString() != dispensedText)
+                if (state.IsNull() || state.AsString() != db::state::Dispensed)
                     order.rows.push_back(order.query->CurrentRow());
             }
         } catch (const platform::AppError& error) {
@@ -135,8 +133,8 @@ private:
         for (const int row : order.rows) {
             query.MoveTo(row);
             const QStringList key{query.FieldByName(QStringLiteral("領藥明細.配藥日期")).AsString(),
-                                  query.FieldByName(QStringLiteral("領藥序號")).AsString(),
-                                  query.FieldByName(QStringLiteral("項次")).AsString()};
+                                  query.FieldByName(db::field::Sequence).AsString(),
+                                  query.FieldByName(db::field::Item).AsString()};
             AuditEntry stored;
             stored.event = journal_event::lineStored();
             stored.day = key[0];
@@ -148,7 +146,7 @@ private:
                 waitAtGate();
             try {
                 query.Edit();
-                query.FieldByName(stateField).SetValue(dispensedText);
+                query.FieldByName(db::field::DispensingState).SetValue(db::state::Dispensed);
                 query.Post({auditRow(stored, options_.identity, QDateTime::currentDateTime())});
             } catch (const platform::AppError& error) {
                 query.Cancel();

@@ -2,7 +2,6 @@
 // database: each line is stored by exactly one of them, the others are told it changed, and
 // nothing else in the database moves.
 #include "AuditTrail.h"
-#include "Connection.h"
 #include "DayText.h"
 #include "DemoDatabaseMaker.h"
 #include "DispenseWorkers.h"
@@ -13,7 +12,6 @@
 #include <QFile>
 #include <QHash>
 #include <QMap>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,8 +44,8 @@ public:
         return onServer() ? QStringList{QStringLiteral("--server"), serverDatabase()}
                           : QStringList{QStringLiteral("--file"), filePath()};
     }
-    std::unique_ptr<dbtools::Connection> connect() const {
-        return onServer() ? server_->connect() : dbtools::Connection::file(filePath(), true);
+    std::unique_ptr<db::TADOConnection> connect() const {
+        return onServer() ? server_->connect() : connectToFile(filePath());
     }
 
     void fill(const QDate& today) {
@@ -74,9 +72,9 @@ Snapshot snapshot(const SharedDatabase& database) {
     for (const dbtools::Table& table : dbtools::prescriptionTables()) {
         QSqlQuery query(connection->database());
         query.setForwardOnly(true);
-        if (!query.exec(QStringLiteral("SELECT %1 FROM %2")
-                            .arg(table.columnNames().join(QStringLiteral(", ")), table.name)))
-            dbtools::fail(table.name, query.lastError());
+        connection->exec(query, table.name,
+                         QStringLiteral("SELECT %1 FROM %2")
+                             .arg(table.columnNames().join(QStringLiteral(", ")), table.name));
         while (query.next()) {
             QVariantList row;
             QStringList key;
@@ -103,10 +101,10 @@ QMap<QString, QStringList> auditedStores(const SharedDatabase& database) {
     namespace audit = db::audit;
     const auto connection = database.connect();
     QSqlQuery query(connection->database());
-    if (!query.exec(QStringLiteral("SELECT %1, %2, %3, %4 FROM %5 WHERE %6 = '%7'")
-                        .arg(audit::Day, audit::Sequence, audit::Item, audit::Station, audit::Table,
-                             audit::Event, journal_event::lineStored())))
-        dbtools::fail(audit::Table, query.lastError());
+    connection->exec(query, audit::Table,
+                     QStringLiteral("SELECT %1, %2, %3, %4 FROM %5 WHERE %6 = '%7'")
+                         .arg(audit::Day, audit::Sequence, audit::Item, audit::Station,
+                              audit::Table, audit::Event, journal_event::lineStored()));
     QMap<QString, QStringList> stores;
     while (query.next())
         if (query.value(3).toString().startsWith(stationPrefix))
@@ -188,9 +186,11 @@ private slots:
             SharedDatabase database(onServer);
             database.fill(today);
             const Snapshot before = snapshot(database);
-            const auto holder = onServer ? database.connect()
-                                         : dbtools::Connection::file(database.filePath(), false);
-            const QSqlDatabase hold = holder->database();
+            const auto holder = onServer
+                                    ? database.connect()
+                                    : connectToFile(database.filePath(),
+                                                    db::DatabaseLocation::FileAccess::Existing);
+            db::TADOConnection& hold = *holder;
             if (onServer) {
                 dbtools::run(hold, QStringLiteral("BEGIN"));
                 dbtools::run(
@@ -241,11 +241,8 @@ private slots:
     }
 
 private:
-    static int scalar(const QSqlDatabase& database, const QString& statement) {
-        QSqlQuery query(database);
-        if (!query.exec(statement) || !query.next())
-            dbtools::fail(statement, query.lastError());
-        return query.value(0).toInt();
+    static int scalar(db::TADOConnection& connection, const QString& statement) {
+        return dbtools::single(connection, statement).toInt();
     }
 
     void checkOutcome(const Snapshot& before, const Snapshot& after,

@@ -5,7 +5,7 @@
 #include "AuditTrail.h"
 #include "AuditWriter.h"
 #include "CommitAnswerLoss.h"
-#include "Connection.h"
+#include "DatabaseConnections.h"
 #include "OrderStatements.h"
 #include "PostgresCluster.h"
 #include "ServerDatabase.h"
@@ -179,12 +179,12 @@ private slots:
         stall::workerReportsTheStall(
             database, [&] { cluster_->pause(); }, [&] { cluster_->unpause(); });
 
-        const auto tool = dbtools::Connection::server(database.location().target());
+        const auto tool = connectToServer(database.location().target());
         stall::Stall stall([&] { cluster_->pause(); }, [&] { cluster_->unpause(); });
         QElapsedTimer waited;
         waited.start();
         try {
-            dbtools::run(tool->database(), QStringLiteral("SELECT 1"));
+            dbtools::run(*tool, QStringLiteral("SELECT 1"));
             QFAIL("the statement ended without an answer");
         } catch (const std::runtime_error& error) {
             QCOMPARE(QString::fromUtf8(error.what()),

@@ -33,6 +33,18 @@ private slots:
                  QStringLiteral("no such table: 不存在"));
         // The connection stays usable after a failed statement.
         QCOMPARE(connection.fetch(QStringLiteral("SELECT 2")).rows.first().first().toInt(), 2);
+
+        // Within a transaction it does not: the statements after the failure would run outside
+        // the transaction the failure ended.
+        connection.begin();
+        QVERIFY(
+            !errorOf([&] { connection.fetch(QStringLiteral("SELECT * FROM 不存在")); }).isEmpty());
+        QVERIFY(errorOf([&] {
+                    connection.fetch(QStringLiteral("SELECT 3"));
+                }).contains(QStringLiteral("lost within a transaction")));
+        connection.begin();
+        QCOMPARE(connection.fetch(QStringLiteral("SELECT 4")).rows.first().first().toInt(), 4);
+        connection.commit();
     }
 
     void updateOfSeveralRowsIsUndone() {

@@ -6,6 +6,14 @@
 #include <QUuid>
 #include <stdexcept>
 
+namespace {
+
+void runOn(const QString& server, const QString& statement) {
+    dbtools::run(*connectToServer(server), statement);
+}
+
+} // namespace
+
 QString testServerText() {
     QFile file(qEnvironmentVariable("STATION_POSTGRES_CONNINFO_FILE"));
     if (!file.open(QIODevice::ReadOnly))
@@ -22,16 +30,14 @@ ScratchServerDatabase::ScratchServerDatabase(const QString& server)
     if (server_.isEmpty())
         throw std::runtime_error(
             "no test server: STATION_POSTGRES_CONNINFO_FILE (set by ctest) names no readable file");
-    dbtools::run(dbtools::Connection::server(server_)->database(),
-                 QStringLiteral("CREATE DATABASE ") + name_);
+    runOn(server_, QStringLiteral("CREATE DATABASE ") + name_);
     // The last of a key given twice counts.
     connection_ = server_ + QStringLiteral(" dbname=") + name_;
 }
 
 ScratchServerDatabase::~ScratchServerDatabase() {
     try {
-        dbtools::run(dbtools::Connection::server(server_)->database(),
-                     QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name_));
+        runOn(server_, QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name_));
     } catch (const std::exception& error) {
         qWarning("%s", error.what());
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Connection.h"
+#include "DatabaseConnections.h"
 
 #include <QString>
 #include <memory>
@@ -10,7 +10,8 @@
 QString testServerText();
 
 // An empty database of its own under a unique name on a server, dropped with this object even
-// while connections to it are still open. Failures throw std::runtime_error.
+// while connections to it are still open. Failures throw std::runtime_error, those of the server
+// platform::AppError.
 class ScratchServerDatabase {
 public:
     // On the shared test server.
@@ -21,9 +22,7 @@ public:
     ScratchServerDatabase& operator=(const ScratchServerDatabase&) = delete;
 
     const QString& connectionText() const { return connection_; }
-    std::unique_ptr<dbtools::Connection> connect() const {
-        return dbtools::Connection::server(connection_);
-    }
+    std::unique_ptr<db::TADOConnection> connect() const { return connectToServer(connection_); }
 
 private:
     QString server_;

@@ -1,19 +1,22 @@
 #include "ToolTestSupport.h"
 
+#include "AppError.h"
 #include "AuditTrail.h"
 #include "PrescriptionTables.h"
 
 #include <QDateTime>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace {
 
-QStringList tableRows(const QSqlDatabase& database, const QString& table) {
-    QSqlQuery query(database);
-    if (!query.exec(QStringLiteral("SELECT * FROM ") + table))
-        return {QStringLiteral("<error: %1>").arg(query.lastError().text())};
+QStringList tableRows(db::TADOConnection& connection, const QString& table) {
+    QSqlQuery query(connection.database());
+    try {
+        connection.exec(query, table, QStringLiteral("SELECT * FROM ") + table);
+    } catch (const platform::AppError& error) {
+        return {QStringLiteral("<error: %1>").arg(error.text())};
+    }
     QStringList rows;
     while (query.next()) {
         QStringList values;
@@ -39,13 +42,13 @@ QStringList tableRows(const QSqlDatabase& database, const QString& table) {
 
 } // namespace
 
-QList<QStringList> prescriptionRows(const QSqlDatabase& database) {
+QList<QStringList> prescriptionRows(db::TADOConnection& connection) {
     QList<QStringList> rows;
     for (const dbtools::Table& table : dbtools::prescriptionTables())
-        rows.append(tableRows(database, table.name));
+        rows.append(tableRows(connection, table.name));
     return rows;
 }
 
-QStringList auditRows(const QSqlDatabase& database) {
-    return tableRows(database, dbtools::auditTable().name);
+QStringList auditRows(db::TADOConnection& connection) {
+    return tableRows(connection, dbtools::auditTable().name);
 }

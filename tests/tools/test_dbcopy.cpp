@@ -23,9 +23,9 @@ class TestDbCopy : public QObject {
         QFile::remove(path);
         if (!QFile::copy(demo, path))
             return {};
-        const auto file = dbtools::Connection::file(path, false);
+        const auto file = connectToFile(path, db::DatabaseLocation::FileAccess::Existing);
         for (const QString& statement : change.split(u';'))
-            dbtools::run(file->database(), statement);
+            dbtools::run(*file, statement);
         return path;
     }
 
@@ -47,7 +47,7 @@ class TestDbCopy : public QObject {
         const auto connection = server.connect();
         for (const QString& statement :
              schema.output.split(QStringLiteral(";\n"), Qt::SkipEmptyParts))
-            dbtools::run(connection->database(), statement);
+            dbtools::run(*connection, statement);
     }
 
 private slots:
@@ -95,15 +95,14 @@ private slots:
         if (!createTables && checks)
             createPrintedTables(server);
         else if (!createTables)
-            dbtools::createTables(server.connect()->database());
+            dbtools::createTables(*server.connect());
         const ToolRun run =
             copy(file, server,
                  createTables ? QStringList{QStringLiteral("--create-tables")} : QStringList{});
         QCOMPARE(run.exitCode, 0);
 
-        const QList<QStringList> fileRows =
-            prescriptionRows(dbtools::Connection::file(file, true)->database());
-        const QList<QStringList> serverRows = prescriptionRows(server.connect()->database());
+        const QList<QStringList> fileRows = prescriptionRows(*connectToFile(file));
+        const QList<QStringList> serverRows = prescriptionRows(*server.connect());
         QCOMPARE(serverRows, fileRows);
         const QStringList& patients = serverRows.at(dbtools::Patients);
         QVERIFY(patients.at(0).contains(QStringLiteral("\n),(")));
@@ -119,12 +118,12 @@ private slots:
                                              .arg(fileRows.at(table).size())),
                      qPrintable(run.output));
 
-        const QStringList fileAudit = auditRows(dbtools::Connection::file(file, true)->database());
+        const QStringList fileAudit = auditRows(*connectToFile(file));
         QVERIFY(fileAudit.size() > 100);
-        QCOMPARE(auditRows(server.connect()->database()), fileAudit);
+        QCOMPARE(auditRows(*server.connect()), fileAudit);
         // The same instants whatever the server's own zone.
         QCOMPARE(
-            dbtools::single(server.connect()->database(),
+            dbtools::single(*server.connect(),
                             QStringLiteral("SELECT COUNT(*) FROM 配藥紀錄 WHERE 時間 IN "
                                            "('2009-07-06T01:15:00.123Z', '2009-07-06T01:16Z')")),
             2);
@@ -135,12 +134,11 @@ private slots:
         ScratchServerDatabase server;
         for (const QString& statement :
              dbtools::tableStatements(db::Engine::Postgres, dbtools::prescriptionTables(), {}))
-            dbtools::run(server.connect()->database(), statement);
+            dbtools::run(*server.connect(), statement);
         const QString file = changedFile(QStringLiteral("DROP TABLE 配藥紀錄"), demoFile);
         const ToolRun run = copy(file, server);
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
-        QCOMPARE(prescriptionRows(server.connect()->database()),
-                 prescriptionRows(dbtools::Connection::file(file, true)->database()));
+        QCOMPARE(prescriptionRows(*server.connect()), prescriptionRows(*connectToFile(file)));
     }
 
     void refusesTablesHoldingRows_data() {
@@ -162,14 +160,14 @@ private slots:
                      .exitCode,
                  0);
         for (const QString& statement : emptied.split(u';'))
-            dbtools::run(server.connect()->database(), statement);
-        const QList<QStringList> before = prescriptionRows(server.connect()->database());
+            dbtools::run(*server.connect(), statement);
+        const QList<QStringList> before = prescriptionRows(*server.connect());
 
         const ToolRun run = copy(demoFile, server);
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.contains(QStringLiteral("table %1 on the server").arg(table)),
                  qPrintable(run.errors));
-        QCOMPARE(prescriptionRows(server.connect()->database()), before);
+        QCOMPARE(prescriptionRows(*server.connect()), before);
     }
 
     void refusesBadValues_data() {
@@ -218,13 +216,13 @@ private slots:
         QFETCH(QStringList, named);
         const QString file = changedFile(change, checksFile);
         ScratchServerDatabase server;
-        dbtools::createTables(server.connect()->database(), dbtools::allOptionalColumnNames());
+        dbtools::createTables(*server.connect(), dbtools::allOptionalColumnNames());
 
         const ToolRun run = copy(file, server);
         QCOMPARE(run.exitCode, 1);
         for (const QString& name : named)
             QVERIFY2(run.errors.contains(name), qPrintable(run.errors));
-        QCOMPARE(prescriptionRows(server.connect()->database()), noRows());
+        QCOMPARE(prescriptionRows(*server.connect()), noRows());
     }
 
     void keepsNoTablesItMadeOnFailure() {
@@ -235,7 +233,7 @@ private slots:
         const ToolRun run = copy(file, server, {QStringLiteral("--create-tables")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.contains(QStringLiteral("no such drug")), qPrintable(run.errors));
-        QCOMPARE(dbtools::existingTables(server.connect()->database()), QStringList{});
+        QCOMPARE(dbtools::existingTables(*server.connect()), QStringList{});
     }
 
     void refusesFilesThatAreNoDatabase_data() {
@@ -255,14 +253,14 @@ private slots:
             file.write(content);
         }
         ScratchServerDatabase server;
-        dbtools::createTables(server.connect()->database());
+        dbtools::createTables(*server.connect());
 
         const ToolRun run = copy(path, server);
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.contains(path), qPrintable(run.errors));
         QCOMPARE(QFile(path).size(), content.size());
         QCOMPARE(QFile::exists(path), !content.isNull());
-        QCOMPARE(prescriptionRows(server.connect()->database()), noRows());
+        QCOMPARE(prescriptionRows(*server.connect()), noRows());
     }
 };
 

@@ -52,20 +52,20 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.output.contains(QStringLiteral("orders with")), qPrintable(run.output));
 
-        const QList<QStringList> serverRows = prescriptionRows(server.connect()->database());
-        QCOMPARE(serverRows, prescriptionRows(dbtools::Connection::file(file, true)->database()));
+        const QList<QStringList> serverRows = prescriptionRows(*server.connect());
+        QCOMPARE(serverRows, prescriptionRows(*connectToFile(file)));
         for (const QStringList& rows : serverRows)
             QVERIFY(!rows.isEmpty());
-        const QStringList history = auditRows(server.connect()->database());
+        const QStringList history = auditRows(*server.connect());
         QVERIFY(!history.isEmpty());
-        QCOMPARE(history, auditRows(dbtools::Connection::file(file, true)->database()));
+        QCOMPARE(history, auditRows(*connectToFile(file)));
 
         // The server's own types.
         const auto connection = server.connect();
-        QCOMPARE(connection->database().record(QStringLiteral("配藥紀錄")).field(0).metaType(),
+        QCOMPARE(connection->recordOf(QStringLiteral("配藥紀錄")).field(0).metaType(),
                  QMetaType::fromType<QDateTime>());
         if (arguments.contains(QStringLiteral("--checks"))) {
-            const QSqlRecord drugs = connection->database().record(QStringLiteral("藥品資料表"));
+            const QSqlRecord drugs = connection->recordOf(QStringLiteral("藥品資料表"));
             QCOMPARE(drugs.field(QStringLiteral("單位重量")).metaType(),
                      QMetaType::fromType<double>());
             QCOMPARE(drugs.field(QStringLiteral("有效期限")).metaType(),
@@ -75,7 +75,7 @@ private slots:
         // The foreign keys are in force again.
         QVERIFY_THROWS_EXCEPTION(
             std::runtime_error,
-            dbtools::run(connection->database(),
+            dbtools::run(*connection,
                          QStringLiteral("INSERT INTO 領藥明細 (配藥日期, 領藥序號, 項次, 藥品名稱) "
                                         "VALUES ('x', 'y', 1, 'no such drug')")));
     }
@@ -83,7 +83,7 @@ private slots:
     void refusesTablesThatExist() {
         ScratchServerDatabase server;
         QCOMPARE(makeOnServer(server, {}).exitCode, 0);
-        const QList<QStringList> first = prescriptionRows(server.connect()->database());
+        const QList<QStringList> first = prescriptionRows(*server.connect());
 
         const ToolRun refused =
             makeOnServer(server, {QStringLiteral("--seed"), QStringLiteral("2")});
@@ -91,13 +91,13 @@ private slots:
         QVERIFY2(refused.errors.contains(QStringLiteral("--force")) &&
                      refused.errors.contains(QStringLiteral("領藥明細")),
                  qPrintable(refused.errors));
-        QCOMPARE(prescriptionRows(server.connect()->database()), first);
+        QCOMPARE(prescriptionRows(*server.connect()), first);
 
         QCOMPARE(makeOnServer(server, {QStringLiteral("--seed"), QStringLiteral("2"),
                                        QStringLiteral("--force")})
                      .exitCode,
                  0);
-        const QList<QStringList> second = prescriptionRows(server.connect()->database());
+        const QList<QStringList> second = prescriptionRows(*server.connect());
         QVERIFY(second != first);
         QVERIFY(!second.at(dbtools::Lines).isEmpty());
     }

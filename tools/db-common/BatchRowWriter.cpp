@@ -1,6 +1,6 @@
 #include "BatchRowWriter.h"
 
-#include "SqlRun.h"
+#include "TADOConnection.h"
 
 #include <QSqlDriver>
 #include <QSqlField>
@@ -9,14 +9,14 @@
 
 namespace dbtools {
 
-BatchRowWriter::BatchRowWriter(const QSqlDatabase& target, const QString& table,
+BatchRowWriter::BatchRowWriter(db::TADOConnection& connection, const QString& table,
                                const QStringList& columns)
-    : database(target), tableName(table), head(insertHead(table, columns)), columnNames(columns) {}
+    : connection(connection), driver(connection.database().driver()), tableName(table),
+      head(insertHead(table, columns)), columnNames(columns) {}
 
 void BatchRowWriter::add(const QVariantList& values) {
     if (values.size() != columnNames.size())
         throw std::invalid_argument("a row with the wrong number of values");
-    const QSqlDriver* driver = database.driver();
     QString row = statement.isEmpty() ? head + u'(' : QStringLiteral(",(");
     for (qsizetype column = 0; column < columnNames.size(); ++column) {
         const QVariant& value = values.at(column);
@@ -44,10 +44,9 @@ void BatchRowWriter::finish() {
 }
 
 void BatchRowWriter::flush() {
-    QSqlQuery query(database);
+    QSqlQuery query(connection.database());
     // The statement itself is too long to show.
-    if (!boundedExec(query, database, statement))
-        fail(QStringLiteral("writing %1").arg(tableName), query.lastError());
+    connection.exec(query, QStringLiteral("writing %1").arg(tableName), statement);
     statement.clear();
     rowsHeld = 0;
 }

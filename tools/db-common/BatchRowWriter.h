@@ -5,13 +5,16 @@
 #include <QString>
 #include <QStringList>
 
+class QSqlDriver;
+
 namespace dbtools {
 
 // Writes many rows per INSERT, their values written into the statement by the driver's own
 // formatting: through Qt's PostgreSQL driver each prepared single row costs a round trip.
 class BatchRowWriter final : public RowWriter {
 public:
-    BatchRowWriter(const QSqlDatabase& database, const QString& table, const QStringList& columns);
+    BatchRowWriter(db::TADOConnection& connection, const QString& table,
+                   const QStringList& columns);
 
     void add(const QVariantList& values) override;
     void finish() override;
@@ -22,7 +25,9 @@ public:
 private:
     void flush();
 
-    QSqlDatabase database;
+    db::TADOConnection& connection;
+    // The connection's own, which formats the values.
+    const QSqlDriver* driver;
     QString tableName;
     QString head;
     QStringList columnNames;

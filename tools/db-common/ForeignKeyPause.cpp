@@ -8,21 +8,20 @@
 
 namespace dbtools {
 
-ForeignKeyPause::ForeignKeyPause(const QSqlDatabase& database) : server(database) {
-    QSqlQuery query(server);
+ForeignKeyPause::ForeignKeyPause(db::TADOConnection& server) : server(server) {
+    const QSqlDatabase database = server.database();
+    QSqlQuery query(database);
     const QString statement = QStringLiteral(
         "SELECT conrelid::regclass::text, conname, pg_get_constraintdef(oid) FROM pg_constraint "
         "WHERE contype = 'f' AND conrelid = to_regclass(?)");
-    if (!query.prepare(statement))
-        fail(statement, query.lastError());
+    server.prepare(query, statement);
     for (const Table& table : prescriptionTables()) {
         query.bindValue(0, table.name);
-        if (!boundedExec(query, server))
-            fail(statement, query.lastError());
+        server.exec(query, statement);
         while (query.next())
             keys.append({query.value(0).toString(),
-                         server.driver()->escapeIdentifier(query.value(1).toString(),
-                                                           QSqlDriver::TableName),
+                         database.driver()->escapeIdentifier(query.value(1).toString(),
+                                                             QSqlDriver::TableName),
                          query.value(2).toString()});
     }
     for (const Key& key : keys)

@@ -1,18 +1,21 @@
 #pragma once
 
 #include <QList>
-#include <QSqlDatabase>
 #include <QString>
+
+namespace db {
+class TADOConnection;
+}
 
 namespace dbtools {
 
 // Drops the foreign keys of the prescription tables on a server until restore() adds them back.
 // Adding a key checks every row in one pass, several times faster than the check of each row as
 // it arrives. For tables made in the caller's transaction only: it needs their owner, and a
-// rollback brings the keys back. Failures throw std::runtime_error.
+// rollback brings the keys back. Failures raise platform::AppError.
 class ForeignKeyPause {
 public:
-    explicit ForeignKeyPause(const QSqlDatabase& server);
+    explicit ForeignKeyPause(db::TADOConnection& server);
 
     void restore();
 
@@ -23,7 +26,7 @@ private:
         QString definition;
     };
 
-    QSqlDatabase server;
+    db::TADOConnection& server;
     QList<Key> keys;
 };
 

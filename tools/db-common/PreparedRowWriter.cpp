@@ -1,21 +1,19 @@
 #include "PreparedRowWriter.h"
 
-#include "SqlRun.h"
+#include "TADOConnection.h"
 
 #include <stdexcept>
 
 namespace dbtools {
 
-PreparedRowWriter::PreparedRowWriter(const QSqlDatabase& database, const QString& table,
+PreparedRowWriter::PreparedRowWriter(db::TADOConnection& connection, const QString& table,
                                      const QStringList& columnNames)
-    : database(database), query(database), columns(columnNames.size()) {
-    QStringList marks;
-    for (qsizetype column = 0; column < columns; ++column)
-        marks.append(QStringLiteral("?"));
-    const QString statement =
-        insertHead(table, columnNames) + u'(' + marks.join(QStringLiteral(", ")) + u')';
-    if (!query.prepare(statement))
-        fail(statement, query.lastError());
+    : connection(connection),
+      statement(insertHead(table, columnNames) + u'(' +
+                QStringList(columnNames.size(), QStringLiteral("?")).join(QStringLiteral(", ")) +
+                u')'),
+      query(connection.database()), columns(columnNames.size()) {
+    connection.prepare(query, statement);
 }
 
 void PreparedRowWriter::add(const QVariantList& values) {
@@ -23,8 +21,7 @@ void PreparedRowWriter::add(const QVariantList& values) {
         throw std::invalid_argument("a row with the wrong number of values");
     for (qsizetype column = 0; column < columns; ++column)
         query.bindValue(static_cast<int>(column), values.at(column));
-    if (!boundedExec(query, database))
-        fail(query.lastQuery(), query.lastError());
+    connection.exec(query, statement);
 }
 
 } // namespace dbtools

@@ -9,14 +9,15 @@ namespace dbtools {
 // One prepared INSERT run once per row.
 class PreparedRowWriter final : public RowWriter {
 public:
-    PreparedRowWriter(const QSqlDatabase& database, const QString& table,
+    PreparedRowWriter(db::TADOConnection& connection, const QString& table,
                       const QStringList& columns);
 
     void add(const QVariantList& values) override;
     void finish() override {}
 
 private:
-    QSqlDatabase database;
+    db::TADOConnection& connection;
+    QString statement;
     QSqlQuery query;
     qsizetype columns;
 };

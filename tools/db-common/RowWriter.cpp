@@ -1,16 +1,17 @@
 #include "RowWriter.h"
 
 #include "BatchRowWriter.h"
-#include "Connection.h"
 #include "PreparedRowWriter.h"
+#include "SqlDialect.h"
+#include "TADOConnection.h"
 
 namespace dbtools {
 
-std::unique_ptr<RowWriter> rowWriter(const QSqlDatabase& database, const QString& table,
+std::unique_ptr<RowWriter> rowWriter(db::TADOConnection& connection, const QString& table,
                                      const QStringList& columns) {
-    if (engineOf(database) == db::Engine::Sqlite)
-        return std::make_unique<PreparedRowWriter>(database, table, columns);
-    return std::make_unique<BatchRowWriter>(database, table, columns);
+    if (connection.dialect().statementsCostRoundTrips())
+        return std::make_unique<BatchRowWriter>(connection, table, columns);
+    return std::make_unique<PreparedRowWriter>(connection, table, columns);
 }
 
 QString insertHead(const QString& table, const QStringList& columns) {

@@ -1,15 +1,19 @@
 #pragma once
 
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 #include <memory>
 
+namespace db {
+class TADOConnection;
+}
+
 namespace dbtools {
 
-// Writes rows into columns of one table within the transaction the caller holds. A value that
-// cannot be written throws std::invalid_argument; a failed statement throws std::runtime_error.
+// Writes rows into columns of one table within the transaction the caller holds, each statement
+// within the connection's bound. A value that cannot be written throws std::invalid_argument; a
+// failed statement raises platform::AppError.
 class RowWriter {
 public:
     virtual ~RowWriter() = default;
@@ -19,11 +23,11 @@ public:
     virtual void finish() = 0;
 };
 
-// Prepared rows for an SQLite file, where a statement costs no round trip; rows in batches for
-// a server. A batch writer holds rows back until finish(), so foreign keys between tables
+// Prepared rows where a statement costs no round trip (a file); rows in batches where it does
+// (a server). A batch writer holds rows back until finish(), so foreign keys between tables
 // written side by side are to be paused meanwhile (ForeignKeyPause). The names are written into
 // the statement as given.
-std::unique_ptr<RowWriter> rowWriter(const QSqlDatabase& database, const QString& table,
+std::unique_ptr<RowWriter> rowWriter(db::TADOConnection& connection, const QString& table,
                                      const QStringList& columns);
 
 // "INSERT INTO table (columns) VALUES ", for the values to follow.

@@ -5,7 +5,7 @@
 
 namespace dbtools {
 
-QStringList existingTables(const QSqlDatabase& server) {
+QStringList existingTables(db::TADOConnection& server) {
     QStringList existing;
     for (const Table& table : allTables()) {
         // Found as the statements find it, through the search path.
@@ -16,14 +16,14 @@ QStringList existingTables(const QSqlDatabase& server) {
     return existing;
 }
 
-void dropTables(const QSqlDatabase& server) {
+void dropTables(db::TADOConnection& server) {
     QStringList names;
     for (const Table& table : allTables())
         names.prepend(table.name);
     run(server, QStringLiteral("DROP TABLE IF EXISTS %1").arg(names.join(QStringLiteral(", "))));
 }
 
-void analyzeTables(const QSqlDatabase& server) {
+void analyzeTables(db::TADOConnection& server) {
     // A server's tables made before the audit table lack it.
     for (const QString& name : existingTables(server))
         run(server, QStringLiteral("ANALYZE ") + name);

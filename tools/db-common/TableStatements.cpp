@@ -1,9 +1,9 @@
 #include "TableStatements.h"
 
-#include "Connection.h"
 #include "PrescriptionTables.h"
 #include "SqlDialect.h"
 #include "SqlRun.h"
+#include "TADOConnection.h"
 
 namespace dbtools {
 
@@ -80,9 +80,9 @@ QStringList tableStatements(db::Engine engine, const QStringList& optionalColumn
     return tableStatements(engine, allTables(), optionalColumns);
 }
 
-void createTables(const QSqlDatabase& database, const QStringList& optionalColumns) {
-    for (const QString& statement : tableStatements(engineOf(database), optionalColumns))
-        run(database, statement);
+void createTables(db::TADOConnection& connection, const QStringList& optionalColumns) {
+    for (const QString& statement : tableStatements(connection.dialect().engine(), optionalColumns))
+        run(connection, statement);
 }
 
 } // namespace dbtools

@@ -3,8 +3,11 @@
 #include "PrescriptionTables.h"
 #include "StatementText.h"
 
-#include <QSqlDatabase>
 #include <QStringList>
+
+namespace db {
+class TADOConnection;
+}
 
 namespace dbtools {
 
@@ -17,7 +20,7 @@ QStringList tableStatements(db::Engine engine, const QList<Table>& tables,
 // Those of allTables(): the four prescription tables and the audit table.
 QStringList tableStatements(db::Engine engine, const QStringList& optionalColumns = {});
 
-// Makes allTables() in an empty database of a Connection. Failures throw std::runtime_error.
-void createTables(const QSqlDatabase& database, const QStringList& optionalColumns = {});
+// Makes allTables() in an empty database. Failures raise platform::AppError.
+void createTables(db::TADOConnection& connection, const QStringList& optionalColumns = {});
 
 } // namespace dbtools

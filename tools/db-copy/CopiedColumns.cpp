@@ -3,6 +3,7 @@
 #include "FileValues.h"
 #include "SqlRun.h"
 #include "StatementText.h"
+#include "TADOConnection.h"
 
 namespace dbcopy {
 
@@ -25,10 +26,10 @@ QStringList CopiedColumns::serverNames() const {
     return quotedNames(server);
 }
 
-CopiedColumns copiedColumns(const QSqlDatabase& file, const QSqlDatabase& server,
+CopiedColumns copiedColumns(db::TADOConnection& file, db::TADOConnection& server,
                             const QString& table, const QString& where) {
-    CopiedColumns columns{file.record(table), {}};
-    const QSqlRecord serverColumns = server.record(table);
+    CopiedColumns columns{file.recordOf(table), {}};
+    const QSqlRecord serverColumns = server.recordOf(table);
     for (int column = 0; column < columns.file.count(); ++column) {
         const int match = serverColumns.indexOf(columns.file.fieldName(column));
         if (match < 0)

@@ -1,9 +1,12 @@
 #pragma once
 
-#include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
+
+namespace db {
+class TADOConnection;
+}
 
 namespace dbcopy {
 
@@ -19,8 +22,8 @@ struct CopiedColumns {
     QStringList serverNames() const;
 };
 
-// A column the server lacks, whose values would be lost, throws std::runtime_error after `where`.
-CopiedColumns copiedColumns(const QSqlDatabase& file, const QSqlDatabase& server,
+// A column the server lacks, whose values would be lost, raises platform::AppError after `where`.
+CopiedColumns copiedColumns(db::TADOConnection& file, db::TADOConnection& server,
                             const QString& table, const QString& where);
 
 } // namespace dbcopy

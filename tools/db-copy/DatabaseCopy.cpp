@@ -1,17 +1,17 @@
 #include "DatabaseCopy.h"
 
 #include "BatchRowWriter.h"
-#include "Connection.h"
 #include "CopiedColumns.h"
 #include "FileValues.h"
 #include "ForeignKeyPause.h"
 #include "PrescriptionTables.h"
 #include "ServerTables.h"
 #include "SqlRun.h"
+#include "TADOConnection.h"
 #include "TableStatements.h"
 
+#include <QFileInfo>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <optional>
 #include <stdexcept>
 
@@ -20,15 +20,16 @@ namespace dbcopy {
 namespace {
 
 using dbtools::fail;
+using dbtools::naming;
 using dbtools::Table;
 
 // The tables' optional columns that the file has, so that tables made for it have them too.
-QStringList optionalColumnsOf(const QSqlDatabase& file) {
+QStringList optionalColumnsOf(db::TADOConnection& file) {
     QStringList present;
     for (const Table& table : dbtools::prescriptionTables()) {
-        const QSqlRecord columns = file.record(table.name);
+        const QStringList columns = file.columnsOf(table.name);
         for (const QString& name : table.optionalColumnNames()) {
-            if (columns.contains(name))
+            if (columns.contains(name, Qt::CaseInsensitive))
                 present.append(name);
         }
     }
@@ -36,15 +37,15 @@ QStringList optionalColumnsOf(const QSqlDatabase& file) {
 }
 
 // The four tables, and the audit table when the file has it: files made before it lack it.
-QList<Table> copiedTables(const QSqlDatabase& file) {
+QList<Table> copiedTables(db::TADOConnection& file) {
     QList<Table> tables = dbtools::prescriptionTables();
-    if (file.tables().contains(dbtools::auditTable().name))
+    if (!file.columnsOf(dbtools::auditTable().name).isEmpty())
         tables.append(dbtools::auditTable());
     return tables;
 }
 
 // Whether it made the tables.
-bool prepareServerTables(const QSqlDatabase& file, const QSqlDatabase& server,
+bool prepareServerTables(db::TADOConnection& file, db::TADOConnection& server,
                          const QList<Table>& copied, bool createTables) {
     const QStringList existing = dbtools::existingTables(server);
     if (existing.isEmpty() && createTables) {
@@ -83,26 +84,20 @@ QString keyText(const QSqlQuery& rows, const Table& table) {
                            : QStringLiteral(" (%1)").arg(parts.join(QStringLiteral(", ")));
 }
 
-qint64 rowCount(const QSqlDatabase& database, const Table& table) {
-    return dbtools::single(database, QStringLiteral("SELECT COUNT(*) FROM %1").arg(table.name))
+qint64 rowCount(db::TADOConnection& connection, const Table& table) {
+    return dbtools::single(connection, QStringLiteral("SELECT COUNT(*) FROM %1").arg(table.name))
         .toLongLong();
 }
 
-qint64 copyTable(const QSqlDatabase& file, const QSqlDatabase& server, const Table& table) {
-    const QString where = QStringLiteral("%1, table %2").arg(file.databaseName(), table.name);
-    qint64 fileRows = 0;
-    try {
-        fileRows = rowCount(file, table);
-    } catch (const std::exception& error) {
-        fail(QStringLiteral("%1: %2").arg(where, QString::fromStdString(error.what())));
-    }
+qint64 copyTable(db::TADOConnection& file, db::TADOConnection& server, const Table& table) {
+    const QString where = QStringLiteral("%1, table %2").arg(file.location().target(), table.name);
+    const qint64 fileRows = naming(where, [&] { return rowCount(file, table); });
     const CopiedColumns columns = copiedColumns(file, server, table.name, where);
-    QSqlQuery rows(file);
+    QSqlQuery rows(file.database());
     rows.setForwardOnly(true);
-    if (!dbtools::boundedExec(rows, file,
-                              QStringLiteral("SELECT %1 FROM %2")
-                                  .arg(columns.fileNames().join(QStringLiteral(", ")), table.name)))
-        fail(where, rows.lastError());
+    file.exec(rows, where,
+              QStringLiteral("SELECT %1 FROM %2")
+                  .arg(columns.fileNames().join(QStringLiteral(", ")), table.name));
 
     dbtools::BatchRowWriter writer(server, table.name, columns.serverNames());
     QVariantList values(columns.server.count());
@@ -139,21 +134,27 @@ qint64 copyTable(const QSqlDatabase& file, const QSqlDatabase& server, const Tab
 } // namespace
 
 QList<TableCount> copyDatabase(const CopySettings& settings) {
-    const auto file = dbtools::Connection::file(settings.filePath, true);
-    const auto server = dbtools::Connection::server(settings.serverConnection);
-    file->begin(); // one view of the file across its tables
-    server->begin();
-    const QList<Table> copied = copiedTables(file->database());
+    // Read only, so never made.
+    if (!QFileInfo(settings.filePath).isFile())
+        fail(QStringLiteral("%1: no such file").arg(settings.filePath));
+    db::TADOConnection file(
+        db::DatabaseLocation::file(settings.filePath, db::DatabaseLocation::FileAccess::ReadOnly));
+    db::TADOConnection server(db::DatabaseLocation::server(settings.serverConnection));
+    const QList<Table> copied = naming(settings.filePath, [&] {
+        file.begin(); // one view of the file across its tables
+        return copiedTables(file);
+    });
+    naming(QStringLiteral("the server"), [&] { server.begin(); });
     std::optional<dbtools::ForeignKeyPause> foreignKeys;
-    if (prepareServerTables(file->database(), server->database(), copied, settings.createTables))
-        foreignKeys.emplace(server->database());
+    if (prepareServerTables(file, server, copied, settings.createTables))
+        foreignKeys.emplace(server);
     QList<TableCount> counts;
     for (const Table& table : copied)
-        counts.append({table.name, copyTable(file->database(), server->database(), table)});
+        counts.append({table.name, copyTable(file, server, table)});
     if (foreignKeys)
         foreignKeys->restore();
-    server->commit();
-    dbtools::analyzeTables(server->database());
+    server.commit();
+    dbtools::analyzeTables(server);
     return counts;
 }
 

@@ -1,5 +1,6 @@
 #include "DemoDatabase.h"
 
+#include "PrescriptionFields.h"
 #include "PrescriptionTables.h"
 
 #include <QVariant>
@@ -8,12 +9,10 @@ namespace demodb {
 
 namespace {
 
-const QString dispensedState = QStringLiteral("配藥完成");
-
 // Every column of the table, in its order, then its optional ones when asked: the values below
 // follow them.
 std::unique_ptr<dbtools::RowWriter>
-writer(const QSqlDatabase& database, dbtools::PrescriptionTable table, bool withOptional = false) {
+writer(db::TADOConnection& database, dbtools::PrescriptionTable table, bool withOptional = false) {
     const dbtools::Table& layout = dbtools::prescriptionTables().at(table);
     QStringList columns = layout.columnNames();
     if (withOptional)
@@ -31,7 +30,7 @@ QVariant orNull(const QString& text) {
 
 } // namespace
 
-DemoDatabase::DemoDatabase(const QSqlDatabase& database, bool withCheckColumns)
+DemoDatabase::DemoDatabase(db::TADOConnection& database, bool withCheckColumns)
     : checkColumns(withCheckColumns), drugs(writer(database, dbtools::Drugs, withCheckColumns)),
       patients(writer(database, dbtools::Patients)), orders(writer(database, dbtools::Orders)),
       lines(writer(database, dbtools::Lines)),
@@ -59,7 +58,7 @@ void DemoDatabase::addOrder(const QString& dayText, const Order& order) {
     orders->add({dayText, order.sequence, order.chartNumber});
     for (const OrderLine& line : order.lines)
         lines->add({dayText, order.sequence, line.item, line.drugName, line.quantity,
-                    line.dispensed ? QVariant(dispensedState) : QVariant()});
+                    line.dispensed ? QVariant(db::state::Dispensed) : QVariant()});
 }
 
 void DemoDatabase::addHistory(const QString& dayText, const Order& order,

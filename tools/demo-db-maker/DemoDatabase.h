@@ -5,7 +5,6 @@
 #include "DemoHistory.h"
 #include "RowWriter.h"
 
-#include <QSqlDatabase>
 #include <QString>
 #include <memory>
 
@@ -16,7 +15,7 @@ namespace demodb {
 class DemoDatabase {
 public:
     // withCheckColumns: the drugs' table has its optional columns, which take the drugs' checks.
-    DemoDatabase(const QSqlDatabase& database, bool withCheckColumns);
+    DemoDatabase(db::TADOConnection& database, bool withCheckColumns);
 
     void addDrug(const QString& name, const QString& serialNumber, const DrugChecks& checks);
     void addPatient(const Patient& patient, const QString& birthText);

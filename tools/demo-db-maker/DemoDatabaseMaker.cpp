@@ -1,12 +1,12 @@
 #include "DemoDatabaseMaker.h"
 
-#include "Connection.h"
 #include "DayText.h"
 #include "DemoDatabase.h"
 #include "ForeignKeyPause.h"
 #include "PrescriptionTables.h"
 #include "ServerTables.h"
 #include "SqlRun.h"
+#include "TADOConnection.h"
 #include "TableStatements.h"
 #include "TransponderCatalogue.h"
 
@@ -25,9 +25,10 @@ namespace demodb {
 namespace {
 
 using dbtools::fail;
+using dbtools::naming;
 
 // Writes the rows into a database whose tables are made, within its transaction.
-using ContentWriter = std::function<void(const QSqlDatabase&)>;
+using ContentWriter = std::function<void(db::TADOConnection&)>;
 
 QString unusedNameBeside(const QFileInfo& output) {
     for (;;) {
@@ -70,25 +71,25 @@ void makeFile(const MakerSettings& settings, const ContentWriter& writeContent) 
     const QString built = unusedNameBeside(output);
     auto removeBuilt = qScopeGuard([&built] { QFile::remove(built); });
     {
-        const auto connection = dbtools::Connection::file(built, false);
-        const QSqlDatabase& database = connection->database();
+        db::TADOConnection database(
+            db::DatabaseLocation::file(built, db::DatabaseLocation::FileAccess::New));
         // The file is new and only renamed into place once complete, so a rollback journal on
         // disk would buy nothing.
-        dbtools::run(database, QStringLiteral("PRAGMA journal_mode = MEMORY"));
+        naming(built,
+               [&] { dbtools::run(database, QStringLiteral("PRAGMA journal_mode = MEMORY")); });
         dbtools::run(database, QStringLiteral("PRAGMA cache_size = -65536"));
-        connection->begin();
+        database.begin();
         dbtools::createTables(database, optionalColumns(settings));
         writeContent(database);
-        connection->commit();
+        database.commit();
     }
     moveIntoPlace(built, output.absoluteFilePath(), settings.replaceExisting);
     removeBuilt.dismiss();
 }
 
 void makeOnServer(const MakerSettings& settings, const ContentWriter& writeContent) {
-    const auto connection = dbtools::Connection::server(settings.serverConnection);
-    const QSqlDatabase& database = connection->database();
-    connection->begin();
+    db::TADOConnection database(db::DatabaseLocation::server(settings.serverConnection));
+    naming(QStringLiteral("the server"), [&] { database.begin(); });
     const QStringList existing = dbtools::existingTables(database);
     if (!existing.isEmpty()) {
         if (!settings.replaceExisting)
@@ -101,7 +102,7 @@ void makeOnServer(const MakerSettings& settings, const ContentWriter& writeConte
     dbtools::ForeignKeyPause foreignKeys(database);
     writeContent(database);
     foreignKeys.restore();
-    connection->commit();
+    database.commit();
     dbtools::analyzeTables(database);
 }
 
@@ -120,7 +121,7 @@ MakerSummary makeDemoDatabase(const MakerSettings& settings) {
     DemoHistory history(settings.demo.seed, catalogue, settings.withChecks);
 
     MakerSummary summary;
-    const ContentWriter writeContent = [&](const QSqlDatabase& target) {
+    const ContentWriter writeContent = [&](db::TADOConnection& target) {
         DemoDatabase database(target, settings.withChecks);
         for (int index = 0; index < catalogue.size(); ++index) {
             const CatalogueEntry& entry = catalogue.at(index);

@@ -1,3 +1,4 @@
+#include "AppError.h"
 #include "CsvWriter.h"
 #include "HtmlWriter.h"
 #include "PdfWriter.h"
@@ -14,7 +15,6 @@
 #include <QGuiApplication>
 #include <QSaveFile>
 #include <cstdio>
-#include <stdexcept>
 
 namespace {
 
@@ -25,8 +25,8 @@ db::DatabaseLocation locationOf(const ReportSettings& settings) {
     if (!settings.serverText.isEmpty())
         return db::DatabaseLocation::server(settings.serverText);
     if (!QFileInfo(settings.filePath).isFile())
-        throw std::runtime_error(
-            ReportToolText::tr("%1: no such database file").arg(settings.filePath).toStdString());
+        throw platform::AppError(
+            ReportToolText::tr("%1: no such database file").arg(settings.filePath));
     return db::DatabaseLocation::file(settings.filePath);
 }
 
@@ -48,14 +48,12 @@ void write(const QByteArray& bytes, const QString& path) {
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || out.write(bytes) != bytes.size() ||
             !out.flush())
-            throw std::runtime_error(
-                ReportToolText::tr("cannot write to standard output").toStdString());
+            throw platform::AppError(ReportToolText::tr("cannot write to standard output"));
         return;
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error(
-            QStringLiteral("%1: %2").arg(path, file.errorString()).toStdString());
+        throw platform::AppError(QStringLiteral("%1: %2").arg(path, file.errorString()));
 }
 
 int work(const QCommandLineParser& parser) {
