@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-bash scripts/setup.sh
+bash scripts/setup.sh --test
 
 echo "== Format check"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
