@@ -39,5 +39,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     echo "Installing: ${missing[*]}"
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # Without a sync after every file unpacked: a machine's first install takes a third less time,
+    # and several times less on a disk busy with other writes.
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        -o Dpkg::Options::=--force-unsafe-io "${missing[@]}"
 fi
