@@ -7,7 +7,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 folder="${1:-build}"
 
-bash scripts/setup.sh
+bash scripts/setup.sh --test
 # The tests' build, as scripts/test.sh makes it: the package holds dispense-worker, which is built
 # with them. The prefix /usr puts the library into Debian's multiarch folder.
 bash scripts/build.sh "$folder" -DSTATION_BUILD_TESTS=ON -DCMAKE_INSTALL_PREFIX=/usr

@@ -9,7 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-bash scripts/setup.sh
+bash scripts/setup.sh --run
 if [ -n "${STATION_BIN_DIR:-}" ]; then
     bin=$STATION_BIN_DIR
 else

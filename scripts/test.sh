@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-bash scripts/setup.sh
+bash scripts/setup.sh --test
 
 echo "== Format check"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
@@ -31,15 +31,17 @@ bash scripts/install-test.sh
 echo "== Fuzz the wire protocol"
 bash scripts/fuzz.sh
 
+# The sanitizers' builds compile one source a unit, as the tests' build compiles a few: a source
+# that builds only beside the others of its unit (a missing include) fails there.
 echo "== Build and test with sanitizers"
-bash scripts/build.sh build-sanitize -DSTATION_BUILD_TESTS=ON -DSTATION_SANITIZE=ON
+bash scripts/build.sh build-sanitize -DSTATION_BUILD_TESTS=ON -DSTATION_SANITIZE=ON -DSTATION_UNITY_BUILD=OFF
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd build-sanitize && ctest --output-on-failure --no-tests=error -j2)
 
 echo "== Build and test with ThreadSanitizer"
-bash scripts/build.sh build-tsan -DSTATION_BUILD_TESTS=ON -DSTATION_SANITIZE_THREAD=ON
+bash scripts/build.sh build-tsan -DSTATION_BUILD_TESTS=ON -DSTATION_SANITIZE_THREAD=ON -DSTATION_UNITY_BUILD=OFF
 # Qt is not built with the sanitizer: the accesses it makes itself are left out, as its locks are
 # invisible to the sanitizer; only Qt's own reports may be suppressed (see tsan.supp).
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1"

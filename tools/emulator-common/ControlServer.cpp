@@ -1,5 +1,7 @@
 #include "ControlServer.h"
 
+#include "PollEvents.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -11,15 +13,6 @@ namespace emulator {
 namespace {
 
 constexpr std::size_t kMaxClients = 16;
-
-short readyEvents(const std::vector<pollfd>& entries, int fd) {
-    for (const pollfd& entry : entries) {
-        if (entry.fd == fd) {
-            return entry.revents;
-        }
-    }
-    return 0;
-}
 
 bool sendAll(int fd, const std::string& text) {
     std::size_t done = 0;

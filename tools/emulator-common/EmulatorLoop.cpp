@@ -1,5 +1,7 @@
 #include "EmulatorLoop.h"
 
+#include "PollEvents.h"
+
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -19,15 +21,6 @@ int openSignalFd() {
     ::sigprocmask(SIG_BLOCK, &signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
     return ::signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
-}
-
-short readyEvents(const std::vector<pollfd>& entries, int fd) {
-    for (const pollfd& entry : entries) {
-        if (entry.fd == fd) {
-            return entry.revents;
-        }
-    }
-    return 0;
 }
 
 void printOut(const std::string& text) {

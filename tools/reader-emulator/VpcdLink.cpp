@@ -1,5 +1,7 @@
 #include "VpcdLink.h"
 
+#include "PollEvents.h"
+
 #include <cerrno>
 #include <cstring>
 #include <netdb.h>
@@ -14,15 +16,6 @@ namespace {
 constexpr auto kRetryDelay = std::chrono::milliseconds(500);
 // Replies are small and only follow requests: a peer that lets this much pile up is not reading.
 constexpr std::size_t kMaxOutbox = 1 << 16;
-
-short readyEvents(const std::vector<pollfd>& entries, int fd) {
-    for (const pollfd& entry : entries) {
-        if (entry.fd == fd) {
-            return entry.revents;
-        }
-    }
-    return 0;
-}
 
 std::optional<VpcdAddress> lookUp(const std::string& host, const std::string& port, int family) {
     addrinfo hints{};
