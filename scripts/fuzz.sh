@@ -34,7 +34,7 @@ run() {
 # The transponder table's default calls are the reader library's, so that is built in as well.
 clang++ "${flags[@]}" \
     -I"$protocol" -I"$readerlib" -I"$readerlib/include" \
-    -I"$src/transponder" -I"$src/support" -I"$src/platform" -I/usr/include/PCSC \
+    -I"$src/transponder" -I"$src/support" -I"$src/platform" -I"$src/platform_serial" -I/usr/include/PCSC \
     "$root/tests/fuzz/fuzz_wire.cpp" \
     "$protocol/WireFrame.cpp" "$protocol/Deframer.cpp" \
     "$protocol/LineTiming.cpp" "$protocol/IsoLayout.cpp" \
@@ -45,8 +45,8 @@ clang++ "${flags[@]}" \
     "$readerlib/zqkrt.cpp" "$readerlib/ReaderRegistry.cpp" "$readerlib/ReaderParameterAccess.cpp" \
     "$readerlib/ReaderCommand.cpp" "$readerlib/ReaderTransport.cpp" \
     "$readerlib/ProtocolLog.cpp" "$readerlib/ParameterText.cpp" "$readerlib/PortTable.cpp" \
-    "$src/platform/SerialPort.cpp" "$src/platform/SerialPortPosix.cpp" \
-    "$src/platform/LineAttributes.cpp" "$src/platform/ComPortNames.cpp" \
+    "$src/platform_serial/SerialPort.cpp" "$src/platform_serial/SerialPortPosix.cpp" \
+    "$src/platform_serial/LineAttributes.cpp" "$src/platform_serial/ComPortNames.cpp" \
     -o "$out/fuzz_wire"
 
 # Seeds in the fuzzer's layout: the planted reply's data, the noise it goes behind, then what the
