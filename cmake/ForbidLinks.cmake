@@ -1,6 +1,7 @@
-# station_forbid_widgets(target...): stops the configuration when one of the targets reaches Qt
-# Widgets through its link libraries, at any depth, and names the chain that leads there. For the
-# layers that must run without windows.
+# station_forbid_links(WHY text FORBIDDEN target... ROOTS target...): stops the configuration when
+# one of the roots reaches a forbidden target through its link libraries, at any depth, and names
+# the chain that leads there. Keeps the layers apart: a link that crosses one fails here, not in a
+# review.
 
 # The targets target links directly, aliases resolved; link-only wrappers are unwrapped, other
 # generator expressions and plain library names are left out.
@@ -32,10 +33,11 @@ function(_station_linked_targets target out)
     set(${out} ${linked} PARENT_SCOPE)
 endfunction()
 
-function(station_forbid_widgets)
-    foreach(root IN LISTS ARGN)
+function(station_forbid_links)
+    cmake_parse_arguments(PARSE_ARGV 0 arg "" "WHY" "FORBIDDEN;ROOTS")
+    foreach(root IN LISTS arg_ROOTS)
         if(NOT TARGET ${root})
-            message(FATAL_ERROR "station_forbid_widgets: no target ${root}")
+            message(FATAL_ERROR "station_forbid_links: no target ${root}")
         endif()
         # Breadth first, remembering where each target was reached from.
         set(queue ${root})
@@ -50,7 +52,7 @@ function(station_forbid_widgets)
                 list(APPEND seen ${next})
                 string(MAKE_C_IDENTIFIER "${next}" key)
                 set(reachedFrom_${key} ${current})
-                if(next STREQUAL "Qt6::Widgets")
+                if(next IN_LIST arg_FORBIDDEN)
                     set(chain ${next})
                     set(step ${next})
                     while(NOT step STREQUAL root)
@@ -59,7 +61,7 @@ function(station_forbid_widgets)
                         list(PREPEND chain ${step})
                     endwhile()
                     list(JOIN chain " -> " path)
-                    message(FATAL_ERROR "${root} must not link Qt Widgets: ${path}")
+                    message(FATAL_ERROR "${root} must not link ${next} (${arg_WHY}): ${path}")
                 endif()
                 list(APPEND queue ${next})
             endforeach()
