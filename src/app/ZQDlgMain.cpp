@@ -1,6 +1,5 @@
 #include "ZQDlgMain.h"
 
-#include "BalanceLink.h"
 #include "ClickBesideItems.h"
 #include "DayText.h"
 #include "DialogKeys.h"
@@ -20,8 +19,6 @@
 #include "TADOQuery.h"
 #include "TCheckThread.h"
 #include "TagInventory.h"
-#include "Unit1.h"
-#include "WeightReading.h"
 #include "ZQDlgComPort.h"
 #include "ZQDlgFindReader.h"
 #include "ui_ZQDlgMain.h"
@@ -106,8 +103,7 @@ TForm_Main::TForm_Main()
         TagListControls{ui->ListView_TagList, ui->ListBox1, ui->Edt_TagList, ui->Btn_Run,
                         ui->MItem_ComPort, ui->MItem_SearchReader});
     inventory_->bringBackPort(library_, handles_);
-
-    balanceLink_ = std::make_unique<BalanceLink>(
+    balance_ = std::make_unique<StationBalance>(
         ui->MemoTemp, [this](bool away) { events_.deviceAway(away, QStringLiteral("天平")); });
 
     ADOQuery1 = new db::TADOQuery(ADOConnection1, this);
@@ -325,15 +321,15 @@ void TForm_Main::showWeight(const QString& text) {
 }
 
 QString TForm_Main::weightText() const {
-    return weightReading_ == nullptr ? QString() : weightReading_->WeightText();
+    return balance_->text();
 }
 
 balance::BalanceReading TForm_Main::weightReading() const {
-    return weightReading_ == nullptr ? balance::BalanceReading() : weightReading_->Reading();
+    return balance_->reading();
 }
 
 balance::ReadingStamp TForm_Main::weightStamp() const {
-    return weightReading_ == nullptr ? balance::ReadingStamp() : weightReading_->Stamp();
+    return balance_->stamp();
 }
 
 DrugChecks TForm_Main::drugChecks(const QString& drugName) {
@@ -391,7 +387,7 @@ void TForm_Main::showEvent(QShowEvent* event) {
 }
 
 void TForm_Main::FormShow() {
-    startBalance();
+    balance_->startAtShow(readerIniPath());
     keepOuterSize();
     framePolls_ = 0;
     framePoll_.start();
@@ -431,22 +427,8 @@ void TForm_Main::setReaderDialogs(TForm_FindReader& findReader, TForm_ComPort& c
     comPort_->setHost(this);
 }
 
-void TForm_Main::startBalance() {
-    // Read at every show, so a changed set-up holds from the next show on.
-    const balance::BalanceIni ini = balance::BalanceIni::read(readerIniPath());
-    if (balanceWindow_ != nullptr) {
-        // Each guarded on its own: an error in one is shown and the show steps go on.
-        platform::runGuarded([this] { balanceWindow_->startRequestsAtShow(); });
-        platform::runGuarded([this, &ini] { balanceWindow_->openPortAtShow(ini); });
-    }
-    balanceLink_->startAtShow(ini.pollPort);
-}
-
 void TForm_Main::MItem_BalanceClick() {
-    if (balanceWindow_ == nullptr)
-        return;
-    balanceWindow_->show();
-    balanceWindow_->raise();
+    balance_->showWindow();
 }
 
 // The report of the day the list shows.
@@ -456,11 +438,6 @@ void TForm_Main::MItem_ReportClick() {
     reportWindow_->showDay(ui->DateTimePicker1->date());
     reportWindow_->show();
     reportWindow_->raise();
-}
-
-void TForm_Main::setBalanceWindow(TForm1& balance) {
-    balanceWindow_ = &balance;
-    weightReading_ = &balance;
 }
 
 void TForm_Main::LoadIni() {

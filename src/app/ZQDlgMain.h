@@ -4,6 +4,7 @@
 #include "ReaderHandles.h"
 #include "ReaderLibraryCalls.h"
 #include "ReaderPortHost.h"
+#include "StationBalance.h"
 #include "StationEvents.h"
 #include "TADOConnection.h"
 
@@ -27,7 +28,6 @@ class TForm_FindReader;
 class TForm_ComPort;
 class TForm1;
 class ReportWindow;
-class BalanceLink;
 class WeightReading;
 
 namespace db {
@@ -58,9 +58,9 @@ public:
     void setReaderDialogs(TForm_FindReader& findReader, TForm_ComPort& comPort);
     // The balance terminal window: its polling is set going at each show, and its reading is
     // the weight the dispensing check shows.
-    void setBalanceWindow(TForm1& balance);
+    void setBalanceWindow(TForm1& window) { balance_->setWindow(window); }
     // Where the weight comes from, for a window without its balance window.
-    void setWeightReading(const WeightReading* reading) { weightReading_ = reading; }
+    void setWeightReading(const WeightReading* reading) { balance_->setReading(reading); }
 
     // The reader port from the INI file, and the open port's parameters into it.
     void LoadIni();
@@ -95,7 +95,7 @@ public:
     // Panel 0 of StatusBar1, where the dispensing warnings appear.
     QLabel* statusPanel() const { return statusPanel_; }
     const THexEdit* tagDataView() const { return TagDataView.get(); }
-    const BalanceLink& balanceLink() const { return *balanceLink_; }
+    const BalanceLink& balanceLink() const { return balance_->link(); }
 
 signals:
     // The show steps have run, right after the window came up.
@@ -107,8 +107,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The balance share of the show steps: the terminal window's polling and the polling link.
-    void startBalance();
     // Returns false when the close is to be issued again later instead.
     bool FormClose();
     bool releaseReader();
@@ -157,10 +155,9 @@ private:
     ReaderHandles handles_;
     TForm_FindReader* findReader_ = nullptr;
     TForm_ComPort* comPort_ = nullptr;
-    TForm1* balanceWindow_ = nullptr;
     ReportWindow* reportWindow_ = nullptr; // made at the first "Report..."
-    std::unique_ptr<BalanceLink> balanceLink_;
-    const WeightReading* weightReading_ = nullptr;
+    // Made once the controls are, as it appends to their buffer.
+    std::unique_ptr<StationBalance> balance_;
     std::string iniPath_;
     int reissuedCloses_ = 0;
     bool placed_ = false;
