@@ -18,6 +18,11 @@ echo "== Build and test"
 bash scripts/build.sh build -DSTATION_BUILD_TESTS=ON
 (cd build && ctest --output-on-failure --no-tests=error -j2)
 
+# Every build compiles the station's sources a few to a unit; a source that compiles only beside
+# the others of its unit (a missing include) would break the day a new file regroups them.
+echo "== Each source compiles on its own"
+python3 scripts/sources-alone.py build
+
 echo "== Performance report, with a short soak"
 bash bench/performance.sh --bin build/bin --soak 60 --output build/performance.md
 
@@ -31,12 +36,10 @@ bash scripts/install-test.sh
 echo "== Fuzz the wire protocol"
 bash scripts/fuzz.sh
 
-# The sanitizers' builds compile one source a unit, as the tests' build compiles a few: a source
-# that builds only beside the others of its unit (a missing include) fails there. They build no
-# benchmarks: those measure the normal build.
+# The sanitizers' builds build no benchmarks: those measure the normal build.
 echo "== Build and test with sanitizers"
 bash scripts/build.sh build-sanitize -DSTATION_BUILD_TESTS=ON -DSTATION_SANITIZE=ON \
-    -DSTATION_UNITY_BUILD=OFF -DSTATION_BUILD_BENCH=OFF
+    -DSTATION_BUILD_BENCH=OFF
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -44,7 +47,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 echo "== Build and test with ThreadSanitizer"
 bash scripts/build.sh build-tsan -DSTATION_BUILD_TESTS=ON -DSTATION_SANITIZE_THREAD=ON \
-    -DSTATION_UNITY_BUILD=OFF -DSTATION_BUILD_BENCH=OFF
+    -DSTATION_BUILD_BENCH=OFF
 # Qt is not built with the sanitizer: the accesses it makes itself are left out, as its locks are
 # invisible to the sanitizer; only Qt's own reports may be suppressed (see tsan.supp).
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1"
