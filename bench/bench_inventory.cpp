@@ -56,8 +56,8 @@ Pass runPass(int32_t reader) {
 
 // A reader with no transponder answers the Inventory with a count of 0.
 bool passFound(const Pass& pass, int tags) {
-    return (pass.reset == 0 || pass.reset == ZQKRT_STATUS_FIELD_SWITCHED_ON) &&
-           pass.status == (tags > 0 ? 0 : ZQKRT_STATUS_NO_TRANSPONDER) &&
+    return (pass.reset == ZQKRT_STATUS_OK || pass.reset == ZQKRT_STATUS_FIELD_SWITCHED_ON) &&
+           pass.status == (tags > 0 ? ZQKRT_STATUS_OK : ZQKRT_STATUS_NO_TRANSPONDER) &&
            pass.length == static_cast<int32_t>(1 + kInventoryEntryBytes * tags);
 }
 

@@ -101,11 +101,12 @@ ZQKRT_API int32_t ZQKRT_GetReaderParaBuf(int32_t readerHandle, const char* name,
  * below name them. */
 enum { ZQKRT_COMMAND_GET_BAUD = 0x52, ZQKRT_COMMAND_RF_RESET = 0x69, ZQKRT_COMMAND_ISO = 0xB0 };
 
-/* Asks the reader for its rate: 0 when a reader answers at the port's current settings. */
+/* Asks the reader for its rate: ZQKRT_STATUS_OK when a reader answers at the port's current
+ * settings. */
 ZQKRT_API int32_t ZQKRT_0x52_GetBaud(int32_t readerHandle, int32_t busAddress);
 
-/* Switches the reader's field off and on: the reader's status (0, or
- * ZQKRT_STATUS_FIELD_SWITCHED_ON when it was off). */
+/* Switches the reader's field off and on: the reader's status (ZQKRT_STATUS_OK,
+ * or ZQKRT_STATUS_FIELD_SWITCHED_ON when it was off). */
 ZQKRT_API int32_t ZQKRT_0x69_RFReset(int32_t readerHandle, int32_t busAddress);
 
 /* Size of the response buffer that ZQKRT_0xB0_ISOCmd assumes, and the longest request. */
@@ -115,9 +116,11 @@ ZQKRT_API int32_t ZQKRT_0x69_RFReset(int32_t readerHandle, int32_t busAddress);
 /* A transponder's serial number: 8 bytes, written as 16 hex digits. */
 #define ZQKRT_SERIAL_NUMBER_LENGTH 8
 
-/* Reader statuses that come with a reply, besides ZQKRT_OK: of ZQKRT_0xB0_ISOCmd, and
- * ZQKRT_STATUS_FIELD_SWITCHED_ON of ZQKRT_0x69_RFReset too. */
+/* Reader statuses that come with a reply: of ZQKRT_0xB0_ISOCmd, and ZQKRT_STATUS_OK and
+ * ZQKRT_STATUS_FIELD_SWITCHED_ON of the other commands too. A command's status is compared with
+ * these by name; a negative one is the library's error. */
 enum {
+    ZQKRT_STATUS_OK = ZQKRT_OK,             /* the reader did what was asked */
     ZQKRT_STATUS_NO_TRANSPONDER = 0x83,     /* no transponder answered */
     ZQKRT_STATUS_FIELD_SWITCHED_ON = 0x84,  /* the field was off and is on now */
     ZQKRT_STATUS_REPLY_INCOMPLETE = 0x90,   /* only part of what was asked for */
@@ -129,7 +132,7 @@ enum {
 /* Nonzero for the statuses that come with a reply. */
 static inline int ZQKRT_StatusCarriesReply(int32_t status) {
     switch (status) {
-    case ZQKRT_OK:
+    case ZQKRT_STATUS_OK:
     case ZQKRT_STATUS_NO_TRANSPONDER:
     case ZQKRT_STATUS_FIELD_SWITCHED_ON:
     case ZQKRT_STATUS_REPLY_INCOMPLETE:

@@ -1,5 +1,8 @@
 #include "AuditWriter.h"
 
+#include "ErrorText.h"
+
+#include <exception>
 #include <utility>
 
 AuditWriter::AuditWriter(const db::DatabaseLocation& location,
@@ -50,8 +53,9 @@ void AuditWriter::run(const db::DatabaseLocation& location) {
         try {
             connection.update({}, {row});
             report(true, {});
-        } catch (const std::exception& error) {
-            report(false, QString::fromUtf8(error.what()));
+        } catch (...) {
+            // Whatever it is, it must not end the station through this thread.
+            report(false, platform::errorText(std::current_exception()));
         }
     }
 }

@@ -4,6 +4,7 @@
 #include "AuditWriter.h"
 #include "DispensingJournal.h"
 #include "DispensingTurn.h"
+#include "ErrorText.h"
 #include "FieldIndex.h"
 #include "MessageBoxes.h"
 #include "PrescriptionFields.h"
@@ -15,6 +16,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <exception>
 #include <utility>
 
 namespace {
@@ -43,16 +45,6 @@ QString readingText(const balance::BalanceReading& reading) {
                                     QString::fromStdString(reading.unit);
     return reading.state == balance::ReadingState::Unstable ? QStringLiteral("不穩定 ") + value
                                                             : value;
-}
-
-QString currentErrorText() {
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        return QString::fromUtf8(error.what());
-    } catch (...) {
-        return QStringLiteral("unknown error");
-    }
 }
 
 } // namespace
@@ -231,7 +223,7 @@ void DispensingCheck::record(const AuditEntry& entry, const QStringList& details
 // Called while the store's error is handled.
 void DispensingCheck::recordFailedStore(AuditEntry entry) {
     entry.event = journal_event::storeFailed();
-    entry.details = currentErrorText();
+    entry.details = platform::errorText(std::current_exception());
     record(entry, {entry.details});
 }
 

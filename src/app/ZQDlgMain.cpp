@@ -12,7 +12,7 @@
 #include "OrderStatements.h"
 #include "PrescriptionFields.h"
 #include "QueryGridModel.h"
-#include "ReaderErrorMessage.h"
+#include "ReaderCallStatus.h"
 #include "ReaderIniPath.h"
 #include "ReaderIniSteps.h"
 #include "ReportWindow.h"
@@ -393,18 +393,18 @@ void TForm_Main::FormShow() {
     framePoll_.start();
 
     iniPath_ = readerIniPath();
-    const std::int32_t status = library_.NewReader(0);
+    const std::int32_t reader = library_.NewReader(0);
     // A failed creation keeps the reader of the last show.
-    inventory_->startShow(status < 0 ? handles_.ReaderHandle.load() : status, library_.Reader);
-    if (status < 0) {
-        showReaderError(status);
+    inventory_->startShow(readerCallFailed(reader) ? handles_.ReaderHandle.load() : reader,
+                          library_.Reader);
+    if (failedAndShown(reader))
         return;
-    }
-    handles_.ReaderHandle = status;
+    handles_.ReaderHandle = reader;
     // The port held since the last show would make the search miss its own reader; one that
     // cannot be closed is not searched over, as the search would drop its handle.
     if (closeHeldPort() && findReader_ != nullptr && findReader_->exec() == QDialog::Rejected)
         LoadIni();
+    // The protocol log only helps to look into a fault: the station works without it.
     library_.SetReaderPara(handles_.ReaderHandle, ZQKRT_PARA_LOG_PROTOCOL, "1");
     TagDataView = std::make_unique<THexEdit>("DB", 11, 4);
 }
@@ -412,11 +412,8 @@ void TForm_Main::FormShow() {
 bool TForm_Main::closeHeldPort() {
     if (handles_.PortHandle <= 0)
         return true;
-    const std::int32_t status = library_.ClosePort(handles_.PortHandle);
-    if (status < 0) {
-        showReaderError(status);
+    if (failedAndShown(library_.ClosePort(handles_.PortHandle)))
         return false;
-    }
     handles_.PortHandle = 0;
     return true;
 }
@@ -462,6 +459,7 @@ void TForm_Main::MItem_ComPortClick() {
 void TForm_Main::MItem_SearchReaderClick() {
     if (findReader_ == nullptr || !closeHeldPort())
         return;
+    // As at the show, the protocol log's switch may fail unheeded.
     library_.SetReaderPara(handles_.ReaderHandle, ZQKRT_PARA_LOG_PROTOCOL, "0");
     if (findReader_->exec() == QDialog::Rejected)
         LoadIni();
@@ -533,7 +531,8 @@ bool TForm_Main::FormClose() {
 }
 
 // The reader port stays open for the next show; any other port the library still holds was
-// left behind by a failed step and would block that device for good.
+// left behind by a failed step and would block that device for good. A close that fails
+// leaves nothing else to try on the way out.
 void TForm_Main::walkPortList() {
     std::vector<std::int32_t> strays;
     for (std::int32_t port = library_.GetPortList(0); port > 0; port = library_.GetPortList(port)) {
@@ -545,10 +544,11 @@ void TForm_Main::walkPortList() {
 }
 
 bool TForm_Main::releaseReader() {
+    // Whether the release took is asked next, rather than read from its status.
     library_.SetReaderPara(0, ZQKRT_PARA_LOCK_PROTOCOL, "0");
-    char scratch[256] = {};
-    const bool stillLocked =
-        library_.GetReaderPara(0, ZQKRT_PARA_IS_PROTOCOL_LOCKED, scratch, sizeof scratch) == 0;
+    char scratch[ZQKRT_VALUE_BUFFER_SIZE] = {};
+    const bool stillLocked = library_.GetReaderPara(0, ZQKRT_PARA_IS_PROTOCOL_LOCKED, scratch,
+                                                    sizeof scratch) == ZQKRT_OK;
     if (stillLocked && reissuedCloses_ < maxReissuedCloses) {
         ++reissuedCloses_;
         return false;

@@ -1,5 +1,6 @@
 #include "ErrorGuard.h"
 
+#include "ErrorText.h"
 #include "MessageBoxes.h"
 
 #include <QCoreApplication>
@@ -17,14 +18,8 @@ bool runGuarded(const std::function<void()>& handler) {
 }
 
 void showError(const std::exception_ptr& error) {
-    QString text = QCoreApplication::translate("ErrorGuard", "Unknown error");
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& caught) {
-        text = QString::fromStdString(caught.what());
-    } catch (...) {
-    }
-    showMessage(text, QCoreApplication::applicationName(), MessageIcon::Error);
+    showMessage(errorText(error, QCoreApplication::translate("ErrorGuard", "Unknown error")),
+                QCoreApplication::applicationName(), MessageIcon::Error);
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "FindReaderThread.h"
 
 #include "BaudRates.h"
+#include "ReaderCallStatus.h"
 #include "ReaderIniPath.h"
 #include "ReaderIniSteps.h"
 #include "SerialFrames.h"
@@ -54,7 +55,7 @@ void TFindReaderThread::Execute() {
 
 bool TFindReaderThread::SearchPort(const char* portNr) {
     TestPort = Library.OpenPort(portNr);
-    if (TestPort < 0)
+    if (readerCallFailed(TestPort))
         return true;
     Handles.PortHandle = TestPort.load();
     LastStatus = Library.SetReaderPara(Handles.ReaderHandle, ZQKRT_PARA_PORT_HANDLE,
@@ -62,18 +63,20 @@ bool TFindReaderThread::SearchPort(const char* portNr) {
     for (const SerialFrame& frame : kSerialFrames) {
         LastStatus =
             Library.SetPortPara(TestPort, ZQCOM_PARA_FRAME, std::string(frame.text).c_str());
-        if (LastStatus < 0)
+        if (readerCallFailed(LastStatus))
             return false;
         for (const BaudRate& rate : kBaudRates) {
+            // A rate the line refuses leaves the last one, probed already: the probe fails
+            // and the search goes on. The time-out's status decides.
             Library.SetPortPara(TestPort, ZQCOM_PARA_BAUD, std::string(rate.text).c_str());
             LastStatus = Library.SetPortPara(TestPort, ZQCOM_PARA_TIMEOUT,
                                              std::string(rate.probeTimeOut).c_str());
-            if (LastStatus < 0) {
+            if (readerCallFailed(LastStatus)) {
                 CloseTestPort();
                 return false;
             }
             std::string reply;
-            if (Table.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == 0) {
+            if (Table.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == ZQKRT_STATUS_OK) {
                 Synchronize([this] { ShowReaderFound(); });
                 return false;
             }
@@ -86,7 +89,7 @@ bool TFindReaderThread::SearchPort(const char* portNr) {
         }
     }
     LastStatus = Library.ClosePort(TestPort);
-    if (LastStatus < 0)
+    if (readerCallFailed(LastStatus))
         return false;
     Handles.PortHandle = 0;
     return true;
@@ -97,30 +100,31 @@ TFindReaderThread::CardReaderStep TFindReaderThread::SearchCardReader(const char
     TestPort = Library.OpenPort(portNr);
     if (TestPort == ZQCOM_ERR_NO_SERVICE)
         return CardReaderStep::NoService;
-    if (TestPort < 0)
+    if (readerCallFailed(TestPort))
         return CardReaderStep::Next;
     Handles.PortHandle = TestPort.load();
     LastStatus = Library.SetReaderPara(Handles.ReaderHandle, ZQKRT_PARA_PORT_HANDLE,
                                        std::to_string(TestPort).c_str());
     std::string reply;
-    if (LastStatus >= 0 && Table.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == 0) {
+    if (!readerCallFailed(LastStatus) &&
+        Table.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == ZQKRT_STATUS_OK) {
         Synchronize([this] { ShowReaderFound(); });
         return CardReaderStep::Over;
     }
     CloseTestPort();
-    return LastStatus < 0 ? CardReaderStep::Over : CardReaderStep::Next;
+    return readerCallFailed(LastStatus) ? CardReaderStep::Over : CardReaderStep::Next;
 }
 
 void TFindReaderThread::CloseTestPort() {
     LastStatus = Library.ClosePort(TestPort);
-    if (LastStatus >= 0)
+    if (!readerCallFailed(LastStatus))
         Handles.PortHandle = 0;
 }
 
 // A parameter the port does not give is shown empty: the summary then still names the others.
 std::string TFindReaderThread::PortPara(const char* name) const {
     std::array<char, ZQCOM_VALUE_BUFFER_SIZE> value{};
-    if (Library.GetPortPara(TestPort, name, value.data(), value.size()) < 0)
+    if (readerCallFailed(Library.GetPortPara(TestPort, name, value.data(), value.size())))
         return {};
     return std::string(value.data(), strnlen(value.data(), value.size()));
 }
@@ -155,7 +159,7 @@ void TFindReaderThread::ShowReaderFound() {
         return;
     }
     const reader_port::PortSettings settings = reader_ini::ReadPortSettings(iniPath);
-    // The rate and frame just found stay.
+    // The rate and frame just found stay; a value the port refuses is left as the port had it.
     for (const reader_port::PortSetting& setting : reader_port::kPortSettings) {
         if (!setting.line)
             Library.SetPortPara(TestPort, setting.parameter, (settings.*setting.member).c_str());

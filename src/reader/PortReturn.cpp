@@ -1,5 +1,7 @@
 #include "PortReturn.h"
 
+#include "ReaderCallStatus.h"
+
 #include <charconv>
 #include <vector>
 
@@ -24,11 +26,12 @@ bool PortReturn::portFailed(std::int32_t status) {
 std::optional<PortReturn::LostPort> PortReturn::lostPort(std::int32_t port) const {
     LostPort lost;
     if (port <= 0 ||
-        reader_port::readPortParameter(library_, port, ZQCOM_PARA_PORTNR, lost.number) < 0 ||
-        reader_port::readPortSettings(library_, port, lost.settings) < 0)
+        readerCallFailed(
+            reader_port::readPortParameter(library_, port, ZQCOM_PARA_PORTNR, lost.number)) ||
+        readerCallFailed(reader_port::readPortSettings(library_, port, lost.settings)))
         return std::nullopt;
-    if (!isSerialPort(lost.number) &&
-        reader_port::readPortParameter(library_, port, ZQCOM_PARA_READER_NAME, lost.readerName) < 0)
+    if (!isSerialPort(lost.number) && readerCallFailed(reader_port::readPortParameter(
+                                          library_, port, ZQCOM_PARA_READER_NAME, lost.readerName)))
         return std::nullopt;
     return lost;
 }
@@ -52,18 +55,19 @@ void PortReturn::forget() {
     lost_.reset();
 }
 
+// The closes here clean up after a failure: whatever they give, the handle is given up.
 bool PortReturn::reopen(const LostPort& port) {
     if (const std::int32_t held = handles_.PortHandle.exchange(0); held > 0)
         library_.ClosePort(held);
     const std::int32_t opened = openAgain(port);
-    if (opened <= 0)
+    if (readerCallFailed(opened))
         return false;
-    if (reader_port::setPortSettings(library_, opened, port.settings) < 0) {
+    if (readerCallFailed(reader_port::setPortSettings(library_, opened, port.settings))) {
         library_.ClosePort(opened);
         return false;
     }
     handles_.PortHandle = opened;
-    return reader_port::bindReaderToPort(library_, handles_, opened) >= 0;
+    return !readerCallFailed(reader_port::bindReaderToPort(library_, handles_, opened));
 }
 
 // A restarted service lists its readers anew: the reader is looked for by its name, at its own
@@ -81,12 +85,14 @@ std::int32_t PortReturn::openAgain(const LostPort& port) const {
         if (opened == ZQCOM_ERR_NO_SERVICE)
             return opened;
         std::string name;
-        if (opened > 0 &&
-            reader_port::readPortParameter(library_, opened, ZQCOM_PARA_READER_NAME, name) >= 0 &&
+        if (readerCallFailed(opened))
+            continue;
+        if (!readerCallFailed(
+                reader_port::readPortParameter(library_, opened, ZQCOM_PARA_READER_NAME, name)) &&
             name == port.readerName)
             return opened;
-        if (opened > 0)
-            library_.ClosePort(opened);
+        // Another reader's port, not the one sought: given up whatever the close gives.
+        library_.ClosePort(opened);
     }
     return ZQCOM_ERR_OPEN_FAILED;
 }

@@ -2,6 +2,7 @@
 
 #include "PortReturn.h"
 #include "PubFunctions.h"
+#include "ReaderCallStatus.h"
 #include "ZQKRT_TableArray.h"
 
 #include <algorithm>
@@ -59,7 +60,7 @@ void TReadTagsThread::Execute() {
             Table = working;
         }
         FollowPort(status);
-        if (status == 0) {
+        if (status == ZQKRT_STATUS_OK) {
             Synchronize([this] { update_(TagCount); });
             continue;
         }
@@ -74,9 +75,9 @@ void TReadTagsThread::FollowPort(std::int32_t status) {
     const bool failed = PortReturn::portFailed(status);
     if (failed)
         portReturn_->tryAgain();
-    else if (status == 0)
+    else if (status == ZQKRT_STATUS_OK)
         portReturn_->forget();
-    if (status != 0 && !failed)
+    if (status != ZQKRT_STATUS_OK && !failed)
         return;
     if (failed != away_ && readerAway_) {
         away_ = failed;
@@ -88,18 +89,19 @@ std::int32_t TReadTagsThread::Pass(TZQKRT_TableArray& working) {
     working.RemoveAll();
     std::string reply;
     const std::int32_t reset = working.RunCommand(ZQKRT_COMMAND_RF_RESET, reply);
-    if (reset != 0 && reset != ZQKRT_STATUS_FIELD_SWITCHED_ON)
+    if (reset != ZQKRT_STATUS_OK && reset != ZQKRT_STATUS_FIELD_SWITCHED_ON)
         return reset;
     working.SetValue(kCommandCode, "01");
     working.SetValue(kMode, "00");
-    if (const std::int32_t status = working.RunCommand(ZQKRT_COMMAND_ISO, reply); status < 0)
+    if (const std::int32_t status = working.RunCommand(ZQKRT_COMMAND_ISO, reply);
+        readerCallFailed(status))
         return status;
     // The table keeps only the transponders the reply really holds.
     TagCount = std::max(HexPairToInt(reply.substr(0, kCountChars)), 0);
     for (std::int32_t i = 0; i < TagCount; ++i)
         working.Add();
     working.SetValue(kDecodeInventory, reply);
-    return 0;
+    return ZQKRT_STATUS_OK;
 }
 
 void TReadTagsThread::PauseAfterFailure() {

@@ -44,7 +44,8 @@ protected:
     void Execute() override;
 
 private:
-    // One pass over working, which then replaces Table; the reader's status, 0 when it worked.
+    // One pass over working, which then replaces Table; the reader's status, ZQKRT_STATUS_OK when
+    // it worked.
     std::int32_t Pass(TZQKRT_TableArray& working);
     void FollowPort(std::int32_t status);
     void PauseAfterFailure();

@@ -2,7 +2,7 @@
 
 #include "IniFile.h"
 #include "MessageBoxes.h"
-#include "ReaderErrorMessage.h"
+#include "ReaderCallStatus.h"
 #include "ReaderIniPath.h"
 #include "ReaderPortSteps.h"
 
@@ -43,27 +43,20 @@ void LoadIni(const std::string& path, ReaderPortHost& host, ReaderHandles& handl
     }
     const reader_port::PortSettings settings = ReadPortSettings(path);
     if (const std::int32_t held = handles.PortHandle; held > 0) {
-        const std::int32_t status = library.ClosePort(held);
-        if (status < 0) {
-            showReaderError(status);
+        if (failedAndShown(library.ClosePort(held)))
             return;
-        }
         handles.PortHandle = 0;
     }
     const std::int32_t port = library.OpenPort(com.c_str());
-    if (port < 0) {
-        showReaderError(port);
+    if (failedAndShown(port)) {
         host.setRunEnabled(false);
         return;
     }
     handles.PortHandle = port;
     host.setRunEnabled(true);
-    if (const std::int32_t status = reader_port::bindReaderToPort(library, handles, port);
-        status < 0) {
-        showReaderError(status);
+    if (failedAndShown(reader_port::bindReaderToPort(library, handles, port)))
         return;
-    }
-    reader_port::applyPortSettings(library, port, settings);
+    failedAndShown(reader_port::setPortSettings(library, port, settings));
 }
 
 void SaveIni(const std::string& path, const ReaderHandles& handles,
@@ -75,11 +68,10 @@ void SaveIni(const std::string& path, const ReaderHandles& handles,
     std::string com;
     reader_port::PortSettings settings;
     std::int32_t status = reader_port::readPortParameter(library, port, ZQCOM_PARA_PORTNR, com);
-    if (status >= 0) {
+    if (!readerCallFailed(status)) {
         status = reader_port::readPortSettings(library, port, settings);
     }
-    if (status < 0) {
-        showReaderError(status);
+    if (failedAndShown(status)) {
         return;
     }
     std::vector<std::pair<std::string, std::string>> entries{{kPortNumberKey, com}};

@@ -1,6 +1,6 @@
 #include "ReaderPortSteps.h"
 
-#include "ReaderErrorMessage.h"
+#include "ReaderCallStatus.h"
 
 #include <cstring>
 #include <vector>
@@ -43,8 +43,9 @@ std::int32_t readPortParameter(const ReaderLibraryCalls& library, std::int32_t p
     // The library refuses a value that does not fit instead of cutting it.
     std::vector<char> buffer(ZQCOM_VALUE_BUFFER_SIZE + 1, '\0');
     const std::int32_t status = library.GetPortPara(port, name, buffer.data(), buffer.size() - 1);
-    value = status < 0 ? std::string()
-                       : std::string(buffer.data(), ::strnlen(buffer.data(), buffer.size()));
+    value = readerCallFailed(status)
+                ? std::string()
+                : std::string(buffer.data(), ::strnlen(buffer.data(), buffer.size()));
     return status;
 }
 
@@ -59,10 +60,10 @@ std::int32_t readPortSettings(const ReaderLibraryCalls& library, std::int32_t po
     for (const PortSetting& setting : kPortSettings) {
         if (const std::int32_t status =
                 readPortParameter(library, port, setting.parameter, settings.*setting.member);
-            status < 0)
+            readerCallFailed(status))
             return status;
     }
-    return 0;
+    return ZQCOM_OK;
 }
 
 std::int32_t setPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
@@ -70,18 +71,10 @@ std::int32_t setPortSettings(const ReaderLibraryCalls& library, std::int32_t por
     for (const PortSetting* setting : inSetOrder()) {
         if (const std::int32_t status =
                 library.SetPortPara(port, setting->parameter, (settings.*setting->member).c_str());
-            status < 0)
+            readerCallFailed(status))
             return status;
     }
-    return 0;
-}
-
-bool applyPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
-                       const PortSettings& settings) {
-    const std::int32_t status = setPortSettings(library, port, settings);
-    if (status < 0)
-        showReaderError(status);
-    return status >= 0;
+    return ZQCOM_OK;
 }
 
 } // namespace reader_port

@@ -45,17 +45,13 @@ std::int32_t bindReaderToPort(const ReaderLibraryCalls& library, const ReaderHan
                               std::int32_t port);
 
 // Reads the five parameters of port in the INI file's order; gives the first failure's
-// status, else 0.
+// status, else ZQCOM_OK.
 std::int32_t readPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
                               PortSettings& settings);
 
 // Sets the five parameters in the order the reader expects them; the first failure ends it,
-// leaving the ones set before, and gives its status, else 0.
+// leaving the ones set before, and gives its status, else ZQCOM_OK.
 std::int32_t setPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
                              const PortSettings& settings);
-
-// setPortSettings, with a failure shown. False on a failure.
-bool applyPortSettings(const ReaderLibraryCalls& library, std::int32_t port,
-                       const PortSettings& settings);
 
 } // namespace reader_port

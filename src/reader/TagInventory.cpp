@@ -3,7 +3,7 @@
 #include "HexEdit.h"
 #include "PortReturn.h"
 #include "ReadTagsThread.h"
-#include "ReaderErrorMessage.h"
+#include "ReaderCallStatus.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -199,9 +199,7 @@ void TagInventory::ListView_TagListClick(THexEdit* view) {
             return;
         status = table_->GetBlockData(block_buffer::kReadBlocks, data);
     }
-    if (status < 0) {
-        showReaderError(status);
+    if (failedAndShown(status))
         return;
-    }
     view->LoadData(0, data);
 }

@@ -4,7 +4,7 @@
 #include "DialogKeys.h"
 #include "ErrorGuard.h"
 #include "MessageBoxes.h"
-#include "ReaderErrorMessage.h"
+#include "ReaderCallStatus.h"
 #include "ReaderPortSteps.h"
 #include "SerialFrames.h"
 #include "ZQKRT_TableArray.h"
@@ -131,10 +131,10 @@ void TForm_ComPort::SelectBaud(const std::string& rate) {
 }
 
 void TForm_ComPort::ApplyPortSettings() {
-    reader_port::applyPortSettings(
+    failedAndShown(reader_port::setPortSettings(
         library_, handles_.PortHandle,
         {textOf(ui->Cbo_Baud), textOf(ui->Cbo_Frame), ui->Edt_TimeOut->text().toStdString(),
-         ui->Edt_DelayTime->text().toStdString(), ui->Chk_TimeControl->isChecked() ? "1" : "0"});
+         ui->Edt_DelayTime->text().toStdString(), ui->Chk_TimeControl->isChecked() ? "1" : "0"}));
 }
 
 void TForm_ComPort::Btn_OpenPortClick() {
@@ -144,29 +144,21 @@ void TForm_ComPort::Btn_OpenPortClick() {
         return;
     }
     const std::int32_t port = library_.OpenPort(ChosenSerialPort().c_str());
-    if (port < 0) {
-        showReaderError(port);
+    if (failedAndShown(port))
         return;
-    }
     handles_.PortHandle = port;
     // The buttons and Btn_Run follow the open port even when binding it fails.
     EnablePortButtons(true);
     ui->Btn_OpenPort->setEnabled(false);
     SetRunEnabled(true);
-    if (const std::int32_t status = reader_port::bindReaderToPort(library_, handles_, port);
-        status < 0) {
-        showReaderError(status);
+    if (failedAndShown(reader_port::bindReaderToPort(library_, handles_, port)))
         return;
-    }
     ApplyPortSettings();
 }
 
 void TForm_ComPort::Btn_ClosePortClick() {
-    const std::int32_t status = library_.ClosePort(handles_.PortHandle);
-    if (status < 0) {
-        showReaderError(status);
+    if (failedAndShown(library_.ClosePort(handles_.PortHandle)))
         return;
-    }
     handles_.PortHandle = 0;
     ShowOpenPort({});
     EnablePortButtons(false);
@@ -195,12 +187,8 @@ void TForm_ComPort::ShowSettings(const reader_port::PortSettings& settings) {
 
 void TForm_ComPort::ReadBack() {
     reader_port::PortSettings settings;
-    if (const std::int32_t status =
-            reader_port::readPortSettings(library_, handles_.PortHandle, settings);
-        status < 0) {
-        showReaderError(status);
+    if (failedAndShown(reader_port::readPortSettings(library_, handles_.PortHandle, settings)))
         return;
-    }
     ShowSettings(settings);
 }
 
@@ -217,6 +205,9 @@ void TForm_ComPort::Btn_BaudrateClick() {
     if (port <= 0) {
         return;
     }
+    // The rate and time-out the probe changes are put back as far as they can be (a found rate
+    // stays): a value that could not be read stays empty and its restore fails unheeded. The
+    // user is told the probe's outcome.
     std::string savedBaud, savedTimeOut;
     reader_port::readPortParameter(library_, port, ZQCOM_PARA_BAUD, savedBaud);
     reader_port::readPortParameter(library_, port, ZQCOM_PARA_TIMEOUT, savedTimeOut);
@@ -230,17 +221,16 @@ void TForm_ComPort::Btn_BaudrateClick() {
         const std::string rate(kBaudRates[i].text);
         const std::string timeOut(kBaudRates[i].probeTimeOut);
         std::int32_t status = library_.SetPortPara(port, ZQCOM_PARA_BAUD, rate.c_str());
-        if (status >= 0) {
+        if (!readerCallFailed(status)) {
             status = library_.SetPortPara(port, ZQCOM_PARA_TIMEOUT, timeOut.c_str());
         }
-        if (status < 0) {
-            showReaderError(status);
+        if (failedAndShown(status)) {
             restore();
             return;
         }
         ui->Cbo_Baud->setCurrentIndex(static_cast<int>(i));
         std::string reply;
-        if (probe.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == 0) {
+        if (probe.RunCommand(ZQKRT_COMMAND_GET_BAUD, reply) == ZQKRT_STATUS_OK) {
             platform::showMessage(
                 QStringLiteral("FoundReader\r\nBaudrate: %1").arg(QString::fromStdString(rate)),
                 QStringLiteral("Information"), platform::MessageIcon::Information);
@@ -280,8 +270,8 @@ void TForm_ComPort::Edt_DelayTimeExit() {
 void TForm_ComPort::PortChosen(const std::string& chosen) {
     std::string number;
     const std::int32_t port = handles_.PortHandle;
-    if (port <= 0 ||
-        reader_port::readPortParameter(library_, port, ZQCOM_PARA_PORTNR, number) < 0) {
+    if (port <= 0 || readerCallFailed(reader_port::readPortParameter(library_, port,
+                                                                     ZQCOM_PARA_PORTNR, number))) {
         EnablePortButtons(false);
         ui->Btn_OpenPort->setEnabled(true);
         return;
@@ -313,6 +303,7 @@ void TForm_ComPort::ShowOpenPort(const std::string& number) {
             (serial != nullptr ? serial : choices.front())->setChecked(true);
         return;
     }
+    // Only the tooltip needs the name: without it the tooltip stays empty.
     std::string name;
     reader_port::readPortParameter(library_, handles_.PortHandle, ZQCOM_PARA_READER_NAME, name);
     ui->Rdo_Pcsc->setText(QStringLiteral("PC/SC %1").arg(QString::fromStdString(otherPort_)));
@@ -332,8 +323,8 @@ void TForm_ComPort::FormShow() {
     ui->Btn_OpenPort->setEnabled(false);
     ReadBack();
     std::string number;
-    if (reader_port::readPortParameter(library_, handles_.PortHandle, ZQCOM_PARA_PORTNR, number) >=
-            0 &&
+    if (!readerCallFailed(reader_port::readPortParameter(library_, handles_.PortHandle,
+                                                         ZQCOM_PARA_PORTNR, number)) &&
         !number.empty()) {
         ShowOpenPort(number);
     }

@@ -325,5 +325,5 @@ std::int32_t TZQKRT_TableArray::RunCommand(int command, std::string& reply) {
         return status;
     const int length = std::clamp<std::int32_t>(responseLength, 0, ZQKRT_RESPONSE_BUFFER_SIZE);
     reply = DecodeIsoReply(BufToHex(response.data(), length), range);
-    return 0;
+    return ZQKRT_STATUS_OK;
 }

@@ -90,8 +90,8 @@ public:
     // code but "01", when Selected names no record, or a record that is no longer the
     // transponder of SelectedSerial (the table was refilled since). After a reader status that
     // comes with a reply, reply is what is left of the decoded reply's hex text and the result
-    // is 0; otherwise reply is left as it was. Throws TConversionError, before sending, when
-    // FirstBlock or BlockCount is needed and is not a decimal number.
+    // is ZQKRT_STATUS_OK; otherwise reply is left as it was. Throws TConversionError, before
+    // sending, when FirstBlock or BlockCount is needed and is not a decimal number.
     std::int32_t RunCommand(int command, std::string& reply);
 
 private:

@@ -1,8 +1,11 @@
-#include "ReaderErrorMessage.h"
+#include "ReaderCallStatus.h"
 
 #include "MessageBoxes.h"
 
-void showReaderError(std::int32_t status) {
+bool failedAndShown(std::int32_t status) {
+    if (!readerCallFailed(status))
+        return false;
     platform::showMessage(QStringLiteral("ZQCOM-ErrorCode: %1").arg(status),
                           QStringLiteral("Error"), platform::MessageIcon::Exclamation);
+    return true;
 }
