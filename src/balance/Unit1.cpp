@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "BalanceDialect.h"
 #include "BalanceSerial.h"
 #include "DialogKeys.h"
 #include "ErrorGuard.h"
@@ -220,7 +221,7 @@ void TForm1::FinishTick() {
     receive();
     const QByteArray line = balance::weightLine(reply_, replyStartsLine_);
     weightText_ = balance::weightOf(line);
-    reading_ = balance::parseReading(std::string_view(line.constData(), line.size()));
+    reading_ = balance::kStationDialect.parse(std::string_view(line.constData(), line.size()));
     stamps_.answered(reading_);
     // Unless the timer was stopped meanwhile.
     if (std::exchange(tickDue_, false) && Timer1->isActive()) {

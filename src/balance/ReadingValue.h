@@ -1,0 +1,28 @@
+#pragma once
+
+#include "BalanceReading.h"
+
+#include <string_view>
+
+// The pieces the dialects' lines share, for the dialects' own files.
+namespace balance::reading {
+
+// The line without its CR LF, CR or LF.
+std::string_view withoutLineEnd(std::string_view line);
+
+void skipBlanks(std::string_view& text);
+
+// Compares ASCII letters without their case.
+bool sameIgnoringCase(std::string_view a, std::string_view b);
+
+// Whether text starts with word followed by a blank or by nothing, and if so takes it off.
+bool takeWord(std::string_view& text, std::string_view word);
+
+// A signed value of at most 4 decimals, blanks allowed around the sign, then a unit of letters
+// or none, and nothing else but blanks. Sets the value and unit; false for anything else.
+bool readValue(std::string_view text, BalanceReading& reading);
+
+// A reading that shows only its state: an overload or underload carries no weight.
+BalanceReading beyondRange(ReadingState state);
+
+} // namespace balance::reading

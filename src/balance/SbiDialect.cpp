@@ -1,0 +1,70 @@
+// Lines of 16 characters: a sign, the value right-aligned with its point, a blank and a unit of
+// up to three letters, left blank while the reading is not stable ("+    12.34 g  "); or of 22,
+// with an identification of 6 in front: "N     " net, "G#    " gross, "T     " tare. "High"
+// and "Low" stand in the value field for an overload and an underload.
+#include "BalanceDialect.h"
+#include "ReadingValue.h"
+
+namespace balance {
+namespace {
+
+constexpr WeightRequest kSbiRequests[] = {{"ESC P", "\x1b"
+                                                    "P"}};
+
+std::string_view withoutSign(std::string_view text) {
+    reading::skipBlanks(text);
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        text.remove_prefix(1);
+        reading::skipBlanks(text);
+    }
+    while (text.ends_with(' ')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+BalanceReading parseSbiLine(std::string_view line) {
+    line = reading::withoutLineEnd(line);
+    if (line.size() > kMaxReadingLine) {
+        return {};
+    }
+    reading::skipBlanks(line);
+    // What the tare memory holds is not the load on the pan.
+    if (reading::takeWord(line, "T")) {
+        return {};
+    }
+    if (!reading::takeWord(line, "N")) {
+        reading::takeWord(line, "G#");
+    }
+    const std::string_view shown = withoutSign(line);
+    if (reading::sameIgnoringCase(shown, "High")) {
+        return reading::beyondRange(ReadingState::Overload);
+    }
+    if (reading::sameIgnoringCase(shown, "Low")) {
+        return reading::beyondRange(ReadingState::Underload);
+    }
+    BalanceReading parsed;
+    if (!reading::readValue(line, parsed)) {
+        return {};
+    }
+    parsed.state = parsed.unit.empty() ? ReadingState::Unstable : ReadingState::Stable;
+    return parsed;
+}
+
+} // namespace
+
+const BalanceDialect kSbiDialect = {
+    .name = "sbi",
+    .requests = kSbiRequests,
+    .lineEnd = "\r\n",
+    .flagsStability = true,
+    .zeroCommand = "\x1b"
+                   "V", // newer models; older ones zero with their tare
+    .tareCommand = "\x1b"
+                   "T",
+    .parse = parseSbiLine,
+    .serialRequest = {},
+    .serialNumber = nullptr,
+};
+
+} // namespace balance

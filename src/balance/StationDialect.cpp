@@ -1,0 +1,57 @@
+// The station's own balances: a line headed "ST," (stable), "US," (unstable) or "OL"
+// (overload), e.g. "ST,+00012.34  g", answering "PRT" or "Q".
+#include "BalanceDialect.h"
+#include "ReadingValue.h"
+
+namespace balance {
+namespace {
+
+constexpr WeightRequest kStationRequests[] = {{"PRT", "PRT\r\n"}, {"Q", "Q\r\n"}};
+
+bool isCapital(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+
+// Without a header: a balance that prints only when stable.
+BalanceReading parseStationLine(std::string_view line) {
+    line = reading::withoutLineEnd(line);
+    if (line.size() > kMaxReadingLine) {
+        return {};
+    }
+    BalanceReading parsed;
+    ReadingState state = ReadingState::Stable;
+    if (line.size() >= 2 && isCapital(line[0]) && isCapital(line[1])) {
+        const std::string_view header = line.substr(0, 2);
+        line.remove_prefix(2);
+        const bool commaNext = !line.empty() && line.front() == ',';
+        if (header == "OL" && (line.empty() || commaNext)) {
+            return reading::beyondRange(ReadingState::Overload);
+        }
+        if (!commaNext || (header != "ST" && header != "US")) {
+            return {};
+        }
+        line.remove_prefix(1);
+        state = header == "ST" ? ReadingState::Stable : ReadingState::Unstable;
+    }
+    if (!reading::readValue(line, parsed)) {
+        return {};
+    }
+    parsed.state = state;
+    return parsed;
+}
+
+} // namespace
+
+const BalanceDialect kStationDialect = {
+    .name = "station",
+    .requests = kStationRequests,
+    .lineEnd = "\r\n",
+    .flagsStability = true,
+    .zeroCommand = "Z\r\n",
+    .tareCommand = "R\r\n", // the re-zero key, which tares
+    .parse = parseStationLine,
+    .serialRequest = {},
+    .serialNumber = nullptr,
+};
+
+} // namespace balance
