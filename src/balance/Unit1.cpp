@@ -1,6 +1,5 @@
 #include "Unit1.h"
 
-#include "BalanceDialect.h"
 #include "BalanceSerial.h"
 #include "DialogKeys.h"
 #include "ErrorGuard.h"
@@ -126,6 +125,10 @@ void TForm1::openPortAtShow(const balance::BalanceIni& ini) {
     }
 }
 
+std::string_view TForm1::requestOf(const balance::BalanceDialect& dialect) {
+    return dialect.request("Q").value_or(dialect.requests.front()).bytes;
+}
+
 void TForm1::OpenTerminalPort() {
     const int position = ui->rdCOM_COM2->isChecked() ? 1 : 0;
     // What a balance sends unasked before the first request is taken by that tick's start, and
@@ -200,8 +203,7 @@ void TForm1::StartTick() {
     // whether the reply's first line is whole.
     take();
     replyStartsLine_ = atLineStart_;
-    static constexpr char kRequest[] = {'Q', '\r', '\n'};
-    if (port_.write(kRequest, sizeof kRequest) != static_cast<long>(sizeof kRequest)) {
+    if (port_.write(request_.data(), request_.size()) != static_cast<long>(request_.size())) {
         // A weight from a line that went away would be stale; it shows again once it is back.
         lineReturn_.failed(port_);
         forgetWeight();
@@ -221,7 +223,7 @@ void TForm1::FinishTick() {
     receive();
     const QByteArray line = balance::weightLine(reply_, replyStartsLine_);
     weightText_ = balance::weightOf(line);
-    reading_ = balance::kStationDialect.parse(std::string_view(line.constData(), line.size()));
+    reading_ = dialect_->parse(std::string_view(line.constData(), line.size()));
     stamps_.answered(reading_);
     // Unless the timer was stopped meanwhile.
     if (std::exchange(tickDue_, false) && Timer1->isActive()) {
