@@ -2,6 +2,7 @@
 
 #include "BalanceReading.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,6 +14,14 @@ namespace balance {
 struct WeightRequest {
     std::string_view name;
     std::string_view bytes;
+};
+
+// What a balance shows, for writing its line.
+struct ShownWeight {
+    ReadingState state = ReadingState::Stable; // never NotAReading
+    std::int64_t steps = 0;                    // the signed value in steps of 10^-decimals
+    int decimals = 2;                          // 0 to 4
+    std::string_view unit;
 };
 
 // How one family of balances speaks on its line. A new dialect is one more file defining one
@@ -30,6 +39,10 @@ struct BalanceDialect {
     std::string_view tareCommand;
     // One line of its output, with or without its line end; any bytes at all.
     BalanceReading (*parse)(std::string_view line) = nullptr;
+    // The line the balance sends for what it shows, line end and all.
+    std::string (*line)(const ShownWeight& shown) = nullptr;
+    // What the balance answers a command it does not know; empty when it stays silent.
+    std::string_view unknownCommandReply;
     // Asks for the serial number; empty when the dialect has no such request.
     std::string_view serialRequest;
     // The serial number in the answer to serialRequest; nullopt for any other line.

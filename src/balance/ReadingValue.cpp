@@ -111,6 +111,28 @@ bool readValue(std::string_view text, BalanceReading& reading) {
     return true;
 }
 
+std::string decimalText(std::uint64_t steps, int decimals) {
+    std::string digits = std::to_string(steps);
+    const auto places = static_cast<std::size_t>(decimals);
+    if (places == 0) {
+        return digits;
+    }
+    if (digits.size() <= places) {
+        digits.insert(0, places + 1 - digits.size(), '0');
+    }
+    digits.insert(digits.size() - places, 1, '.');
+    return digits;
+}
+
+std::string rightAligned(std::string_view text, std::size_t width) {
+    std::string aligned(text.size() < width ? width - text.size() : 0, ' ');
+    return aligned.append(text);
+}
+
+std::uint64_t magnitude(std::int64_t value) {
+    return value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+}
+
 BalanceReading beyondRange(ReadingState state) {
     BalanceReading reading;
     reading.state = state;

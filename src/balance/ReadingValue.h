@@ -2,6 +2,8 @@
 
 #include "BalanceReading.h"
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 // The pieces the dialects' lines share, for the dialects' own files.
@@ -21,6 +23,15 @@ bool takeWord(std::string_view& text, std::string_view word);
 // A signed value of at most 4 decimals, blanks allowed around the sign, then a unit of letters
 // or none, and nothing else but blanks. Sets the value and unit; false for anything else.
 bool readValue(std::string_view text, BalanceReading& reading);
+
+// steps of 10^-decimals as a decimal with its point, no sign: (1234, 2) is "12.34".
+std::string decimalText(std::uint64_t steps, int decimals);
+
+// text right-aligned in width characters, or text itself when longer.
+std::string rightAligned(std::string_view text, std::size_t width);
+
+// The magnitude of a signed value.
+std::uint64_t magnitude(std::int64_t value);
 
 // A reading that shows only its state: an overload or underload carries no weight.
 BalanceReading beyondRange(ReadingState state);

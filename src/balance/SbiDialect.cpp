@@ -5,6 +5,9 @@
 #include "BalanceDialect.h"
 #include "ReadingValue.h"
 
+#include <algorithm>
+#include <string>
+
 namespace balance {
 namespace {
 
@@ -51,6 +54,20 @@ BalanceReading parseSbiLine(std::string_view line) {
     return parsed;
 }
 
+// The 16-character line: sign, blank, value in 8, blank, unit in 3 (blank while moving), CR LF.
+std::string sbiLine(const ShownWeight& shown) {
+    const bool negative = shown.steps < 0 || shown.state == ReadingState::Underload;
+    const std::string value =
+        shown.state == ReadingState::Overload ? "High"
+        : shown.state == ReadingState::Underload
+            ? "Low"
+            : reading::decimalText(reading::magnitude(shown.steps), shown.decimals);
+    std::string unit(shown.state == ReadingState::Stable ? shown.unit : std::string_view());
+    unit.resize(std::max<std::size_t>(unit.size(), 3), ' ');
+    return std::string(negative ? "- " : "+ ") + reading::rightAligned(value, 8) + " " + unit +
+           "\r\n";
+}
+
 } // namespace
 
 const BalanceDialect kSbiDialect = {
@@ -63,6 +80,8 @@ const BalanceDialect kSbiDialect = {
     .tareCommand = "\x1b"
                    "T",
     .parse = parseSbiLine,
+    .line = sbiLine,
+    .unknownCommandReply = {},
     .serialRequest = {},
     .serialNumber = nullptr,
 };

@@ -36,6 +36,22 @@ BalanceReading parseSicsLine(std::string_view line) {
     return parsed;
 }
 
+// The signed value right-aligned in 10 characters, a blank, the unit.
+std::string sicsLine(const ShownWeight& shown) {
+    switch (shown.state) {
+    case ReadingState::Overload:
+        return "S +\r\n";
+    case ReadingState::Underload:
+        return "S -\r\n";
+    default:
+        break;
+    }
+    const std::string value = (shown.steps < 0 ? "-" : "") +
+                              reading::decimalText(reading::magnitude(shown.steps), shown.decimals);
+    return (shown.state == ReadingState::Stable ? "S S " : "S D ") +
+           reading::rightAligned(value, 10) + " " + std::string(shown.unit) + "\r\n";
+}
+
 // I4 A "serial number"
 std::optional<std::string> sicsSerialNumber(std::string_view line) {
     line = reading::withoutLineEnd(line);
@@ -66,6 +82,8 @@ const BalanceDialect kSicsDialect = {
     .zeroCommand = "Z\r\n",
     .tareCommand = "T\r\n",
     .parse = parseSicsLine,
+    .line = sicsLine,
+    .unknownCommandReply = "ES\r\n",
     .serialRequest = "I4\r\n",
     .serialNumber = sicsSerialNumber,
 };

@@ -3,6 +3,8 @@
 #include "BalanceDialect.h"
 #include "ReadingValue.h"
 
+#include <string>
+
 namespace balance {
 namespace {
 
@@ -40,6 +42,24 @@ BalanceReading parseStationLine(std::string_view line) {
     return parsed;
 }
 
+// The value zero-padded to 8 characters, the unit right-aligned in 3; an overload or underload
+// shows "9999999E+19" for both.
+std::string stationLine(const ShownWeight& shown) {
+    const bool beyondRange =
+        shown.state == ReadingState::Overload || shown.state == ReadingState::Underload;
+    std::string line = beyondRange ? "OL," : shown.state == ReadingState::Stable ? "ST," : "US,";
+    line += shown.steps < 0 || shown.state == ReadingState::Underload ? '-' : '+';
+    if (beyondRange) {
+        return line + "9999999E+19\r\n";
+    }
+    std::string value = reading::decimalText(reading::magnitude(shown.steps), shown.decimals);
+    constexpr std::size_t kValueWidth = 8;
+    if (value.size() < kValueWidth) {
+        value.insert(0, kValueWidth - value.size(), '0');
+    }
+    return line + value + reading::rightAligned(shown.unit, 3) + "\r\n";
+}
+
 } // namespace
 
 const BalanceDialect kStationDialect = {
@@ -48,8 +68,10 @@ const BalanceDialect kStationDialect = {
     .lineEnd = "\r\n",
     .flagsStability = true,
     .zeroCommand = "Z\r\n",
-    .tareCommand = "R\r\n", // the re-zero key, which tares
+    .tareCommand = "T\r\n",
     .parse = parseStationLine,
+    .line = stationLine,
+    .unknownCommandReply = {},
     .serialRequest = {},
     .serialNumber = nullptr,
 };
