@@ -33,12 +33,13 @@ struct BalanceDialect {
     std::span<const WeightRequest> requests;
     // What ends every line the balance sends.
     std::string_view lineEnd;
-    // Whether its readings say stable or moving; without, a reading cannot be trusted as settled.
-    bool flagsStability = false;
     std::string_view zeroCommand;
     std::string_view tareCommand;
-    // One line of its output, with or without its line end; any bytes at all.
+    // One line of its output, with or without its line end; any bytes at all. Stable only where
+    // the line itself says so.
     BalanceReading (*parse)(std::string_view line) = nullptr;
+    // What the weight box shows for a line: as the balance's display shows it.
+    std::string (*weightText)(std::string_view line) = nullptr;
     // The line the balance sends for what it shows, line end and all.
     std::string (*line)(const ShownWeight& shown) = nullptr;
     // What the balance answers a command it does not know; empty when it stays silent.

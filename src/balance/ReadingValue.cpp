@@ -111,6 +111,27 @@ bool readValue(std::string_view text, BalanceReading& reading) {
     return true;
 }
 
+std::string asSent(std::string_view text) {
+    skipBlanks(text);
+    std::string shown;
+    if (text.starts_with('+') || text.starts_with('-')) {
+        if (text.front() == '-') {
+            shown += '-';
+        }
+        text.remove_prefix(1);
+        skipBlanks(text);
+    }
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] != ' ' || (at + 1 < text.size() && text[at + 1] != ' ')) {
+            shown += text[at];
+        }
+    }
+    while (shown.ends_with(' ')) {
+        shown.pop_back();
+    }
+    return shown;
+}
+
 std::string decimalText(std::uint64_t steps, int decimals) {
     std::string digits = std::to_string(steps);
     const auto places = static_cast<std::size_t>(decimals);

@@ -24,6 +24,10 @@ bool takeWord(std::string_view& text, std::string_view word);
 // or none, and nothing else but blanks. Sets the value and unit; false for anything else.
 bool readValue(std::string_view text, BalanceReading& reading);
 
+// The value and unit of text as sent, blanks trimmed and each run of them made one, without a
+// plus sign or blanks after the sign: "+    12.30 g  " is "12.30 g".
+std::string asSent(std::string_view text);
+
 // steps of 10^-decimals as a decimal with its point, no sign: (1234, 2) is "12.34".
 std::string decimalText(std::uint64_t steps, int decimals);
 

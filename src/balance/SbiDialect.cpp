@@ -6,6 +6,7 @@
 #include "ReadingValue.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace balance {
@@ -26,19 +27,29 @@ std::string_view withoutSign(std::string_view text) {
     return text;
 }
 
-BalanceReading parseSbiLine(std::string_view line) {
+// The line without its end and its identification; nullopt for a line too long or one of the
+// tare memory, whose value is not the load on the pan.
+std::optional<std::string_view> sbiValueField(std::string_view line) {
     line = reading::withoutLineEnd(line);
     if (line.size() > kMaxReadingLine) {
-        return {};
+        return std::nullopt;
     }
     reading::skipBlanks(line);
-    // What the tare memory holds is not the load on the pan.
     if (reading::takeWord(line, "T")) {
-        return {};
+        return std::nullopt;
     }
     if (!reading::takeWord(line, "N")) {
         reading::takeWord(line, "G#");
     }
+    return line;
+}
+
+BalanceReading parseSbiLine(std::string_view wholeLine) {
+    const std::optional<std::string_view> field = sbiValueField(wholeLine);
+    if (!field) {
+        return {};
+    }
+    const std::string_view line = *field;
     const std::string_view shown = withoutSign(line);
     if (reading::sameIgnoringCase(shown, "High")) {
         return reading::beyondRange(ReadingState::Overload);
@@ -52,6 +63,11 @@ BalanceReading parseSbiLine(std::string_view line) {
     }
     parsed.state = parsed.unit.empty() ? ReadingState::Unstable : ReadingState::Stable;
     return parsed;
+}
+
+// "+    12.30 g  " shows "12.30 g", "    High" shows "High".
+std::string sbiWeightText(std::string_view line) {
+    return reading::asSent(sbiValueField(line).value_or(std::string_view()));
 }
 
 // The 16-character line: sign, blank, value in 8, blank, unit in 3 (blank while moving), CR LF.
@@ -74,12 +90,12 @@ const BalanceDialect kSbiDialect = {
     .name = "sbi",
     .requests = kSbiRequests,
     .lineEnd = "\r\n",
-    .flagsStability = true,
     .zeroCommand = "\x1b"
                    "V", // newer models; older ones zero with their tare
     .tareCommand = "\x1b"
                    "T",
     .parse = parseSbiLine,
+    .weightText = sbiWeightText,
     .line = sbiLine,
     .unknownCommandReply = {},
     .serialRequest = {},

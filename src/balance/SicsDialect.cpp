@@ -36,6 +36,19 @@ BalanceReading parseSicsLine(std::string_view line) {
     return parsed;
 }
 
+// After the status, as sent: "S S      12.34 g" shows "12.34 g".
+std::string sicsWeightText(std::string_view line) {
+    line = reading::withoutLineEnd(line);
+    if (line.size() > kMaxReadingLine || !reading::takeWord(line, "S")) {
+        return {};
+    }
+    reading::skipBlanks(line);
+    if (!reading::takeWord(line, "S") && !reading::takeWord(line, "D")) {
+        return {};
+    }
+    return reading::asSent(line);
+}
+
 // The signed value right-aligned in 10 characters, a blank, the unit.
 std::string sicsLine(const ShownWeight& shown) {
     switch (shown.state) {
@@ -78,10 +91,10 @@ const BalanceDialect kSicsDialect = {
     .name = "sics",
     .requests = kSicsRequests,
     .lineEnd = "\r\n",
-    .flagsStability = true,
     .zeroCommand = "Z\r\n",
     .tareCommand = "T\r\n",
     .parse = parseSicsLine,
+    .weightText = sicsWeightText,
     .line = sicsLine,
     .unknownCommandReply = "ES\r\n",
     .serialRequest = "I4\r\n",

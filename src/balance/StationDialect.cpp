@@ -42,6 +42,15 @@ BalanceReading parseStationLine(std::string_view line) {
     return parsed;
 }
 
+// Characters 5 to 12, with the minus sign of character 4 in front of them.
+std::string stationWeightText(std::string_view line) {
+    if (line.size() <= 4) {
+        return {};
+    }
+    std::string value(line.substr(4, 8));
+    return line[3] == '-' ? '-' + value : value;
+}
+
 // The value zero-padded to 8 characters, the unit right-aligned in 3; an overload or underload
 // shows "9999999E+19" for both.
 std::string stationLine(const ShownWeight& shown) {
@@ -66,10 +75,10 @@ const BalanceDialect kStationDialect = {
     .name = "station",
     .requests = kStationRequests,
     .lineEnd = "\r\n",
-    .flagsStability = true,
     .zeroCommand = "Z\r\n",
     .tareCommand = "T\r\n",
     .parse = parseStationLine,
+    .weightText = stationWeightText,
     .line = stationLine,
     .unknownCommandReply = {},
     .serialRequest = {},

@@ -108,6 +108,8 @@ void TForm1::openPortAtShow(const balance::BalanceIni& ini) {
     if (port_.isOpen()) {
         return;
     }
+    dialect_ = ini.dialect;
+    request_ = requestOf(*dialect_);
     bool offered = ini.port.empty();
     for (QRadioButton* item : {ui->rdCOM_COM1, ui->rdCOM_COM2}) {
         if (item->text().compare(QString::fromStdString(ini.port), Qt::CaseInsensitive) == 0) {
@@ -222,7 +224,7 @@ void TForm1::FinishTick() {
     }
     receive();
     const QByteArray line = balance::weightLine(reply_, replyStartsLine_);
-    weightText_ = balance::weightOf(line);
+    weightText_ = balance::weightOf(line, *dialect_);
     reading_ = dialect_->parse(std::string_view(line.constData(), line.size()));
     stamps_.answered(reading_);
     // Unless the timer was stopped meanwhile.

@@ -38,8 +38,9 @@ public:
     // reads "Stop".
     void startRequestsAtShow();
     // At a show of the main window, unless a port is open: Port of the INI file (COM1 or COM2,
-    // any case) is chosen, and with OpenAtShow the chosen port is opened. A Port the window does
-    // not offer leaves the choice and, with OpenAtShow, opens nothing and shows the open failure.
+    // any case) and its Dialect are chosen, and with OpenAtShow the chosen port is opened. A Port
+    // the window does not offer leaves the choice and, with OpenAtShow, opens nothing and shows the
+    // open failure.
     void openPortAtShow(const balance::BalanceIni& ini);
 
 public slots:

@@ -127,6 +127,35 @@ private slots:
         }
     }
 
+    // What the weight box shows: the station's own cut, the others' value and unit as sent.
+    void weightIsShownAsTheBalanceShowsIt_data() {
+        QTest::addColumn<const BalanceDialect*>("dialect");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("shown");
+        const auto shownRow = [](const BalanceDialect& dialect, const QByteArray& line,
+                                 const char* shown) {
+            QTest::addRow("%s: %s", std::string(dialect.name).c_str(), line.trimmed().constData())
+                << &dialect << line << QString(shown);
+        };
+        shownRow(kStationDialect, "ST,-00012.34  g\r\n", "-00012.34");
+        shownRow(kSicsDialect, "S S      12.30 g\r\n", "12.30 g");
+        shownRow(kSicsDialect, "S D  -  0.5  mg", "-0.5 mg");
+        shownRow(kSicsDialect, "S +", "");
+        shownRow(kSbiDialect, "N     +    12.30 g  \r\n", "12.30 g");
+        shownRow(kSbiDialect, "-     3.50     \r\n", "-3.50");
+        shownRow(kSbiDialect, "      High       ", "High");
+        shownRow(kSbiDialect, "T     +     1.00 g  ", "");
+    }
+
+    void weightIsShownAsTheBalanceShowsIt() {
+        QFETCH(const BalanceDialect*, dialect);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, shown);
+        QCOMPARE(QString::fromStdString(
+                     dialect->weightText(std::string_view(line.constData(), line.size()))),
+                 shown);
+    }
+
     void dialectsAreFoundByName() {
         QCOMPARE(balance::dialectNamed("station"), &kStationDialect);
         QCOMPARE(balance::dialectNamed(" SICS "), &kSicsDialect);

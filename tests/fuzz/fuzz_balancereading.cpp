@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to every balance dialect's line parser as one line and checks what must
 // always hold: a reading it finds reads back the same once the dialect writes it as its own line,
-// and the dialect's line end changes nothing.
+// the dialect's line end changes nothing, and the weight shown is no longer than the line.
 #include "BalanceDialect.h"
 
 #include <cmath>
@@ -64,6 +64,9 @@ void checkDialect(const BalanceDialect& dialect, const std::string& line) {
         break;
     }
     }
+
+    // The station's own cut puts a minus sign in front of what it takes.
+    check(dialect.weightText(line).size() <= line.size() + 1);
 
     if (content.size() == line.size())
         check(same(dialect.parse(line + std::string(dialect.lineEnd)), reading));
