@@ -82,14 +82,18 @@ run fuzz_wire 1024
 
 clang++ "${flags[@]}" -I"$src/balance" \
     "$root/tests/fuzz/fuzz_balancereading.cpp" "$src/balance/BalanceReading.cpp" \
+    "$src/balance/BalanceDialect.cpp" "$src/balance/ReadingValue.cpp" \
+    "$src/balance/StationDialect.cpp" "$src/balance/SicsDialect.cpp" "$src/balance/SbiDialect.cpp" \
     -o "$out/fuzz_balancereading"
-# Seeds: lines of each kind a balance sends.
+# Seeds: lines of each kind a balance sends, in every dialect.
 seeds="$out/seeds-fuzz_balancereading"
 rm -rf "$seeds"
 mkdir -p "$seeds"
 n=0
 for line in 'ST,+00012.34  g\r\n' 'US,-00003.50  g\r\n' 'OL,+9999999E+19\r\n' 'ST,+0012.3456 mg' \
-    'ST,+00000012pcs\r' '   12.3456 g\n' '-0.5 kg' 'ST,+00005.00 ct'; do
+    'ST,+00000012pcs\r' '   12.3456 g\n' '-0.5 kg' 'ST,+00005.00 ct' 'S S      12.34 g\r\n' \
+    'S D     -0.012 kg\r\n' 'S +\r\n' 'S -\r\n' 'ES\r\n' 'N     +    12.34 g  \r\n' \
+    'G#    -     3.50     \r\n' '    High        \r\n' 'T     +     1.00 g  '; do
     printf -- "$line" >"$seeds/line-$((n += 1))"
 done
 run fuzz_balancereading 128

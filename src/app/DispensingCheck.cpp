@@ -34,6 +34,8 @@ QString readingText(const balance::BalanceReading& reading) {
     switch (reading.state) {
     case balance::ReadingState::Overload:
         return QStringLiteral("超載");
+    case balance::ReadingState::Underload:
+        return QStringLiteral("欠載");
     case balance::ReadingState::NotAReading:
         return QStringLiteral("無讀數");
     default:

@@ -22,7 +22,7 @@ void StationBalance::startAtShow(const std::string& iniPath) {
         platform::runGuarded([this] { window_->startRequestsAtShow(); });
         platform::runGuarded([this, &ini] { window_->openPortAtShow(ini); });
     }
-    link_.startAtShow(ini.pollPort);
+    link_.startAtShow(ini.pollPort, *ini.pollDialect);
 }
 
 void StationBalance::showWindow() {

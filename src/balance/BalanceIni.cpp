@@ -24,6 +24,12 @@ BalanceIni BalanceIni::read(const std::string& iniPath) {
     }
     ini.port = value("Port");
     ini.openAtShow = value("OpenAtShow") == "1";
+    const auto dialect = [&value](const char* key) {
+        const BalanceDialect* named = dialectNamed(value(key));
+        return named != nullptr ? named : &kStationDialect;
+    };
+    ini.pollDialect = dialect("PollDialect");
+    ini.dialect = dialect("Dialect");
     return ini;
 }
 

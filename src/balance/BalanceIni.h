@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BalanceDialect.h"
+
 #include <string>
 
 namespace balance {
@@ -17,6 +19,10 @@ struct BalanceIni {
     std::string port;
     // OpenAtShow=1: the terminal window opens its port at every show of the main window.
     bool openAtShow = false;
+    // PollDialect and Dialect: how the balances on PollPort and Port speak, by a dialect's name
+    // in any case. Missing, empty or unknown: the station's own.
+    const BalanceDialect* pollDialect = &kStationDialect;
+    const BalanceDialect* dialect = &kStationDialect;
 
     static BalanceIni read(const std::string& iniPath);
 };

@@ -12,12 +12,13 @@ BalanceLink::~BalanceLink() {
     }
 }
 
-void BalanceLink::startAtShow(const std::string& pollPort) {
+void BalanceLink::startAtShow(const std::string& pollPort, const balance::BalanceDialect& dialect) {
     if (pollPort.empty()) {
         return;
     }
     if (!worker_ || worker_->isFinished()) {
-        worker_ = std::make_unique<TReadThread>(balancePortHandle_, lineReturn_, memoTemp_);
+        worker_ =
+            std::make_unique<TReadThread>(balancePortHandle_, lineReturn_, memoTemp_, dialect);
         worker_->start();
     }
     if (!balancePortHandle_.isOpen()) {

@@ -25,8 +25,10 @@ public:
     // The balance share of a show after the terminal window's steps: starts a polling worker
     // unless one polls already, then opens pollPort unless a port is open. A later show therefore
     // keeps an open port and its worker, and one more worker never doubles the command rate.
-    // An empty pollPort starts nothing and opens nothing.
-    void startAtShow(const std::string& pollPort = balance::kDefaultPollPort);
+    // An empty pollPort starts nothing and opens nothing. A worker polls in the dialect it was
+    // started with.
+    void startAtShow(const std::string& pollPort = balance::kDefaultPollPort,
+                     const balance::BalanceDialect& dialect = balance::kStationDialect);
     bool portOpen() const;
     int workerCount() const;
 

@@ -4,14 +4,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace balance {
 
-enum class ReadingState { Stable, Unstable, Overload, NotAReading };
+enum class ReadingState { Stable, Unstable, Overload, Underload, NotAReading };
 
-// What one line of a balance's output says. An overload carries neither value nor unit: what a
-// balance puts in their place then is no weight.
+// What one line of a balance's output says. An overload or underload carries neither value nor
+// unit: what a balance puts in their place then is no weight.
 struct BalanceReading {
     ReadingState state = ReadingState::NotAReading;
     std::int64_t tenThousandths = 0; // the signed value as shown, in ten-thousandths of its unit
@@ -23,10 +22,5 @@ struct BalanceReading {
 
 // Longer lines, line end left out, are no reading: a balance's line is far shorter.
 inline constexpr std::size_t kMaxReadingLine = 64;
-
-// One line of a balance's output, without or with its line end: a header "ST," (stable), "US,"
-// (unstable) or "OL" (overload), or none for a balance that prints only when stable; then a sign,
-// a value of at most 4 decimals and a unit, blanks allowed around each.
-BalanceReading parseReading(std::string_view line);
 
 } // namespace balance

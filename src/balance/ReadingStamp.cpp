@@ -11,11 +11,17 @@ void ReadingStamps::answered(const BalanceReading& reading) {
     lastShown_ = reading;
 }
 
+namespace {
+
+bool beyondRange(const BalanceReading& reading) {
+    return reading.state == ReadingState::Overload || reading.state == ReadingState::Underload;
+}
+
+} // namespace
+
 bool showsSame(const BalanceReading& a, const BalanceReading& b) {
-    const bool overloadA = a.state == ReadingState::Overload;
-    const bool overloadB = b.state == ReadingState::Overload;
-    if (overloadA || overloadB)
-        return overloadA == overloadB;
+    if (beyondRange(a) || beyondRange(b))
+        return a.state == b.state;
     return a.tenThousandths == b.tenThousandths && a.unit == b.unit;
 }
 

@@ -33,8 +33,8 @@ private:
     std::optional<BalanceReading> lastShown_;
 };
 
-// Whether the balance shows the same: the value and unit, or an overload; settling or not
-// does not count.
+// Whether the balance shows the same: the value and unit, or an overload or underload; settling
+// or not does not count.
 bool showsSame(const BalanceReading& a, const BalanceReading& b);
 
 } // namespace balance

@@ -1,5 +1,7 @@
 #include "ReplyCut.h"
 
+#include <string>
+
 namespace balance {
 
 QByteArray weightLine(const QByteArray& received, bool startsLine) {
@@ -27,12 +29,9 @@ QByteArray weightLine(const QByteArray& received, bool startsLine) {
     return last;
 }
 
-QString weightOf(const QByteArray& line) {
-    const QByteArray value = line.mid(4, 8);
-    if (value.isEmpty()) {
-        return {};
-    }
-    return QString::fromLatin1(line[3] == '-' ? '-' + value : value);
+QString weightOf(const QByteArray& line, const BalanceDialect& dialect) {
+    const std::string text = dialect.weightText(std::string_view(line.constData(), line.size()));
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace balance

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BalanceDialect.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -17,8 +19,8 @@ inline bool isLineEnd(char c) {
 // startsLine, else nothing, so a piece of a line is never taken for a reply.
 QByteArray weightLine(const QByteArray& received, bool startsLine);
 
-// The weight a line shows: its characters 5 to 12, with the minus sign of character 4 in front
-// of them when the reading is negative.
-QString weightOf(const QByteArray& line);
+// The weight a line shows, as the dialect shows it: in the station's own, its characters 5 to 12,
+// with the minus sign of character 4 in front of them when the reading is negative.
+QString weightOf(const QByteArray& line, const BalanceDialect& dialect = kStationDialect);
 
 } // namespace balance

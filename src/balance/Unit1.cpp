@@ -108,6 +108,8 @@ void TForm1::openPortAtShow(const balance::BalanceIni& ini) {
     if (port_.isOpen()) {
         return;
     }
+    dialect_ = ini.dialect;
+    request_ = requestOf(*dialect_);
     bool offered = ini.port.empty();
     for (QRadioButton* item : {ui->rdCOM_COM1, ui->rdCOM_COM2}) {
         if (item->text().compare(QString::fromStdString(ini.port), Qt::CaseInsensitive) == 0) {
@@ -123,6 +125,10 @@ void TForm1::openPortAtShow(const balance::BalanceIni& ini) {
     } else {
         balance::showOpenError();
     }
+}
+
+std::string_view TForm1::requestOf(const balance::BalanceDialect& dialect) {
+    return dialect.request("Q").value_or(dialect.requests.front()).bytes;
 }
 
 void TForm1::OpenTerminalPort() {
@@ -199,8 +205,7 @@ void TForm1::StartTick() {
     // whether the reply's first line is whole.
     take();
     replyStartsLine_ = atLineStart_;
-    static constexpr char kRequest[] = {'Q', '\r', '\n'};
-    if (port_.write(kRequest, sizeof kRequest) != static_cast<long>(sizeof kRequest)) {
+    if (port_.write(request_.data(), request_.size()) != static_cast<long>(request_.size())) {
         // A weight from a line that went away would be stale; it shows again once it is back.
         lineReturn_.failed(port_);
         forgetWeight();
@@ -219,8 +224,8 @@ void TForm1::FinishTick() {
     }
     receive();
     const QByteArray line = balance::weightLine(reply_, replyStartsLine_);
-    weightText_ = balance::weightOf(line);
-    reading_ = balance::parseReading(std::string_view(line.constData(), line.size()));
+    weightText_ = balance::weightOf(line, *dialect_);
+    reading_ = dialect_->parse(std::string_view(line.constData(), line.size()));
     stamps_.answered(reading_);
     // Unless the timer was stopped meanwhile.
     if (std::exchange(tickDue_, false) && Timer1->isActive()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BalanceDialect.h"
 #include "BalanceIni.h"
 #include "LineReturn.h"
 #include "SerialPort.h"
@@ -37,8 +38,9 @@ public:
     // reads "Stop".
     void startRequestsAtShow();
     // At a show of the main window, unless a port is open: Port of the INI file (COM1 or COM2,
-    // any case) is chosen, and with OpenAtShow the chosen port is opened. A Port the window does
-    // not offer leaves the choice and, with OpenAtShow, opens nothing and shows the open failure.
+    // any case) and its Dialect are chosen, and with OpenAtShow the chosen port is opened. A Port
+    // the window does not offer leaves the choice and, with OpenAtShow, opens nothing and shows the
+    // open failure.
     void openPortAtShow(const balance::BalanceIni& ini);
 
 public slots:
@@ -50,6 +52,8 @@ public slots:
     void Timer1Timer();
 
 private:
+    // The window asks "Q" where the dialect knows it, else the dialect's own request.
+    static std::string_view requestOf(const balance::BalanceDialect& dialect);
     void OpenTerminalPort();
     void ClosePort();
     void StartTick();
@@ -59,6 +63,9 @@ private:
     QByteArray take();
     void receive();
 
+    // How the balance on the window's port speaks, and the request each tick sends it.
+    const balance::BalanceDialect* dialect_ = &balance::kStationDialect;
+    std::string_view request_ = requestOf(*dialect_);
     std::unique_ptr<Ui::TForm1> ui;
     QTimer* Timer1;
     // The second half of a tick, one second after the request, so the windows keep running.

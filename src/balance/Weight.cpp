@@ -13,20 +13,23 @@ namespace {
 // takes to send the command and a reply line at the balance's rate (10 bits a character at most):
 // so commands never queue up faster than the line sends them, a write always finds room in the
 // driver and returns at once, and the UI thread only runs the two short steps.
-constexpr int kBitsPerCharacter = 10;
-constexpr int kCommandCharacters = 5;
-constexpr int kReplyCharacters = 24;
-constexpr unsigned long kCycleMs =
-    ((kCommandCharacters + kReplyCharacters) * kBitsPerCharacter * 1000 + balance::kBalanceBaud -
-     1) /
-    balance::kBalanceBaud;
+constexpr unsigned long kBitsPerCharacter = 10;
+constexpr unsigned long kReplyCharacters = 24;
+
+unsigned long cycleMs(std::size_t commandCharacters) {
+    return ((commandCharacters + kReplyCharacters) * kBitsPerCharacter * 1000 +
+            balance::kBalanceBaud - 1) /
+           balance::kBalanceBaud;
+}
 
 } // namespace
 
 TReadThread::TReadThread(platform::SerialPort& balancePortHandle, balance::LineReturn& lineReturn,
-                         QPlainTextEdit* memoTemp, QObject* parent)
+                         QPlainTextEdit* memoTemp, const balance::BalanceDialect& dialect,
+                         QObject* parent)
     : WorkerThread(parent), BalancePortHandle(balancePortHandle), lineReturn_(lineReturn),
-      MemoTemp(memoTemp) {}
+      MemoTemp(memoTemp), request_(dialect.requests.front().bytes),
+      cycleMs_(cycleMs(request_.size())) {}
 
 TReadThread::~TReadThread() {
     // The body uses the port, which the base's destructor would no longer find alive; an ended
@@ -45,8 +48,8 @@ void TReadThread::SendPrintCommand() {
     if (!BalancePortHandle.isOpen() && !lineReturn_.tryAgain(BalancePortHandle)) {
         return;
     }
-    static constexpr char kCommand[] = {'P', 'R', 'T', '\r', '\n'};
-    if (BalancePortHandle.write(kCommand, sizeof kCommand) != static_cast<long>(sizeof kCommand)) {
+    if (BalancePortHandle.write(request_.data(), request_.size()) !=
+        static_cast<long>(request_.size())) {
         lineReturn_.failed(BalancePortHandle);
     }
 }
@@ -64,7 +67,7 @@ void TReadThread::ReadBalanceOutput() {
 void TReadThread::Execute() {
     while (!Terminated()) {
         Synchronize([this] { SendPrintCommand(); });
-        msleep(kCycleMs);
+        msleep(cycleMs_);
         if (Terminated()) {
             return;
         }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "BalanceDialect.h"
 #include "WorkerThread.h"
 
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <string>
+#include <string_view>
 
 namespace platform {
 class SerialPort;
@@ -23,9 +25,12 @@ public:
     static constexpr int kMemoLineLimit = 4096;
 
     // balancePortHandle is the link's port, shared with its other steps, and lineReturn brings
-    // it back after a failure; both must outlive this worker.
+    // it back after a failure; both must outlive this worker. Each cycle sends the dialect's
+    // first request.
     TReadThread(platform::SerialPort& balancePortHandle, balance::LineReturn& lineReturn,
-                QPlainTextEdit* memoTemp, QObject* parent = nullptr);
+                QPlainTextEdit* memoTemp,
+                const balance::BalanceDialect& dialect = balance::kStationDialect,
+                QObject* parent = nullptr);
     ~TReadThread() override;
 
     // Opens portName for the balance; failures are shown and leave the port closed.
@@ -40,4 +45,6 @@ private:
     platform::SerialPort& BalancePortHandle;
     balance::LineReturn& lineReturn_;
     QPointer<QPlainTextEdit> MemoTemp;
+    const std::string_view request_;
+    const unsigned long cycleMs_;
 };

@@ -87,10 +87,13 @@ private slots:
     void iniNamesTheBalancePorts() {
         QFile file("station.ini");
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[balance]\npollport = NONE\nPort=com2\nOpenAtShow=yes\n");
+        file.write("[balance]\npollport = NONE\nPort=com2\nOpenAtShow=yes\n"
+                   "dialect = SICS\nPollDialect=sics2\n");
         file.close();
         const balance::BalanceIni read = balance::BalanceIni::read("station.ini");
         QVERIFY(read.pollPort.empty() && read.port == "com2" && !read.openAtShow);
+        QCOMPARE(read.dialect, &balance::kSicsDialect);
+        QCOMPARE(read.pollDialect, &balance::kStationDialect);
         QVERIFY(platform::writePrivateProfileString("Balance", "PollPort", "", "station.ini"));
         QCOMPARE(balance::BalanceIni::read("station.ini").pollPort, std::string("COM1"));
     }

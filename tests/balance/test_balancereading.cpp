@@ -1,18 +1,29 @@
-#include "BalanceReading.h"
+#include "BalanceDialect.h"
 #include "BalanceReadingText.h"
 
 #include <QTest>
 #include <QVariant>
 
+using balance::BalanceDialect;
+using balance::kSbiDialect;
+using balance::kSicsDialect;
+using balance::kStationDialect;
+
 namespace {
 
 // grams is left out where there are none.
-void row(const char* name, const QByteArray& line, const char* reading, QVariant grams = {}) {
-    QTest::newRow(name) << line << QString(reading) << grams;
+void dialectRow(const BalanceDialect& dialect, const char* name, const QByteArray& line,
+                const char* reading, QVariant grams = {}) {
+    QTest::addRow("%s: %s", std::string(dialect.name).c_str(), name)
+        << &dialect << line << QString(reading) << grams;
 }
 
-void notAReadingRow(const QByteArray& line) {
-    row(("not a reading: " + line.toPercentEncoding()).constData(), line, "none 0");
+void row(const char* name, const QByteArray& line, const char* reading, QVariant grams = {}) {
+    dialectRow(kStationDialect, name, line, reading, grams);
+}
+
+void notAReadingRow(const QByteArray& line, const BalanceDialect& dialect = kStationDialect) {
+    dialectRow(dialect, ("not a reading: " + line.toPercentEncoding()).constData(), line, "none 0");
 }
 
 // A line padded with blanks to length characters, then given end.
@@ -22,11 +33,14 @@ QByteArray padded(const QByteArray& line, qsizetype length, const QByteArray& en
 
 } // namespace
 
+Q_DECLARE_METATYPE(const BalanceDialect*)
+
 class TestBalanceReading : public QObject {
     Q_OBJECT
 
 private slots:
     void linesAreUnderstood_data() {
+        QTest::addColumn<const BalanceDialect*>("dialect");
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("reading");
         QTest::addColumn<QVariant>("grams");
@@ -63,19 +77,115 @@ private slots:
         // Too many digits to fit.
         for (const char* line : {"922337203685477.5808", "99999999999999999999 g"})
             notAReadingRow(line);
+
+        const BalanceDialect& sics = kSicsDialect;
+        dialectRow(sics, "stable", "S S      12.34 g\r\n", "stable 123400 g", 12.34);
+        dialectRow(sics, "moving", "S D      12.34 g\r\n", "unstable 123400 g", 12.34);
+        dialectRow(sics, "negative kilograms", "S S    -0.0012 kg", "stable -12 kg", -1.2);
+        dialectRow(sics, "blanks anywhere", "S  S 12.34   mg  ", "stable 123400 mg", 0.01234);
+        dialectRow(sics, "pieces", "S S        100 PCS\r\n", "stable 1000000 PCS");
+        dialectRow(sics, "overload", "S +\r\n", "overload 0");
+        dialectRow(sics, "underload", "S -", "underload 0");
+        dialectRow(sics, "negative, not underload", "S S -1 g", "stable -10000 g", -1.0);
+        // Not now, errors, cut short and noise.
+        for (const char* line : {"S I\r\n", "ES\r\n", "ET", "EL", "S S      12.34", "S S", "S",
+                                 "S D ", "SS 12.34 g", "S X 12.34 g", "S S 12.34 g extra",
+                                 "S S 1 2 g", "ST,+00012.34  g", "Z A", "I4 A \"0123\""})
+            notAReadingRow(line, sics);
+
+        const BalanceDialect& sbi = kSbiDialect;
+        dialectRow(sbi, "stable", "+    12.34 g  \r\n", "stable 123400 g", 12.34);
+        dialectRow(sbi, "net", "N     +    12.34 g  \r\n", "stable 123400 g", 12.34);
+        dialectRow(sbi, "gross", "G#    +    12.34 g  \r\n", "stable 123400 g", 12.34);
+        dialectRow(sbi, "moving: no unit", "N     -     3.50     \r\n", "unstable -35000");
+        dialectRow(sbi, "no sign", "     12.34 mg \r\n", "stable 123400 mg", 0.01234);
+        dialectRow(sbi, "overload", "N     +    High     \r\n", "overload 0");
+        dialectRow(sbi, "underload, any case", "     LOW        ", "underload 0");
+        dialectRow(sbi, "longest line", padded("+    12.34 g", 64, "\r\n"), "stable 123400 g",
+                   12.34);
+        // The tare memory, errors, cut short and noise.
+        for (const char* line : {"T     +     1.00 g  \r\n", "       ERR 123      ", "N     ", "+",
+                                 "N     + 12.34 g extra", "Highs",
+                                 "\x1b"
+                                 "P",
+                                 "S S 12.34 g"})
+            notAReadingRow(line, sbi);
+        notAReadingRow(padded("+    12.34 g", 65), sbi);
     }
 
     void linesAreUnderstood() {
+        QFETCH(const BalanceDialect*, dialect);
         QFETCH(QByteArray, line);
         QFETCH(QString, reading);
         QFETCH(QVariant, grams);
-        QCOMPARE(readingText(line), reading);
+        QCOMPARE(readingText(line, *dialect), reading);
         const auto parsedGrams =
-            balance::parseReading(std::string_view(line.constData(), line.size())).grams();
+            dialect->parse(std::string_view(line.constData(), line.size())).grams();
         QCOMPARE(parsedGrams.has_value(), grams.isValid());
         if (grams.isValid()) {
             QCOMPARE(*parsedGrams, grams.toDouble());
         }
+    }
+
+    // What the weight box shows: the station's own cut, the others' value and unit as sent.
+    void weightIsShownAsTheBalanceShowsIt_data() {
+        QTest::addColumn<const BalanceDialect*>("dialect");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("shown");
+        const auto shownRow = [](const BalanceDialect& dialect, const QByteArray& line,
+                                 const char* shown) {
+            QTest::addRow("%s: %s", std::string(dialect.name).c_str(), line.trimmed().constData())
+                << &dialect << line << QString(shown);
+        };
+        shownRow(kStationDialect, "ST,-00012.34  g\r\n", "-00012.34");
+        shownRow(kSicsDialect, "S S      12.30 g\r\n", "12.30 g");
+        shownRow(kSicsDialect, "S D  -  0.5  mg", "-0.5 mg");
+        shownRow(kSicsDialect, "S +", "");
+        shownRow(kSbiDialect, "N     +    12.30 g  \r\n", "12.30 g");
+        shownRow(kSbiDialect, "-     3.50     \r\n", "-3.50");
+        shownRow(kSbiDialect, "      High       ", "High");
+        shownRow(kSbiDialect, "T     +     1.00 g  ", "");
+    }
+
+    void weightIsShownAsTheBalanceShowsIt() {
+        QFETCH(const BalanceDialect*, dialect);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, shown);
+        QCOMPARE(QString::fromStdString(
+                     dialect->weightText(std::string_view(line.constData(), line.size()))),
+                 shown);
+    }
+
+    void dialectsAreFoundByName() {
+        QCOMPARE(balance::dialectNamed("station"), &kStationDialect);
+        QCOMPARE(balance::dialectNamed(" SICS "), &kSicsDialect);
+        QCOMPARE(balance::dialectNamed("Sbi"), &kSbiDialect);
+        QCOMPARE(balance::dialectNamed(""), nullptr);
+        QCOMPARE(balance::dialectNamed("sics2"), nullptr);
+        QCOMPARE(kStationDialect.requests.front().bytes, "PRT\r\n");
+        QCOMPARE(kStationDialect.request("q")->bytes, "Q\r\n");
+        QVERIFY(!kSbiDialect.request("Q"));
+    }
+
+    void serialNumbersAreRead_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QVariant>("serial");
+        QTest::newRow("answer") << QByteArray("I4 A \"0123456789\"\r\n") << QVariant("0123456789");
+        QTest::newRow("blanks") << QByteArray("I4  A  \"B12\"  ") << QVariant("B12");
+        QTest::newRow("empty") << QByteArray("I4 A \"\"") << QVariant("");
+        for (const char* line :
+             {"I4 I", "I4 A 0123", "I4 A \"0123", "I4 B \"1\"", "I4A \"1\"", "EL", "\""})
+            QTest::addRow("not an answer: %s", line) << QByteArray(line) << QVariant();
+    }
+
+    void serialNumbersAreRead() {
+        QFETCH(QByteArray, line);
+        QFETCH(QVariant, serial);
+        const auto number =
+            kSicsDialect.serialNumber(std::string_view(line.constData(), line.size()));
+        QCOMPARE(number.has_value(), serial.isValid());
+        if (number)
+            QCOMPARE(QString::fromStdString(*number), serial.toString());
     }
 };
 

@@ -340,7 +340,8 @@ private slots:
     }
 
     // The INI file's choice at a show: a Port the window does not offer opens nothing, not even
-    // the port chosen; a later show keeps the port open without a word.
+    // the port chosen; a later show keeps the port open without a word. The port's Dialect is
+    // asked in and shown as the balance sent it.
     void showOpensThePortTheIniNames() {
         PseudoTerminal balance;
         const QString device = QString::fromStdString(balance.slavePath());
@@ -353,10 +354,17 @@ private slots:
         QCOMPARE(messages.messages()[0].text, QString("開啟通訊埠錯誤!!"));
         window.openPortAtShow({"COM1", "com2", false});
         QVERIFY(window.findChild<QRadioButton*>("rdCOM_COM2")->isChecked() && !window.portOpen());
-        window.openPortAtShow({"COM1", "com2", true});
-        window.openPortAtShow({"COM1", "com2", true});
+        balance::BalanceIni sics{"COM1", "com2", true};
+        sics.dialect = &balance::kSicsDialect;
+        window.openPortAtShow(sics);
+        window.openPortAtShow(sics);
         QVERIFY(window.portOpen());
         QCOMPARE(messages.messages().size(), 1);
+        window.Timer1Timer();
+        QCOMPARE(balance.receive(4), std::string("SI\r\n"));
+        QVERIFY(balance.send("S D     -12.30 g\r\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.WeightText(), QString("-12.30 g"), 10000);
+        QCOMPARE(window.Reading().state, balance::ReadingState::Unstable);
     }
 
     // The main window's show steps, on the hidden window; then the request period in seconds.

@@ -52,13 +52,23 @@ bool hears(SerialPort& port, const QByteArray& line, int waitMs) {
     return heard.contains(line);
 }
 
-// A row of weightLines: the commands, the line a request gets and how the station reads it.
+// A row of weightLines: the dialect, the commands, the line a request gets and how the station
+// reads it.
+void dialectRow(const balance::BalanceDialect& dialect, const char* name,
+                const QStringList& commands, const QByteArray& request, const QByteArray& line,
+                const char* reading, bool evenParity = true) {
+    QTest::addRow("%s: %s", std::string(dialect.name).c_str(), name)
+        << &dialect << commands << evenParity << request << line << QString(reading);
+}
+
 void lineRow(const char* name, const QStringList& commands, const QByteArray& line,
              const char* reading, const QByteArray& request = "Q\r\n", bool evenParity = true) {
-    QTest::newRow(name) << commands << evenParity << request << line << QString(reading);
+    dialectRow(balance::kStationDialect, name, commands, request, line, reading, evenParity);
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(const balance::BalanceDialect*)
 
 class TestBalanceEmulator : public QObject {
     Q_OBJECT
@@ -108,6 +118,7 @@ void TestBalanceEmulator::cleanup() {
 }
 
 void TestBalanceEmulator::weightLines_data() {
+    QTest::addColumn<const balance::BalanceDialect*>("dialect");
     QTest::addColumn<QStringList>("commands");
     QTest::addColumn<bool>("evenParity");
     QTest::addColumn<QByteArray>("request");
@@ -135,24 +146,66 @@ void TestBalanceEmulator::weightLines_data() {
             "stable 120000 pcs");
     lineRow("overload, negative", {"weight -5", "overload on", "stable off"}, "OL,-9999999E+19\r\n",
             "overload 0");
+
+    const balance::BalanceDialect& sics = balance::kSicsDialect;
+    dialectRow(sics, "stable", {"weight 12.34"}, "SI\r\n", "S S      12.34 g\r\n",
+               "stable 123400 g");
+    dialectRow(sics, "moving, negative", {"weight -3.5", "stable off"}, "SI\r\n",
+               "S D      -3.50 g\r\n", "unstable -35000 g");
+    dialectRow(sics, "milligrams, four decimals", {"unit mg", "decimals 4", "weight 1.5"}, "S\r\n",
+               "S S     1.5000 mg\r\n", "stable 15000 mg");
+    dialectRow(sics, "overload", {"overload on"}, "SI\r\n", "S +\r\n", "overload 0");
+    dialectRow(sics, "underload", {"underload on"}, "SI\r\n", "S -\r\n", "underload 0");
+    dialectRow(sics, "tared", {"weight 5"}, "T\r\nSI\r\n", "S S       0.00 g\r\n", "stable 0 g");
+    dialectRow(sics, "another dialect's request", {}, "PRT\r\n", "ES\r\n", "none 0");
+
+    const balance::BalanceDialect& sbi = balance::kSbiDialect;
+    dialectRow(sbi, "stable", {"weight 12.34"},
+               "\x1b"
+               "P",
+               "+    12.34 g  \r\n", "stable 123400 g");
+    dialectRow(sbi, "moving: no unit", {"weight -3.5", "stable off"},
+               "\x1b"
+               "P\r\n",
+               "-     3.50    \r\n", "unstable -35000");
+    dialectRow(sbi, "pieces", {"unit pcs", "decimals 0", "weight 12"},
+               "\x1b"
+               "P",
+               "+       12 pcs\r\n", "stable 120000 pcs");
+    dialectRow(sbi, "overload", {"overload on"},
+               "\x1b"
+               "P",
+               "+     High    \r\n", "overload 0");
+    dialectRow(sbi, "underload", {"underload on"},
+               "\x1b"
+               "P",
+               "-      Low    \r\n", "underload 0");
+    dialectRow(sbi, "tared", {"weight 5"},
+               "\x1b"
+               "T\x1b"
+               "P",
+               "+     0.00 g  \r\n", "stable 0 g");
 }
 
 void TestBalanceEmulator::weightLines() {
+    QFETCH(const balance::BalanceDialect*, dialect);
     QFETCH(QStringList, commands);
     QFETCH(bool, evenParity);
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, line);
     QFETCH(QString, reading);
-    QVERIFY(start({"--no-delays", "--port", "COM2"}, "com2"));
+    QVERIFY(
+        start({"--no-delays", "--port", "COM2", "--dialect", QString::fromLatin1(dialect->name)},
+              "com2"));
     for (const QString& command : commands) {
         QVERIFY2(emulator_.command(command), qPrintable(command));
     }
     SerialPort port;
     QVERIFY(openStation(port, evenParity ? kTerminalLine : kPollingLine));
-    QCOMPARE(ask(port, request, kGenerousMs), line);
+    QCOMPARE(ask(port, request, kGenerousMs, line.size()), line);
     // A second request gets the same line: nothing is left over from the first.
-    QCOMPARE(ask(port, request, kGenerousMs), line);
-    QCOMPARE(readingText(line), reading);
+    QCOMPARE(ask(port, request, kGenerousMs, line.size()), line);
+    QCOMPARE(readingText(line, *dialect), reading);
 }
 
 void TestBalanceEmulator::otherLinesAndRefusedValuesChangeNothing() {
@@ -176,7 +229,7 @@ void TestBalanceEmulator::otherLinesAndRefusedValuesChangeNothing() {
     QVERIFY(status.contains("host 2400 parity even"));
     QVERIFY(status.contains("weight 7.50"));
     for (const char* line : {"stable on", "tare 0.00", "overload off", "unit g", "decimals 2",
-                             "mode request", "fault none"}) {
+                             "mode request", "fault none", "underload off", "dialect station"}) {
         QVERIFY2(status.contains(line), line);
     }
     QVERIFY(status.contains("requests 1"));

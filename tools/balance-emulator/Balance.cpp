@@ -2,7 +2,19 @@
 
 #include "BalanceCommand.h"
 
+#include <algorithm>
+
 namespace balance {
+namespace {
+
+std::string_view withoutLineEnd(std::string_view command, const BalanceDialect& dialect) {
+    if (command.ends_with(dialect.lineEnd)) {
+        command.remove_suffix(dialect.lineEnd.size());
+    }
+    return command;
+}
+
+} // namespace
 
 emulator::ControlReply Balance::executeLine(std::string_view line) {
     std::string error;
@@ -22,6 +34,9 @@ emulator::ControlReply Balance::executeLine(std::string_view line) {
         break;
     case Verb::Overload:
         display_.overload = command->on;
+        break;
+    case Verb::Underload:
+        display_.underload = command->on;
         break;
     case Verb::Unit:
         display_.unit = command->unit;
@@ -48,14 +63,23 @@ emulator::ControlReply Balance::executeLine(std::string_view line) {
 }
 
 std::optional<Answer> Balance::answer(std::string_view request, std::mt19937& random) {
+    const auto isCommand = [this, request](std::string_view bytes) {
+        return !bytes.empty() && request == withoutLineEnd(bytes, dialect_);
+    };
     // Tare and zero are one on this balance: what is on the pan now reads zero.
-    if (request == "T" || request == "Z") {
+    if (isCommand(dialect_.tareCommand) || isCommand(dialect_.zeroCommand)) {
         tare_ = load_;
         return std::nullopt;
     }
-    if (request != "Q" && request != "PRT") {
+    if (std::ranges::none_of(dialect_.requests, [&](const WeightRequest& weight) {
+            return isCommand(weight.bytes);
+        })) {
         ++ignored_;
-        return std::nullopt;
+        if (dialect_.unknownCommandReply.empty()) {
+            return std::nullopt;
+        }
+        const std::string_view reply = dialect_.unknownCommandReply;
+        return Answer{std::vector<std::uint8_t>(reply.begin(), reply.end())};
     }
     ++requests_;
     return output(random);
@@ -64,7 +88,7 @@ std::optional<Answer> Balance::answer(std::string_view request, std::mt19937& ra
 std::optional<Answer> Balance::output(std::mt19937& random) const {
     Display shown = display_;
     shown.tenThousandths = load_ - tare_;
-    Answer answer{spoilLine(fault_, weightLine(shown), random), fault_ == Fault::Flood};
+    Answer answer{spoilLine(fault_, weightLine(shown, dialect_), random), fault_ == Fault::Flood};
     if (answer.bytes.empty()) {
         return std::nullopt;
     }
@@ -78,6 +102,8 @@ emulator::ControlReply Balance::status() const {
     reply.lines.push_back("tare " + weightText(tare_));
     reply.lines.push_back(std::string("stable ") + onOff(display_.stable));
     reply.lines.push_back(std::string("overload ") + onOff(display_.overload));
+    reply.lines.push_back(std::string("underload ") + onOff(display_.underload));
+    reply.lines.push_back("dialect " + std::string(dialect_.name));
     reply.lines.push_back("unit " + std::string(display_.unit));
     reply.lines.push_back("decimals " + std::to_string(display_.decimals));
     reply.lines.push_back(std::string("mode ") + (continuous_ ? "continuous" : "request"));

@@ -23,10 +23,13 @@ struct Answer {
 // has seen. Knows nothing of terminals or sockets.
 class Balance {
 public:
+    explicit Balance(const BalanceDialect& dialect = kStationDialect) : dialect_(dialect) {}
+
     emulator::ControlReply executeLine(std::string_view line);
 
-    // A line the host ended with CR LF, without its end. nullopt when the balance stays silent:
-    // a line that is no request (tare and zero among them), or the silence fault.
+    // A command of the host without its line end. nullopt when the balance stays silent: tare
+    // and zero, a line that is no command in a dialect that does not answer those, or the
+    // silence fault.
     std::optional<Answer> answer(std::string_view request, std::mt19937& random);
     // The line as it would go out now, unasked; nullopt for the silence fault.
     std::optional<Answer> output(std::mt19937& random) const;
@@ -38,6 +41,7 @@ public:
 private:
     emulator::ControlReply status() const;
 
+    const BalanceDialect& dialect_;
     std::int64_t load_ = 0;
     std::int64_t tare_ = 0;
     Display display_;

@@ -34,6 +34,8 @@ bool parseArguments(ArgumentReader& reader, Command& command) {
         return reader.count(1, 1, "stable on|off") && reader.onOff(1, command.on);
     case Verb::Overload:
         return reader.count(1, 1, "overload on|off") && reader.onOff(1, command.on);
+    case Verb::Underload:
+        return reader.count(1, 1, "underload on|off") && reader.onOff(1, command.on);
     case Verb::Unit:
         return reader.count(1, 1, "unit g|mg|kg|ct|pcs") &&
                reader.take(unitNamed(emulator::lowered(reader.word(1))), command.unit,
@@ -63,9 +65,11 @@ bool parseArguments(ArgumentReader& reader, Command& command) {
 }
 
 constexpr emulator::Named<Verb> kVerbs[] = {
-    {"weight", Verb::Weight}, {"stable", Verb::Stable},     {"overload", Verb::Overload},
-    {"unit", Verb::Unit},     {"decimals", Verb::Decimals}, {"mode", Verb::Mode},
-    {"fault", Verb::Fault},   {"status", Verb::Status},     {"quit", Verb::Quit}};
+    {"weight", Verb::Weight},     {"stable", Verb::Stable},
+    {"overload", Verb::Overload}, {"underload", Verb::Underload},
+    {"unit", Verb::Unit},         {"decimals", Verb::Decimals},
+    {"mode", Verb::Mode},         {"fault", Verb::Fault},
+    {"status", Verb::Status},     {"quit", Verb::Quit}};
 
 } // namespace
 

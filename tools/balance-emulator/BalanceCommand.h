@@ -14,6 +14,7 @@ enum class Verb {
     Weight,
     Stable,
     Overload,
+    Underload,
     Unit,
     Decimals,
     Mode,
@@ -27,7 +28,7 @@ enum class Verb {
 struct Command {
     Verb verb = Verb::Nothing;
     std::int64_t tenThousandths = 0; // Weight
-    bool on = true;                  // Stable, Overload
+    bool on = true;                  // Stable, Overload, Underload
     std::string_view unit;           // Unit: one of kUnits
     int decimals = 0;                // Decimals
     bool continuous = false;         // Mode

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <utility>
 
 namespace balance {
 namespace {
@@ -14,6 +16,7 @@ constexpr int kBitsPerCharacter = 10;
 // A host that sends faster than the balance answers gets its later requests dropped.
 constexpr std::size_t kMaxQueuedAnswers = 64;
 constexpr std::size_t kCrLf = 2;
+constexpr char kEscape = '\x1b';
 constexpr std::chrono::milliseconds kUnaskedPeriod{100};
 
 std::chrono::microseconds characterTime() {
@@ -28,20 +31,36 @@ emulator::ControlReply BalanceSide::control(const std::string& line) {
 
 void BalanceSide::lineLost() {
     requests_ = emulator::LineSplitter();
+    escaped_ = false;
     outgoing_.clear();
     lineFreeAt_ = {};
     nextUnaskedAt_.reset();
 }
 
 void BalanceSide::received(const std::uint8_t* bytes, std::size_t count, Clock::time_point now) {
-    requests_.feed(reinterpret_cast<const char*>(bytes), count);
-    while (auto piece = requests_.next()) {
-        if (piece->overlong || !piece->endedByCrLf) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const char byte = static_cast<char>(bytes[i]);
+        // An escape and the letter after it are a command whole, with or without a line end.
+        if (std::exchange(escaped_, false)) {
+            take(std::string{kEscape, byte}, 2, now);
             continue;
         }
-        if (auto answer = balance_.answer(piece->text, random_)) {
-            queue(piece->text.size() + kCrLf, std::move(*answer), now);
+        if (byte == kEscape) {
+            escaped_ = true;
+            continue;
         }
+        requests_.feed(&byte, 1);
+        while (auto piece = requests_.next()) {
+            if (!piece->overlong && piece->endedByCrLf && !piece->text.empty()) {
+                take(piece->text, piece->text.size() + kCrLf, now);
+            }
+        }
+    }
+}
+
+void BalanceSide::take(std::string_view command, std::size_t requestBytes, Clock::time_point now) {
+    if (auto answer = balance_.answer(command, random_)) {
+        queue(requestBytes, std::move(*answer), now);
     }
 }
 

@@ -9,7 +9,8 @@
 
 namespace balance {
 
-// The balance's side of the line: request lines from the host, each answer paced at the
+// The balance's side of the line: commands from the host, lines ended by CR LF or an escape and
+// one letter, each answer paced at the
 // balance's own 2400 baud, or at once without delays; in continuous mode a line about every
 // 100 ms besides.
 class BalanceSide : public emulator::LineDevice {
@@ -30,6 +31,8 @@ private:
         bool paced = false;
     };
 
+    // Answers one command of the host that took requestBytes on the line.
+    void take(std::string_view command, std::size_t requestBytes, Clock::time_point now);
     void queue(std::size_t requestBytes, Answer answer, Clock::time_point now);
     // Queues the next unasked line when it is due; when the one after it is, nullopt for never.
     std::optional<Clock::time_point> sendUnasked(Clock::time_point now);
@@ -40,6 +43,8 @@ private:
     Balance& balance_;
     bool delays_;
     emulator::LineSplitter requests_;
+    // An escape came, and the command's letter is still to come.
+    bool escaped_ = false;
     std::deque<Outgoing> outgoing_;
     Clock::time_point lineFreeAt_;
     std::optional<Clock::time_point> nextUnaskedAt_;

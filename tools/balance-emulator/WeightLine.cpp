@@ -1,13 +1,9 @@
 #include "WeightLine.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "ReadingValue.h"
 
 namespace balance {
 namespace {
-
-constexpr std::size_t kValueWidth = 8;
-constexpr std::size_t kUnitWidth = 3;
 
 bool isDigit(char character) {
     return character >= '0' && character <= '9';
@@ -19,19 +15,6 @@ std::int64_t powerOfTen(int exponent) {
         power *= 10;
     }
     return power;
-}
-
-// A magnitude in steps of 10^-decimals, with its point.
-std::string decimalText(std::int64_t steps, int decimals) {
-    const std::int64_t scale = powerOfTen(decimals);
-    char text[32];
-    if (decimals == 0) {
-        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(steps));
-    } else {
-        std::snprintf(text, sizeof text, "%lld.%0*lld", static_cast<long long>(steps / scale),
-                      decimals, static_cast<long long>(steps % scale));
-    }
-    return text;
 }
 
 } // namespace
@@ -72,32 +55,27 @@ std::optional<std::int64_t> parseWeight(std::string_view text) {
 }
 
 std::string weightText(std::int64_t tenThousandths) {
-    std::string text = decimalText(std::llabs(tenThousandths), kMaxDecimals);
+    std::string text = reading::decimalText(reading::magnitude(tenThousandths), kMaxDecimals);
     while (text.size() > text.find('.') + 3 && text.back() == '0') {
         text.pop_back();
     }
     return (tenThousandths < 0 ? "-" : "") + text;
 }
 
-std::string weightLine(const Display& display) {
+std::string weightLine(const Display& display, const BalanceDialect& dialect) {
     const std::int64_t step = powerOfTen(kMaxDecimals - display.decimals);
-    // Rounded half away from zero, as a display rounds.
-    const std::int64_t steps = (std::llabs(display.tenThousandths) + step / 2) / step;
-    const char sign = display.tenThousandths < 0 && steps != 0 ? '-' : '+';
-    std::string line = display.overload ? "OL," : display.stable ? "ST," : "US,";
-    line += sign;
-    if (display.overload) {
-        line += "9999999E+19";
-    } else {
-        std::string value = decimalText(steps, display.decimals);
-        if (value.size() < kValueWidth) {
-            value.insert(0, kValueWidth - value.size(), '0');
-        }
-        const std::size_t blanks =
-            display.unit.size() < kUnitWidth ? kUnitWidth - display.unit.size() : 0;
-        line += value + std::string(blanks, ' ') + std::string(display.unit);
-    }
-    return line + "\r\n";
+    const auto steps = static_cast<std::int64_t>(
+        (reading::magnitude(display.tenThousandths) + static_cast<std::uint64_t>(step / 2)) /
+        static_cast<std::uint64_t>(step));
+    ShownWeight shown;
+    shown.state = display.overload    ? ReadingState::Overload
+                  : display.underload ? ReadingState::Underload
+                  : display.stable    ? ReadingState::Stable
+                                      : ReadingState::Unstable;
+    shown.steps = display.tenThousandths < 0 ? -steps : steps;
+    shown.decimals = display.decimals;
+    shown.unit = display.unit;
+    return dialect.line(shown);
 }
 
 } // namespace balance

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BalanceDialect.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,11 +29,11 @@ struct Display {
     std::string_view unit = kUnits[0];
     bool stable = true;
     bool overload = false;
+    bool underload = false; // an overload wins
 };
 
-// The balance's line: the header "ST" (stable), "US" or "OL" (overload), a comma, the sign, the
-// value rounded to its decimals and zero-padded to at least 8 characters, the unit right-aligned
-// in 3, CR LF; e.g. "ST,+00012.34  g\r\n". An overload shows "9999999E+19" for value and unit.
-std::string weightLine(const Display& display);
+// The balance's line in its dialect, the value rounded half away from zero to its decimals, as a
+// display rounds; e.g. "ST,+00012.34  g\r\n" in the station's own.
+std::string weightLine(const Display& display, const BalanceDialect& dialect);
 
 } // namespace balance
