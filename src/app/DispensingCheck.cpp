@@ -29,6 +29,12 @@ void pauseServingEvents(int ms) {
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
+// The station's own balance line gives a bare number in grams; another dialect's text names the
+// unit (or the word) its display shows, which a second unit would contradict.
+QString shownWeight(const QString& weightText, bool namesUnit) {
+    return namesUnit ? weightText : weightText + QStringLiteral("克");
+}
+
 // What the journal says of a reading that is not a settled weight in grams.
 QString readingText(const balance::BalanceReading& reading) {
     switch (reading.state) {
@@ -182,7 +188,7 @@ void DispensingCheck::dispense(db::TADOQuery& lines, const QString& tagSerial) {
     try {
         db::TField state = lines.FieldByName(db::field::DispensingState);
         state.SetValue(dispensingText());
-        stored.weightShown = window_.weightText() + QStringLiteral("克");
+        stored.weightShown = shownWeight(window_.weightText(), window_.weightTextNamesUnit());
         window_.showWeight(stored.weightShown);
         pauseServingEvents(pauseMs_);
         state.SetValue(db::state::Dispensed);
@@ -291,7 +297,7 @@ DispensingCheck::awaitWeight(const WeightWindow& window, std::uint64_t requestsB
     waited.start();
     bool panWarned = false;
     for (;;) {
-        stored.weightShown = window_.weightText() + QStringLiteral("克");
+        stored.weightShown = shownWeight(window_.weightText(), window_.weightTextNamesUnit());
         window_.showWeight(stored.weightShown);
         const balance::BalanceReading reading = window_.weightReading();
         const balance::ReadingStamp stamp = window_.weightStamp();

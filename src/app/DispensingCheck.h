@@ -38,6 +38,8 @@ public:
     virtual void showWeight(const QString& text) = 0;
     // The balance's latest reading, as the balance subsystem keeps it, and the same parsed.
     virtual QString weightText() const = 0;
+    // Whether that text names its unit (another dialect than the station's own); else grams.
+    virtual bool weightTextNamesUnit() const { return false; }
     virtual balance::BalanceReading weightReading() const = 0;
     // Which request that reading answers, and how often the balance's display has changed.
     virtual balance::ReadingStamp weightStamp() const = 0;

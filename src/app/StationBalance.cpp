@@ -36,6 +36,10 @@ QString StationBalance::text() const {
     return reading_ == nullptr ? QString() : reading_->WeightText();
 }
 
+bool StationBalance::textNamesUnit() const {
+    return reading_ != nullptr && reading_->WeightTextNamesUnit();
+}
+
 balance::BalanceReading StationBalance::reading() const {
     return reading_ == nullptr ? balance::BalanceReading() : reading_->Reading();
 }

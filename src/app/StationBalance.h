@@ -30,6 +30,7 @@ public:
     const BalanceLink& link() const { return link_; }
     // Empty, NotAReading and an unstamped reading until the balance answered.
     QString text() const;
+    bool textNamesUnit() const;
     balance::BalanceReading reading() const;
     balance::ReadingStamp stamp() const;
 

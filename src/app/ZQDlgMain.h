@@ -140,6 +140,7 @@ private:
     void showWarning(const QString& text) override;
     void showWeight(const QString& text) override;
     QString weightText() const override;
+    bool weightTextNamesUnit() const override { return balance_->textNamesUnit(); }
     balance::BalanceReading weightReading() const override;
     balance::ReadingStamp weightStamp() const override;
     DrugChecks drugChecks(const QString& drugName) override;

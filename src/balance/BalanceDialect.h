@@ -40,6 +40,8 @@ struct BalanceDialect {
     BalanceReading (*parse)(std::string_view line) = nullptr;
     // What the weight box shows for a line: as the balance's display shows it.
     std::string (*weightText)(std::string_view line) = nullptr;
+    // Whether that text names its unit; a bare number is in grams.
+    bool weightTextNamesUnit = false;
     // The line the balance sends for what it shows, line end and all.
     std::string (*line)(const ShownWeight& shown) = nullptr;
     // What the balance answers a command it does not know; empty when it stays silent.

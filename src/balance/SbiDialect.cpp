@@ -96,6 +96,7 @@ const BalanceDialect kSbiDialect = {
                    "T",
     .parse = parseSbiLine,
     .weightText = sbiWeightText,
+    .weightTextNamesUnit = true,
     .line = sbiLine,
     .unknownCommandReply = {},
     .serialRequest = {},

@@ -95,6 +95,7 @@ const BalanceDialect kSicsDialect = {
     .tareCommand = "T\r\n",
     .parse = parseSicsLine,
     .weightText = sicsWeightText,
+    .weightTextNamesUnit = true,
     .line = sicsLine,
     .unknownCommandReply = "ES\r\n",
     .serialRequest = "I4\r\n",

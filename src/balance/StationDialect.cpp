@@ -79,6 +79,7 @@ const BalanceDialect kStationDialect = {
     .tareCommand = "T\r\n",
     .parse = parseStationLine,
     .weightText = stationWeightText,
+    .weightTextNamesUnit = false,
     .line = stationLine,
     .unknownCommandReply = {},
     .serialRequest = {},

@@ -29,6 +29,7 @@ public:
     // Characters 5 to 12 of the last whole line of the balance's reply to the last finished tick,
     // after the minus sign of a negative reading; empty without a port.
     QString WeightText() const override { return weightText_; }
+    bool WeightTextNamesUnit() const override { return dialect_->weightTextNamesUnit; }
     balance::BalanceReading Reading() const override { return reading_; }
     balance::ReadingStamp Stamp() const override { return stamps_.stamp(); }
     bool portOpen() const { return port_.isOpen(); }

@@ -12,6 +12,7 @@ public:
 
     // The balance's reading, as text and parsed; what the drug's row says for the checks.
     QString weight;
+    bool weightNamesUnit = false;
     balance::BalanceReading reading;
     // Unless frozen, every look at the reading finds a reply to a request sent since the last.
     bool freshReplies = true;
@@ -47,6 +48,7 @@ public:
     void showWarning(const QString& text) override { record(QStringLiteral("status:") + text); }
     void showWeight(const QString& text) override { record(QStringLiteral("weight:") + text); }
     QString weightText() const override { return weight; }
+    bool weightTextNamesUnit() const override { return weightNamesUnit; }
     balance::BalanceReading weightReading() const override { return reading; }
     balance::ReadingStamp weightStamp() const override {
         if (freshReplies) {

@@ -168,20 +168,24 @@ private slots:
 
     void oneLineOrderCompletesShowingTheWeight_data() {
         QTest::addColumn<QString>("weight");
+        QTest::addColumn<bool>("namesUnit");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("no reading yet") << ""
-                                        << "weight:克";
-        QTest::newRow("reading") << "+0012.34"
-                                 << "weight:+0012.34克";
+        QTest::newRow("no reading yet") << "" << false << "weight:克";
+        QTest::newRow("reading") << "+0012.34" << false << "weight:+0012.34克";
+        QTest::newRow("a dialect's reading names its unit")
+            << "12.30 g" << true << "weight:12.30 g";
+        QTest::newRow("a dialect's overload") << "High" << true << "weight:High";
     }
 
     void oneLineOrderCompletesShowingTheWeight() {
         QFETCH(QString, weight);
+        QFETCH(bool, namesUnit);
         QFETCH(QString, shown);
         CheckFixture fixture;
         fixture.addOneLineOrder();
         fixture.openOrder();
         fixture.window.weight = weight;
+        fixture.window.weightNamesUnit = namesUnit;
         fixture.window.tags = QStringList{QStringLiteral("E001"), QStringLiteral("E777")};
         QVERIFY(fixture.check.CheckDispensing(giveUpLater()));
         QCOMPARE(fixture.window.log, QStringList({"status:", shown, "completed"}));

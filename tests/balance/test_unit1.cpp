@@ -352,6 +352,7 @@ private slots:
         QVERIFY(!window.portOpen());
         QCOMPARE(messages.messages().size(), 1);
         QCOMPARE(messages.messages()[0].text, QString("開啟通訊埠錯誤!!"));
+        QVERIFY(!window.WeightTextNamesUnit());
         window.openPortAtShow({"COM1", "com2", false});
         QVERIFY(window.findChild<QRadioButton*>("rdCOM_COM2")->isChecked() && !window.portOpen());
         balance::BalanceIni sics{"COM1", "com2", true};
@@ -365,6 +366,7 @@ private slots:
         QVERIFY(balance.send("S D     -12.30 g\r\n"));
         QTRY_COMPARE_WITH_TIMEOUT(window.WeightText(), QString("-12.30 g"), 10000);
         QCOMPARE(window.Reading().state, balance::ReadingState::Unstable);
+        QVERIFY(window.WeightTextNamesUnit());
     }
 
     // The main window's show steps, on the hidden window; then the request period in seconds.
